@@ -1,0 +1,91 @@
+#include "cad/command.h"
+
+#include "cad/automation_error.h"
+
+namespace qarn::cad {
+
+CadCommand::CadCommand(Session& session) : session_(session) {
+  if (!IsCadRunning(session_.CadProgId)) return;
+  app_ = attachCad(session_.CadProgId);
+  doc_ = app_.activeDocument();
+  running_ = true;
+}
+
+CadCommand::~CadCommand() {
+  // Each clean-up step on its own: a CAD that refuses one must not keep the others from running.
+  for (auto it = variableOrder_.rbegin(); it != variableOrder_.rend(); ++it) {
+    try {
+      doc_.setVariable(*it, savedVariables_[*it]);
+    } catch (const AutomationError&) {
+    }
+  }
+  if (undoOpen_) {
+    try {
+      doc_.endUndoMark();
+    } catch (const AutomationError&) {
+    }
+  }
+  if (minimized_ && session_.mainWindow) session_.mainWindow->restore();
+}
+
+void CadCommand::openUndoGroup() {
+  if (undoOpen_) return;
+  doc_.startUndoMark();
+  undoOpen_ = true;
+}
+
+void CadCommand::setVariable(const std::string& name, const Value& value) {
+  if (!savedVariables_.count(name)) {
+    savedVariables_[name] = doc_.getVariable(name);
+    variableOrder_.push_back(name);
+  }
+  doc_.setVariable(name, value);
+}
+
+void CadCommand::minimizeMainWindow() {
+  if (!session_.mainWindow) return;
+  session_.mainWindow->minimize();
+  minimized_ = true;
+}
+
+void CadCommand::bringCadForward() {
+  if (session_.desktop) cad::bringCadForward(*session_.desktop, app_.hwnd());
+}
+
+void CadCommand::activateCadWindow() {
+  if (session_.desktop) ActivateCadWindow(*session_.desktop, app_.hwnd());
+}
+
+std::optional<PickedEntity> CadCommand::pickEntity(const std::string& prompt) {
+  try {
+    return doc_.utility().getEntity(prompt);
+  } catch (const AutomationError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<Point3> CadCommand::pickPoint(const std::string& prompt) {
+  try {
+    return doc_.utility().getPoint(prompt);
+  } catch (const AutomationError&) {
+    return std::nullopt;
+  }
+}
+
+void CadCommand::waitIdle() {
+  if (session_.desktop) WaitCadIdle(app_, session_.CadProgId, *session_.desktop);
+}
+
+void CadCommand::prepareMessage() {
+  if (!session_.mainWindow) return;
+  if (minimized_) session_.mainWindow->restore();
+  session_.mainWindow->bringToFront();
+}
+
+void CadCommand::restoreMainWindow() {
+  if (!session_.mainWindow) return;
+  session_.mainWindow->restore();
+  minimized_ = false;
+}
+
+}  // namespace qarn::cad

@@ -1,0 +1,20 @@
+#pragma once
+// Making sure the layers and linetypes a command draws with exist in the drawing.
+#include <string>
+
+#include "cad/facade.h"
+
+namespace qarn::cad {
+
+// The linetype file a CAD of this kind ships with.
+std::string linetypeFileFor(const std::string& progId);
+
+// Loads the linetype by the CAD's -LINETYPE command unless the drawing has it already.
+void LoadLinetype(const Document& doc, const std::string& linetype, const std::string& progId);
+
+// Creates the layer with the colour (and the linetype, loading it if need be) unless a layer of
+// that name exists; an existing layer is never changed.
+void EnsureLayer(const Document& doc, const std::string& name, int color,
+                 const std::string& linetype, const std::string& progId);
+
+}  // namespace qarn::cad

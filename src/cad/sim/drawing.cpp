@@ -1,0 +1,86 @@
+#include "cad/sim/drawing.h"
+
+#include "cad/text.h"
+
+namespace qarn::cad::sim {
+
+const char* className(EntityType t) {
+  switch (t) {
+    case EntityType::Polyline: return "AcDbPolyline";
+    case EntityType::Line: return "AcDbLine";
+    case EntityType::Circle: return "AcDbCircle";
+    case EntityType::Arc: return "AcDbArc";
+    case EntityType::AttributeDef: return "AcDbAttributeDefinition";
+    case EntityType::Attribute: return "AcDbAttribute";
+    case EntityType::AlignedDim: return "AcDbAlignedDimension";
+    case EntityType::BlockRef: return "AcDbBlockReference";
+  }
+  return "AcDbEntity";
+}
+
+const char* dxfName(EntityType t) {
+  switch (t) {
+    case EntityType::Polyline: return "LWPOLYLINE";
+    case EntityType::Line: return "LINE";
+    case EntityType::Circle: return "CIRCLE";
+    case EntityType::Arc: return "ARC";
+    case EntityType::AttributeDef: return "ATTDEF";
+    case EntityType::Attribute: return "ATTRIB";
+    case EntityType::AlignedDim: return "DIMENSION";
+    case EntityType::BlockRef: return "INSERT";
+  }
+  return "";
+}
+
+namespace {
+template <class Vec>
+auto findByName(Vec& items, const std::string& name) -> decltype(&items[0]) {
+  std::string wanted = asciiUpper(name);
+  for (auto& item : items)
+    if (asciiUpper(item.name) == wanted) return &item;
+  return nullptr;
+}
+}  // namespace
+
+Block* Drawing::findBlock(const std::string& name) { return findByName(blocks, name); }
+const Block* Drawing::findBlock(const std::string& name) const { return findByName(blocks, name); }
+Layer* Drawing::findLayer(const std::string& name) { return findByName(layers, name); }
+const Linetype* Drawing::findLinetype(const std::string& name) const {
+  return findByName(linetypes, name);
+}
+
+Entity* Drawing::findEntity(const std::string& handle) {
+  auto it = entities.find(asciiUpper(handle));
+  return it == entities.end() ? nullptr : &it->second;
+}
+
+const Entity* Drawing::findEntity(const std::string& handle) const {
+  auto it = entities.find(asciiUpper(handle));
+  return it == entities.end() ? nullptr : &it->second;
+}
+
+std::string Drawing::lastEntity() const {
+  const auto& list = blocks[0].entities;
+  return list.empty() ? std::string() : list.back();
+}
+
+Drawing newDrawing(const std::function<std::string()>& nextHandle) {
+  Drawing d;
+  d.blocks.push_back({"*Model_Space", nextHandle(), {}, {}, true});
+  d.blocks.push_back({"*Paper_Space", nextHandle(), {}, {}, true});
+  d.layers.push_back({"0", nextHandle()});
+  d.linetypes.push_back({"ByBlock", nextHandle(), "", {}});
+  d.linetypes.push_back({"ByLayer", nextHandle(), "", {}});
+  d.linetypes.push_back({"Continuous", nextHandle(), "Solid line", {}});
+  d.variables = {
+      {"ATTDIA", Value(0)},          {"ATTREQ", Value(1)},
+      {"DIMSCALE", Value(1.0)},      {"FILEDIA", Value(1)},
+      {"ORTHOMODE", Value(0)},       {"VIEWSIZE", Value(297.0)},
+      {"SCREENSIZE", Value(std::vector<double>{1600.0, 900.0})},
+      {"CLAYER", Value("0")},        {"CMDECHO", Value(1)},
+      {"OSMODE", Value(0)},
+  };
+  return d;
+}
+
+}  // namespace qarn::cad::sim

@@ -1,0 +1,159 @@
+#include "cad/sim/sim_cad.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include "cad/running_objects.h"
+#include "cad/sim/dxf_writer.h"
+#include "cad/sim/sim_objects.h"
+#include "cad/sim/sim_world.h"
+#include "cad/text.h"
+
+namespace qarn::cad::sim {
+
+SimCad::SimCad(CadProfile profile) : world_(std::make_shared<World>()) {
+  world_->profile = std::move(profile);
+  world_->addDocument();
+  world_->desktop.addWindow(world_->appWindow, 1600, 900);
+  world_->desktop.addWindow(world_->activeDoc().hwnd, 1600, 860);
+}
+
+SimCad::~SimCad() { unregister(); }
+
+void SimCad::registerAs(const std::string& progId) {
+  unregister();
+  RunningObjects::instance().registerObject(progId, application());
+  registeredAs_ = progId;
+}
+
+void SimCad::unregister() {
+  if (registeredAs_.empty()) return;
+  RunningObjects::instance().revokeObject(registeredAs_);
+  registeredAs_.clear();
+}
+
+DispatchPtr SimCad::application() const { return makeApplication(world_); }
+SimDesktop& SimCad::desktop() { return world_->desktop; }
+WindowHandle SimCad::applicationWindow() const { return world_->appWindow; }
+WindowHandle SimCad::documentWindow() const { return world_->activeDoc().hwnd; }
+
+Drawing& SimCad::drawing() { return world_->activeDoc().drawing; }
+const Drawing& SimCad::drawing() const { return world_->activeDoc().drawing; }
+
+void SimCad::addDocument() {
+  world_->addDocument();
+  world_->desktop.addWindow(world_->activeDoc().hwnd, 1600, 860);
+}
+
+void SimCad::closeAllDocuments() {
+  world_->docs.clear();
+  world_->active = -1;
+}
+
+std::string SimCad::newHandle() { return world_->newHandle(); }
+
+void SimCad::operatorPoint(double x, double y, double z) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Point;
+  in.point = {x, y, z};
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorPick(const std::string& handle, Point3 at) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Entity;
+  in.handle = handle;
+  in.point = at;
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorSelect(std::vector<std::string> handles) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Selection;
+  in.handles = std::move(handles);
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorDistance(double d) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Distance;
+  in.distance = d;
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorEnter() {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Enter;
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorEscape() {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Escape;
+  world_->script.push_back(in);
+}
+std::size_t SimCad::operatorInputsLeft() const { return world_->script.size(); }
+const std::vector<std::string>& SimCad::prompts() const { return world_->prompts; }
+
+const std::vector<std::string>& SimCad::transcript() const { return world_->transcript; }
+void SimCad::keepBusy(int polls) { world_->busyPolls = polls; }
+bool SimCad::commandPending() const {
+  return world_->active >= 0 && world_->activeDoc().pending.has_value();
+}
+
+void SimCad::failCall(long n) { world_->failAtCall = n > 0 ? world_->calls + n : 0; }
+void SimCad::failMember(const std::string& member) {
+  std::string m(member);
+  for (char& c : m)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  world_->failingMembers.insert(m);
+}
+void SimCad::clearFaults() {
+  world_->failAtCall = 0;
+  world_->failingMembers.clear();
+}
+
+long SimCad::callCount() const { return world_->calls; }
+long SimCad::callCount(const std::string& member) const {
+  std::string m(member);
+  for (char& c : m)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  auto it = world_->callsByMember.find(m);
+  return it == world_->callsByMember.end() ? 0 : it->second;
+}
+void SimCad::resetCounters() {
+  world_->calls = 0;
+  world_->callsByMember.clear();
+}
+
+int SimCad::openUndoGroups() const { return world_->activeDoc().undoDepth; }
+
+bool SimCad::undo() {
+  DocState& d = world_->activeDoc();
+  if (d.undoSteps.empty()) return false;
+  d.drawing = std::move(d.undoSteps.back());
+  d.undoSteps.pop_back();
+  return true;
+}
+
+std::string SimCad::dxf() const {
+  return sim::writeDxf(world_->activeDoc().drawing, static_cast<unsigned long>(world_->nextHandle));
+}
+
+void SimCad::writeDxf(const std::string& path) const {
+  std::string text = dxf();
+  std::string tmp = path + ".tmp";
+  {
+    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+    if (!f) throw std::runtime_error("cannot write " + path);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+    f.flush();
+    if (!f) throw std::runtime_error("cannot write " + path);
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+}  // namespace qarn::cad::sim

@@ -1,0 +1,83 @@
+#pragma once
+// The embedded simulated CAD: a small, strict drawing database behind the same late-bound
+// interface as a real CAD. It refuses what a real CAD refuses, answers picks from an operator
+// script, runs the command lines the program sends, keeps real undo groups, counts every call,
+// fails on demand, and writes its drawing as DXF.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cad/geometry.h"
+#include "cad/object.h"
+#include "cad/sim/cad_profile.h"
+#include "cad/sim/drawing.h"
+#include "cad/sim/sim_desktop.h"
+
+namespace qarn::cad::sim {
+
+struct World;
+
+class SimCad {
+ public:
+  explicit SimCad(CadProfile profile = CadProfile::bricscad());
+  ~SimCad();
+  SimCad(const SimCad&) = delete;
+  SimCad& operator=(const SimCad&) = delete;
+
+  // The running-object table: the application answers for `progId` until unregistered.
+  void registerAs(const std::string& progId);
+  void unregister();
+
+  DispatchPtr application() const;
+  SimDesktop& desktop();
+  WindowHandle applicationWindow() const;
+  WindowHandle documentWindow() const;
+
+  // The active document's drawing (read it, or prepare one for a test).
+  Drawing& drawing();
+  const Drawing& drawing() const;
+  void addDocument();  // a new empty document becomes the active one
+  void closeAllDocuments();
+  // A handle for an entity a test adds to the drawing by hand.
+  std::string newHandle();
+
+  // The operator: answers to picks and to command lines that ask for a point, in order.
+  void operatorPoint(double x, double y, double z = 0);
+  void operatorPick(const std::string& handle, Point3 at = {});
+  void operatorSelect(std::vector<std::string> handles);
+  void operatorDistance(double d);
+  void operatorEnter();
+  void operatorEscape();
+  std::size_t operatorInputsLeft() const;
+  const std::vector<std::string>& prompts() const;  // every prompt shown, in order
+
+  // Every command string received, byte for byte.
+  const std::vector<std::string>& transcript() const;
+  // The next n idle queries report the CAD busy.
+  void keepBusy(int polls);
+  bool commandPending() const;
+
+  // Fault injection: the n-th automation call from now (1 = the next) fails; or every call of a
+  // member (any case).
+  void failCall(long n);
+  void failMember(const std::string& member);
+  void clearFaults();
+
+  // Automation calls made: all, or of one member (any case).
+  long callCount() const;
+  long callCount(const std::string& member) const;
+  void resetCounters();
+
+  // Undo groups: how many are open, and one undo step back (false when there is none).
+  int openUndoGroups() const;
+  bool undo();
+
+  std::string dxf() const;
+  void writeDxf(const std::string& path) const;
+
+ private:
+  std::shared_ptr<World> world_;
+  std::string registeredAs_;
+};
+
+}  // namespace qarn::cad::sim

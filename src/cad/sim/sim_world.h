@@ -1,0 +1,103 @@
+#pragma once
+// Inside the simulated CAD: the state its automation objects share.
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cad/automation_error.h"
+#include "cad/object.h"
+#include "cad/sim/cad_profile.h"
+#include "cad/sim/drawing.h"
+#include "cad/sim/sim_desktop.h"
+
+namespace qarn::cad::sim {
+
+struct OperatorInput {
+  enum class Kind { Point, Entity, Selection, Distance, Enter, Escape };
+  Kind kind = Kind::Enter;
+  Point3 point;
+  std::string handle;
+  std::vector<std::string> handles;
+  double distance = 0;
+};
+
+// A command line that waits for the operator to give a point.
+struct PendingCommand {
+  enum class Kind { Paste, Move, Insert };
+  Kind kind;
+  Point3 base;            // move: the base point
+  std::string target;     // move: the entity; insert: the block name
+  double xScale = 1, yScale = 1, rotation = 0;
+};
+
+struct Clipboard {
+  Point3 base;
+  std::vector<Entity> entities;                      // top-level copies
+  std::map<std::string, std::vector<Entity>> owned;  // attributes by their reference's handle
+};
+
+struct DocState {
+  std::string name;
+  Drawing drawing;
+  WindowHandle hwnd = 0;
+  int undoDepth = 0;
+  std::optional<Drawing> openGroup;  // the drawing as it was when the outermost group opened
+  std::vector<Drawing> undoSteps;
+  std::vector<std::string> selection;  // the active selection set
+  std::optional<Clipboard> clipboard;
+  std::optional<PendingCommand> pending;
+};
+
+struct World {
+  CadProfile profile;
+  SimDesktop desktop;
+  WindowHandle appWindow = 0x1000;
+  std::vector<std::unique_ptr<DocState>> docs;
+  int active = -1;
+  long nextHandle = 0x20;
+
+  std::deque<OperatorInput> script;
+  std::vector<std::string> prompts;
+  std::vector<std::string> transcript;
+  int busyPolls = 0;
+
+  long calls = 0;
+  std::map<std::string, long> callsByMember;  // lower-case names
+  long failAtCall = 0;                        // absolute call number, 0 for none
+  std::set<std::string> failingMembers;       // lower-case names
+
+  std::string newHandle();
+  DocState& doc(int index);
+  DocState& activeDoc();
+  void addDocument();
+
+  // Every automation call passes here: counted, and failed on demand.
+  void enter(std::string_view member);
+
+  // The next operator answer, shown the prompt; Escape and a missing answer raise as a real CAD
+  // does when the user cancels.
+  OperatorInput take(const std::string& prompt);
+
+  // Entities.
+  Entity& add(DocState& d, Block& owner, Entity e);  // handle, owner, current layer
+  // A reference to `def` with the attributes its definitions call for.
+  Entity& insertReference(DocState& d, Block& owner, const std::string& def, Entity ref);
+  std::string copy(DocState& d, const Entity& src);  // a copy beside the original, attributes too
+  void erase(DocState& d, const std::string& handle);
+  // Moves an entity and the attributes of a reference together.
+  void transform(DocState& d, Entity& e, const struct Affine& t);
+
+  // Command lines: run what can run now; a command that waits for a point stays pending.
+  void sendCommand(DocState& d, const std::string& text);
+  void resolvePending(DocState& d);
+};
+
+[[noreturn]] void fail(const std::string& message);
+[[noreturn]] void memberNotFound(std::string_view member);
+
+}  // namespace qarn::cad::sim

@@ -1,0 +1,11 @@
+#pragma once
+// The jobs qarn-cli runs on the embedded simulated CAD.
+#include <string>
+#include <vector>
+
+namespace qarn::cli {
+
+// Each job returns the process exit code; reasons for failure go to standard error.
+int runDemo(const std::vector<std::string>& args);
+
+}  // namespace qarn::cli

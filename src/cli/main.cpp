@@ -1,0 +1,35 @@
+// qarn-cli: QARN's drawing jobs without a window, on the embedded simulated CAD.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cad/automation_error.h"
+#include "cli/jobs.h"
+
+namespace {
+void usage() {
+  std::cerr << "usage: qarn-cli demo [--dxf FILE]\n";
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    usage();
+    return 2;
+  }
+  std::string job = args.front();
+  args.erase(args.begin());
+  try {
+    if (job == "demo") return qarn::cli::runDemo(args);
+  } catch (const qarn::cad::AutomationError& e) {
+    std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "qarn-cli: " << e.what() << "\n";
+    return 1;
+  }
+  usage();
+  return 2;
+}
