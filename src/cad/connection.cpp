@@ -10,7 +10,9 @@ bool cadKindIs(const std::string& progId, const char* upperSubstring) {
   return containsText(asciiUpper(progId), upperSubstring);
 }
 
-bool IsCadRunning(const std::string& progId) { return RunningObjects::instance().isRunning(progId); }
+bool IsCadRunning(const std::string& progId) {
+  return RunningObjects::instance().isRunning(progId);
+}
 
 Application attachCad(const std::string& progId) {
   return Application(RunningObjects::instance().attach(progId));
@@ -74,6 +76,8 @@ void WaitCadIdle(const Application& app, const std::string& progId, Desktop& des
   }
 }
 
-int GetScreenScale(Desktop& desktop) { return desktop.monitorScale().value_or(100); }
+int GetScreenScale(Desktop& desktop) {
+  return desktop.monitorScale().value_or(100);
+}
 
 }  // namespace qarn::cad

@@ -41,8 +41,8 @@ class MainWindow {
  public:
   virtual ~MainWindow() = default;
   virtual void minimize() = 0;
-  virtual void restore() = 0;        // normal state
-  virtual void bringToFront() = 0;   // before a message is shown over it
+  virtual void restore() = 0;       // normal state
+  virtual void bringToFront() = 0;  // before a message is shown over it
 };
 
 }  // namespace qarn::cad

@@ -4,16 +4,20 @@
 
 namespace qarn::cad {
 
-Value pointValue(Point3 p) { return Value(std::vector<double>{p.x, p.y, p.z}); }
-Value pointValue(double x, double y, double z) { return pointValue(Point3{x, y, z}); }
+Value pointValue(Point3 p) {
+  return Value(std::vector<double>{p.x, p.y, p.z});
+}
+Value pointValue(double x, double y, double z) {
+  return pointValue(Point3{x, y, z});
+}
 
 Point3 toPoint(const Value& v) {
   const auto& d = v.doubles();
   if (d.size() == 2) return {d[0], d[1], 0.0};
   if (d.size() != 3)
-    throw AutomationError(status::kTypeMismatch,
-                          "Type mismatch: a point has 2 or 3 coordinates, got " +
-                              std::to_string(d.size()));
+    throw AutomationError(
+        status::kTypeMismatch,
+        "Type mismatch: a point has 2 or 3 coordinates, got " + std::to_string(d.size()));
   return {d[0], d[1], d[2]};
 }
 
@@ -21,22 +25,41 @@ namespace {
 template <class T>
 std::vector<T> toList(const Value& v) {
   std::vector<T> out;
-  for (const Value& item : v.values()) out.emplace_back(Object(item));
+  for (const Value& item : v.values())
+    out.emplace_back(Object(item));
   return out;
 }
 }  // namespace
 
 // Entity
 
-std::string Entity::entityName() const { return o_.get("EntityName").toText(); }
-std::string Entity::objectName() const { return o_.get("ObjectName").toText(); }
-std::string Entity::handle() const { return o_.get("Handle").toText(); }
-std::string Entity::layer() const { return o_.get("Layer").toText(); }
-void Entity::setLayer(const std::string& name) const { o_.put("Layer", name); }
-void Entity::setColor(int color) const { o_.put("color", color); }
-void Entity::setLinetype(const std::string& name) const { o_.put("Linetype", name); }
-void Entity::erase() const { o_.call("Erase"); }
-Entity Entity::copy() const { return Entity(Object(o_.call("Copy"))); }
+std::string Entity::entityName() const {
+  return o_.get("EntityName").toText();
+}
+std::string Entity::objectName() const {
+  return o_.get("ObjectName").toText();
+}
+std::string Entity::handle() const {
+  return o_.get("Handle").toText();
+}
+std::string Entity::layer() const {
+  return o_.get("Layer").toText();
+}
+void Entity::setLayer(const std::string& name) const {
+  o_.put("Layer", name);
+}
+void Entity::setColor(int color) const {
+  o_.put("color", color);
+}
+void Entity::setLinetype(const std::string& name) const {
+  o_.put("Linetype", name);
+}
+void Entity::erase() const {
+  o_.call("Erase");
+}
+Entity Entity::copy() const {
+  return Entity(Object(o_.call("Copy")));
+}
 void Entity::move(Point3 from, Point3 to) const {
   o_.call("Move", {pointValue(from), pointValue(to)});
 }
@@ -49,8 +72,12 @@ Entity Entity::mirror(Point3 a, Point3 b) const {
 std::vector<Entity> Entity::offset(double distance) const {
   return toList<Entity>(o_.call("Offset", {distance}));
 }
-std::vector<Entity> Entity::explode() const { return toList<Entity>(o_.call("Explode")); }
-void Entity::update() const { o_.call("Update"); }
+std::vector<Entity> Entity::explode() const {
+  return toList<Entity>(o_.call("Explode"));
+}
+void Entity::update() const {
+  o_.call("Update");
+}
 void Entity::getBoundingBox(Point3& min, Point3& max) const {
   std::vector<Value> args{Value(), Value()};
   o_.callOut("GetBoundingBox", args);
@@ -59,45 +86,79 @@ void Entity::getBoundingBox(Point3& min, Point3& max) const {
 }
 std::vector<Entity> Entity::arrayRectangular(int rows, int columns, int levels, double rowSpacing,
                                              double columnSpacing, double levelSpacing) const {
-  return toList<Entity>(o_.call("ArrayRectangular", {rows, columns, levels, rowSpacing,
-                                                     columnSpacing, levelSpacing}));
+  return toList<Entity>(o_.call("ArrayRectangular",
+                                {rows, columns, levels, rowSpacing, columnSpacing, levelSpacing}));
 }
 
-void Polyline::setClosed(bool closed) const { o_.put("Closed", closed); }
+void Polyline::setClosed(bool closed) const {
+  o_.put("Closed", closed);
+}
 void Polyline::setBulge(int segment, double bulge) const {
   o_.call("SetBulge", {segment, bulge});
 }
 
 // Attribute
 
-std::string Attribute::tagString() const { return o_.get("TagString").toText(); }
-std::string Attribute::textString() const { return o_.get("TextString").toText(); }
-void Attribute::setTextString(const std::string& text) const { o_.put("TextString", text); }
-double Attribute::height() const { return o_.get("Height").toDouble(); }
-Point3 Attribute::textAlignmentPoint() const { return toPoint(o_.get("TextAlignmentPoint")); }
+std::string Attribute::tagString() const {
+  return o_.get("TagString").toText();
+}
+std::string Attribute::textString() const {
+  return o_.get("TextString").toText();
+}
+void Attribute::setTextString(const std::string& text) const {
+  o_.put("TextString", text);
+}
+double Attribute::height() const {
+  return o_.get("Height").toDouble();
+}
+Point3 Attribute::textAlignmentPoint() const {
+  return toPoint(o_.get("TextAlignmentPoint"));
+}
 void Attribute::setTextAlignmentPoint(Point3 p) const {
   o_.put("TextAlignmentPoint", pointValue(p));
 }
-Point3 Attribute::insertionPoint() const { return toPoint(o_.get("InsertionPoint")); }
-void Attribute::setInsertionPoint(Point3 p) const { o_.put("InsertionPoint", pointValue(p)); }
-void Attribute::setAlignment(int alignment) const { o_.put("Alignment", alignment); }
+Point3 Attribute::insertionPoint() const {
+  return toPoint(o_.get("InsertionPoint"));
+}
+void Attribute::setInsertionPoint(Point3 p) const {
+  o_.put("InsertionPoint", pointValue(p));
+}
+void Attribute::setAlignment(int alignment) const {
+  o_.put("Alignment", alignment);
+}
 void Attribute::setScaleFactor(double widthFactor) const {
   o_.put("ScaleFactor", Currency::fromDouble(widthFactor));
 }
-void Attribute::setInvisible(bool invisible) const { o_.put("Invisible", invisible); }
+void Attribute::setInvisible(bool invisible) const {
+  o_.put("Invisible", invisible);
+}
 
 // BlockReference
 
-std::string BlockReference::name() const { return o_.get("Name").toText(); }
-Point3 BlockReference::insertionPoint() const { return toPoint(o_.get("InsertionPoint")); }
+std::string BlockReference::name() const {
+  return o_.get("Name").toText();
+}
+Point3 BlockReference::insertionPoint() const {
+  return toPoint(o_.get("InsertionPoint"));
+}
 void BlockReference::setInsertionPoint(Point3 p) const {
   o_.put("InsertionPoint", pointValue(p));
 }
-double BlockReference::rotation() const { return o_.get("Rotation").toDouble(); }
-void BlockReference::setRotation(double radians) const { o_.put("Rotation", radians); }
-double BlockReference::xScaleFactor() const { return o_.get("XScaleFactor").toDouble(); }
-double BlockReference::yScaleFactor() const { return o_.get("YScaleFactor").toDouble(); }
-bool BlockReference::hasAttributes() const { return o_.get("HasAttributes").toBool(); }
+double BlockReference::rotation() const {
+  return o_.get("Rotation").toDouble();
+}
+void BlockReference::setRotation(double radians) const {
+  o_.put("Rotation", radians);
+}
+double BlockReference::xScaleFactor() const {
+  return o_.get("XScaleFactor").toDouble();
+}
+double BlockReference::yScaleFactor() const {
+  return o_.get("YScaleFactor").toDouble();
+}
+bool BlockReference::hasAttributes() const {
+  return o_.get("HasAttributes").toBool();
+}
 std::vector<Attribute> BlockReference::getAttributes() const {
   Value v = o_.call("GetAttributes");
   if (v.isEmpty()) return {};  // some CADs answer a reference without attributes with nothing
@@ -106,9 +167,15 @@ std::vector<Attribute> BlockReference::getAttributes() const {
 
 // Block
 
-std::string Block::name() const { return o_.get("Name").toText(); }
-int Block::count() const { return o_.get("Count").toInt(); }
-Entity Block::item(int index) const { return Entity(Object(o_.call("Item", {index}))); }
+std::string Block::name() const {
+  return o_.get("Name").toText();
+}
+int Block::count() const {
+  return o_.get("Count").toInt();
+}
+Entity Block::item(int index) const {
+  return Entity(Object(o_.call("Item", {index})));
+}
 BlockReference Block::insertBlock(Point3 at, const std::string& name, double xs, double ys,
                                   double zs, double rotation) const {
   return BlockReference(
@@ -138,33 +205,68 @@ Entity Block::addDimAligned(Point3 first, Point3 second, Point3 textAt) const {
 
 // Layer
 
-std::string Layer::name() const { return o_.get("Name").toText(); }
-std::string Layer::handle() const { return o_.get("Handle").toText(); }
-bool Layer::layerOn() const { return o_.get("LayerOn").toBool(); }
-void Layer::setLayerOn(bool on) const { o_.put("LayerOn", on); }
-bool Layer::freeze() const { return o_.get("Freeze").toBool(); }
-void Layer::setFreeze(bool frozen) const { o_.put("Freeze", frozen); }
-bool Layer::lock() const { return o_.get("Lock").toBool(); }
-void Layer::setLock(bool locked) const { o_.put("Lock", locked); }
-bool Layer::plottable() const { return o_.get("Plottable").toBool(); }
-void Layer::setPlottable(bool plottable) const { o_.put("Plottable", plottable); }
-int Layer::color() const { return o_.get("color").toInt(); }
-void Layer::setColor(int color) const { o_.put("color", color); }
-void Layer::setLinetype(const std::string& name) const { o_.put("Linetype", name); }
+std::string Layer::name() const {
+  return o_.get("Name").toText();
+}
+std::string Layer::handle() const {
+  return o_.get("Handle").toText();
+}
+bool Layer::layerOn() const {
+  return o_.get("LayerOn").toBool();
+}
+void Layer::setLayerOn(bool on) const {
+  o_.put("LayerOn", on);
+}
+bool Layer::freeze() const {
+  return o_.get("Freeze").toBool();
+}
+void Layer::setFreeze(bool frozen) const {
+  o_.put("Freeze", frozen);
+}
+bool Layer::lock() const {
+  return o_.get("Lock").toBool();
+}
+void Layer::setLock(bool locked) const {
+  o_.put("Lock", locked);
+}
+bool Layer::plottable() const {
+  return o_.get("Plottable").toBool();
+}
+void Layer::setPlottable(bool plottable) const {
+  o_.put("Plottable", plottable);
+}
+int Layer::color() const {
+  return o_.get("color").toInt();
+}
+void Layer::setColor(int color) const {
+  o_.put("color", color);
+}
+void Layer::setLinetype(const std::string& name) const {
+  o_.put("Linetype", name);
+}
 
 // Collections
 
-int Collection::count() const { return o_.get("Count").toInt(); }
-Object Collection::item(int index) const { return Object(o_.call("Item", {index})); }
-Object Collection::item(const std::string& name) const { return Object(o_.call("Item", {name})); }
+int Collection::count() const {
+  return o_.get("Count").toInt();
+}
+Object Collection::item(int index) const {
+  return Object(o_.call("Item", {index}));
+}
+Object Collection::item(const std::string& name) const {
+  return Object(o_.call("Item", {name}));
+}
 std::vector<std::string> Collection::names() const {
   std::vector<std::string> out;
   int n = count();
-  for (int i = 0; i < n; ++i) out.push_back(item(i).get("Name").toText());
+  for (int i = 0; i < n; ++i)
+    out.push_back(item(i).get("Name").toText());
   return out;
 }
 
-Layer Layers::add(const std::string& name) const { return Layer(Object(o_.call("Add", {name}))); }
+Layer Layers::add(const std::string& name) const {
+  return Layer(Object(o_.call("Add", {name})));
+}
 
 Block Blocks::add(Point3 origin, const std::string& name) const {
   return Block(Object(o_.call("Add", {pointValue(origin), name})));
@@ -179,8 +281,12 @@ bool Blocks::containsExactly(const std::string& name) const {
 
 // SelectionSet
 
-void SelectionSet::clear() const { o_.call("Clear"); }
-void SelectionSet::selectOnScreen() const { o_.call("SelectOnScreen"); }
+void SelectionSet::clear() const {
+  o_.call("Clear");
+}
+void SelectionSet::selectOnScreen() const {
+  o_.call("SelectOnScreen");
+}
 void SelectionSet::selectOnScreen(const std::vector<std::int16_t>& codes,
                                   const std::vector<Value>& values) const {
   o_.call("SelectOnScreen", {Value(codes), Value(values)});
@@ -191,11 +297,16 @@ void SelectionSet::selectLast() const {
 void SelectionSet::select(int mode, Point3 a, Point3 b) const {
   o_.call("Select", {mode, pointValue(a), pointValue(b)});
 }
-int SelectionSet::count() const { return o_.get("Count").toInt(); }
-Entity SelectionSet::item(int index) const { return Entity(Object(o_.call("Item", {index}))); }
+int SelectionSet::count() const {
+  return o_.get("Count").toInt();
+}
+Entity SelectionSet::item(int index) const {
+  return Entity(Object(o_.call("Item", {index})));
+}
 void SelectionSet::addItems(const std::vector<Entity>& items) const {
   std::vector<Value> objects;
-  for (const Entity& e : items) objects.emplace_back(e.object().dispatch());
+  for (const Entity& e : items)
+    objects.emplace_back(e.object().dispatch());
   o_.call("AddItems", {Value(std::move(objects))});
 }
 
@@ -221,20 +332,42 @@ Point3 Utility::polarPoint(Point3 p, double angle, double distance) const {
 
 // Document
 
-Block Document::modelSpace() const { return Block(o_.getObject("ModelSpace")); }
-Blocks Document::blocks() const { return Blocks(o_.getObject("Blocks")); }
-Layers Document::layers() const { return Layers(o_.getObject("Layers")); }
-Collection Document::linetypes() const { return Collection(o_.getObject("Linetypes")); }
-Collection Document::groups() const { return Collection(o_.getObject("Groups")); }
-Utility Document::utility() const { return Utility(o_.getObject("Utility")); }
+Block Document::modelSpace() const {
+  return Block(o_.getObject("ModelSpace"));
+}
+Blocks Document::blocks() const {
+  return Blocks(o_.getObject("Blocks"));
+}
+Layers Document::layers() const {
+  return Layers(o_.getObject("Layers"));
+}
+Collection Document::linetypes() const {
+  return Collection(o_.getObject("Linetypes"));
+}
+Collection Document::groups() const {
+  return Collection(o_.getObject("Groups"));
+}
+Utility Document::utility() const {
+  return Utility(o_.getObject("Utility"));
+}
 SelectionSet Document::activeSelectionSet() const {
   return SelectionSet(o_.getObject("ActiveSelectionSet"));
 }
-Application Document::application() const { return Application(o_.getObject("Application")); }
-WindowHandle Document::hwnd() const { return o_.get("HWND").toInt64(); }
-void Document::startUndoMark() const { o_.call("StartUndoMark"); }
-void Document::endUndoMark() const { o_.call("EndUndoMark"); }
-void Document::sendCommand(const std::string& text) const { o_.call("SendCommand", {text}); }
+Application Document::application() const {
+  return Application(o_.getObject("Application"));
+}
+WindowHandle Document::hwnd() const {
+  return o_.get("HWND").toInt64();
+}
+void Document::startUndoMark() const {
+  o_.call("StartUndoMark");
+}
+void Document::endUndoMark() const {
+  o_.call("EndUndoMark");
+}
+void Document::sendCommand(const std::string& text) const {
+  o_.call("SendCommand", {text});
+}
 Value Document::getVariable(const std::string& name) const {
   return o_.call("GetVariable", {name});
 }
@@ -244,19 +377,27 @@ void Document::setVariable(const std::string& name, const Value& value) const {
 Entity Document::handleToObject(const std::string& handle) const {
   return Entity(Object(o_.call("HandleToObject", {handle})));
 }
-void Document::regen(int which) const { o_.call("Regen", {which}); }
+void Document::regen(int which) const {
+  o_.call("Regen", {which});
+}
 
 // Application
 
-Document Application::activeDocument() const { return Document(o_.getObject("ActiveDocument")); }
-WindowHandle Application::hwnd() const { return o_.get("HWND").toInt64(); }
+Document Application::activeDocument() const {
+  return Document(o_.getObject("ActiveDocument"));
+}
+WindowHandle Application::hwnd() const {
+  return o_.get("HWND").toInt64();
+}
 int Application::documentCount() const {
   return o_.getObject("Documents").get("Count").toInt();
 }
 void Application::zoomCenter(Point3 centre, double magnification) const {
   o_.call("ZoomCenter", {pointValue(centre), magnification});
 }
-void Application::zoomExtents() const { o_.call("ZoomExtents"); }
+void Application::zoomExtents() const {
+  o_.call("ZoomExtents");
+}
 bool Application::isQuiescent(const std::string& stateMember) const {
   return Object(o_.call(stateMember)).get("IsQuiescent").toBool();
 }

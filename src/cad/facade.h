@@ -164,7 +164,8 @@ class SelectionSet : public Facade {
   using Facade::Facade;
   void clear() const;
   void selectOnScreen() const;
-  void selectOnScreen(const std::vector<std::int16_t>& codes, const std::vector<Value>& values) const;
+  void selectOnScreen(const std::vector<std::int16_t>& codes,
+                      const std::vector<Value>& values) const;
   void selectLast() const;  // mode 4: the last entity drawn
   void select(int mode, Point3 a, Point3 b) const;
   int count() const;

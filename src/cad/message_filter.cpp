@@ -16,7 +16,9 @@ class PlainFilter : public TMessageFilter {
 };
 }  // namespace
 
-std::unique_ptr<TMessageFilter> TMessageFilter::create() { return std::make_unique<PlainFilter>(); }
+std::unique_ptr<TMessageFilter> TMessageFilter::create() {
+  return std::make_unique<PlainFilter>();
+}
 #endif
 
 }  // namespace qarn::cad

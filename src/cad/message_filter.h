@@ -7,13 +7,17 @@ namespace qarn::cad {
 
 namespace message_filter {
 constexpr unsigned kRejectRetryLater = 2;  // SERVERCALL_RETRYLATER
-inline unsigned long handleInComingCall() { return 0; }  // SERVERCALL_ISHANDLED
+inline unsigned long handleInComingCall() {
+  return 0;
+}  // SERVERCALL_ISHANDLED
 // Milliseconds until the call is tried again, or -1 to cancel it. The elapsed time is not
 // looked at: a CAD that keeps asking to be called later is retried every second.
 inline unsigned long retryRejectedCall(unsigned long /*tickCount*/, unsigned long rejectType) {
   return rejectType == kRejectRetryLater ? 1000UL : static_cast<unsigned long>(-1);
 }
-inline unsigned long messagePending() { return 1; }  // PENDINGMSG_WAITNOPROCESS
+inline unsigned long messagePending() {
+  return 1;
+}  // PENDINGMSG_WAITNOPROCESS
 }  // namespace message_filter
 
 class TMessageFilter {

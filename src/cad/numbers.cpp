@@ -11,7 +11,10 @@ namespace qarn::cad {
 std::optional<double> tryReadNumber(std::string_view text) {
   std::string_view t = trimView(text);
   // from_chars takes a leading "-" but not "+"; a field may carry either.
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+  if (!t.empty() && t.front() == '+') {
+    t.remove_prefix(1);
+    if (!t.empty() && t.front() == '-') return std::nullopt;
+  }
   if (t.empty() || t.front() == '+') return std::nullopt;
   double v = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);

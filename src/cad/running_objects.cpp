@@ -55,8 +55,8 @@ Object RunningObjects::attach(const std::string& progId) {
     auto it = entries_.find(asciiUpper(progId));
     if (it != entries_.end()) {
       if (!it->second.object)
-        throw AutomationError(status::kUnavailable, "Operation unavailable: " + progId +
-                                                        " is not running");
+        throw AutomationError(status::kUnavailable,
+                              "Operation unavailable: " + progId + " is not running");
       return Object(it->second.object);
     }
     system = system_;

@@ -3,17 +3,25 @@
 namespace qarn::cad {
 
 namespace {
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' ' && c != '\0'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && c != '\0';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 }  // namespace
 
 std::string_view trimView(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+    s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+    s.remove_suffix(1);
   return s;
 }
 
-std::string trim(std::string_view s) { return std::string(trimView(s)); }
+std::string trim(std::string_view s) {
+  return std::string(trimView(s));
+}
 
 std::string asciiUpper(std::string_view s) {
   std::string out(s);
@@ -64,18 +72,22 @@ DeviceNumber SplitDeviceNumber(std::string_view text, bool fromEnd) {
   std::size_t begin = std::string_view::npos, end = 0;
   if (fromEnd) {
     std::size_t i = t.size();
-    while (i > 0 && !isDigit(t[i - 1])) --i;
+    while (i > 0 && !isDigit(t[i - 1]))
+      --i;
     if (i > 0) {
       end = i;
-      while (i > 0 && isDigit(t[i - 1])) --i;
+      while (i > 0 && isDigit(t[i - 1]))
+        --i;
       begin = i;
     }
   } else {
     std::size_t i = 0;
-    while (i < t.size() && !isDigit(t[i])) ++i;
+    while (i < t.size() && !isDigit(t[i]))
+      ++i;
     if (i < t.size()) {
       begin = i;
-      while (i < t.size() && isDigit(t[i])) ++i;
+      while (i < t.size() && isDigit(t[i]))
+        ++i;
       end = i;
     }
   }
@@ -97,7 +109,8 @@ std::vector<std::string> splitCommaText(std::string_view text) {
   std::vector<std::string> items;
   std::size_t p = 0, n = text.size();
   auto skipBlanks = [&] {
-    while (p < n && isBlank(text[p])) ++p;
+    while (p < n && isBlank(text[p]))
+      ++p;
   };
   skipBlanks();
   while (p < n) {
@@ -117,9 +130,11 @@ std::vector<std::string> splitCommaText(std::string_view text) {
         item += text[p++];
       }
       // Whatever follows the closing quote up to the next separator belongs to the item.
-      while (p < n && !isBlank(text[p]) && text[p] != ',') item += text[p++];
+      while (p < n && !isBlank(text[p]) && text[p] != ',')
+        item += text[p++];
     } else {
-      while (p < n && !isBlank(text[p]) && text[p] != ',') item += text[p++];
+      while (p < n && !isBlank(text[p]) && text[p] != ',')
+        item += text[p++];
     }
     items.push_back(std::move(item));
     skipBlanks();

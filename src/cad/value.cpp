@@ -7,7 +7,9 @@
 
 namespace qarn::cad {
 
-Currency Currency::fromDouble(double v) { return Currency{std::llround(v * 10000.0)}; }
+Currency Currency::fromDouble(double v) {
+  return Currency{std::llround(v * 10000.0)};
+}
 
 Value Value::missing() {
   Value v;
@@ -15,7 +17,9 @@ Value Value::missing() {
   return v;
 }
 
-Value::Kind Value::kind() const { return static_cast<Kind>(data_.index()); }
+Value::Kind Value::kind() const {
+  return static_cast<Kind>(data_.index());
+}
 
 bool Value::isNumber() const {
   Kind k = kind();
@@ -24,17 +28,28 @@ bool Value::isNumber() const {
 
 const char* kindName(Value::Kind k) {
   switch (k) {
-    case Value::Kind::Empty: return "empty";
-    case Value::Kind::Missing: return "missing";
-    case Value::Kind::Bool: return "bool";
-    case Value::Kind::Int: return "int";
-    case Value::Kind::Double: return "double";
-    case Value::Kind::Currency: return "currency";
-    case Value::Kind::Text: return "text";
-    case Value::Kind::Object: return "object";
-    case Value::Kind::DoubleArray: return "double array";
-    case Value::Kind::Int16Array: return "int16 array";
-    case Value::Kind::ValueArray: return "value array";
+    case Value::Kind::Empty:
+      return "empty";
+    case Value::Kind::Missing:
+      return "missing";
+    case Value::Kind::Bool:
+      return "bool";
+    case Value::Kind::Int:
+      return "int";
+    case Value::Kind::Double:
+      return "double";
+    case Value::Kind::Currency:
+      return "currency";
+    case Value::Kind::Text:
+      return "text";
+    case Value::Kind::Object:
+      return "object";
+    case Value::Kind::DoubleArray:
+      return "double array";
+    case Value::Kind::Int16Array:
+      return "int16 array";
+    case Value::Kind::ValueArray:
+      return "value array";
   }
   return "?";
 }
@@ -48,16 +63,21 @@ namespace {
 
 bool Value::toBool() const {
   switch (kind()) {
-    case Kind::Bool: return std::get<bool>(data_);
-    case Kind::Int: return std::get<std::int32_t>(data_) != 0;
-    default: mismatch(*this, "bool");
+    case Kind::Bool:
+      return std::get<bool>(data_);
+    case Kind::Int:
+      return std::get<std::int32_t>(data_) != 0;
+    default:
+      mismatch(*this, "bool");
   }
 }
 
 std::int64_t Value::toInt64() const {
   switch (kind()) {
-    case Kind::Int: return std::get<std::int32_t>(data_);
-    case Kind::Bool: return std::get<bool>(data_) ? -1 : 0;
+    case Kind::Int:
+      return std::get<std::int32_t>(data_);
+    case Kind::Bool:
+      return std::get<bool>(data_) ? -1 : 0;
     case Kind::Double: {
       double d = std::get<double>(data_);
       if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.2e18)
@@ -69,7 +89,8 @@ std::int64_t Value::toInt64() const {
       if (c.raw % 10000 == 0) return c.raw / 10000;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   mismatch(*this, "integer");
 }
@@ -82,11 +103,16 @@ std::int32_t Value::toInt() const {
 
 double Value::toDouble() const {
   switch (kind()) {
-    case Kind::Int: return std::get<std::int32_t>(data_);
-    case Kind::Double: return std::get<double>(data_);
-    case Kind::Currency: return std::get<Currency>(data_).toDouble();
-    case Kind::Bool: return std::get<bool>(data_) ? -1.0 : 0.0;
-    default: mismatch(*this, "number");
+    case Kind::Int:
+      return std::get<std::int32_t>(data_);
+    case Kind::Double:
+      return std::get<double>(data_);
+    case Kind::Currency:
+      return std::get<Currency>(data_).toDouble();
+    case Kind::Bool:
+      return std::get<bool>(data_) ? -1.0 : 0.0;
+    default:
+      mismatch(*this, "number");
   }
 }
 
@@ -118,15 +144,24 @@ const std::vector<Value>& Value::values() const {
 std::string Value::describe() const {
   std::string s = kindName(kind());
   switch (kind()) {
-    case Kind::Bool: return s + " " + (std::get<bool>(data_) ? "true" : "false");
-    case Kind::Int: return s + " " + std::to_string(std::get<std::int32_t>(data_));
-    case Kind::Double: return s + " " + writeNumber(std::get<double>(data_));
-    case Kind::Currency: return s + " " + writeNumber(std::get<Currency>(data_).toDouble());
-    case Kind::Text: return s + " \"" + std::get<std::string>(data_) + "\"";
-    case Kind::DoubleArray: return s + " of " + std::to_string(doubles().size());
-    case Kind::Int16Array: return s + " of " + std::to_string(int16s().size());
-    case Kind::ValueArray: return s + " of " + std::to_string(values().size());
-    default: return s;
+    case Kind::Bool:
+      return s + " " + (std::get<bool>(data_) ? "true" : "false");
+    case Kind::Int:
+      return s + " " + std::to_string(std::get<std::int32_t>(data_));
+    case Kind::Double:
+      return s + " " + writeNumber(std::get<double>(data_));
+    case Kind::Currency:
+      return s + " " + writeNumber(std::get<Currency>(data_).toDouble());
+    case Kind::Text:
+      return s + " \"" + std::get<std::string>(data_) + "\"";
+    case Kind::DoubleArray:
+      return s + " of " + std::to_string(doubles().size());
+    case Kind::Int16Array:
+      return s + " of " + std::to_string(int16s().size());
+    case Kind::ValueArray:
+      return s + " of " + std::to_string(values().size());
+    default:
+      return s;
   }
 }
 

@@ -56,11 +56,11 @@ class Value {
   // Conversions for results: a result of the wrong kind is an AutomationError (type mismatch),
   // never a silent default.
   bool toBool() const;
-  std::int32_t toInt() const;      // Int, Bool, or an integral Double / Currency
-  std::int64_t toInt64() const;    // as toInt, for window handles
-  double toDouble() const;         // Int, Double, Currency, Bool
-  std::string toText() const;      // Text only
-  DispatchPtr toObject() const;    // Object only (an empty object is refused)
+  std::int32_t toInt() const;    // Int, Bool, or an integral Double / Currency
+  std::int64_t toInt64() const;  // as toInt, for window handles
+  double toDouble() const;       // Int, Double, Currency, Bool
+  std::string toText() const;    // Text only
+  DispatchPtr toObject() const;  // Object only (an empty object is refused)
   const std::vector<double>& doubles() const;
   const std::vector<std::int16_t>& int16s() const;
   const std::vector<Value>& values() const;

@@ -44,7 +44,8 @@ int runDemo(const std::vector<std::string>& args) {
   EnsureLayer(doc, "TOVEK_NAME", 2, "", session.CadProgId);
 
   Block ms = doc.modelSpace();
-  Polyline plate = ms.addLightWeightPolyline({bx, by, bx + 400, by, bx + 400, by + 300, bx, by + 300});
+  Polyline plate =
+      ms.addLightWeightPolyline({bx, by, bx + 400, by, bx + 400, by + 300, bx, by + 300});
   plate.setClosed(true);
   plate.setBulge(1, 0.41421356);
   Polyline inner = ms.addLightWeightPolyline(

@@ -1,1 +1,118 @@
 #include <gtest/gtest.h>
+
+#include "cad/automation_error.h"
+#include "cad/numbers.h"
+#include "sim_fixture.h"
+
+namespace qarn::cad {
+namespace {
+
+class SimCommandLine : public testing::SimFixture {
+ protected:
+  // The program's idle wait, as a command that needs a command line's result does it.
+  void waitIdle() { WaitCadIdle(app, session.CadProgId, cad.desktop()); }
+  const sim::Entity& newest() { return *cad.drawing().findEntity(cad.drawing().lastEntity()); }
+};
+
+TEST_F(SimCommandLine, KeepsEveryStringByteForByteAndIgnoresWhatItDoesNotRun) {
+  std::vector<std::string> sent{"(load \"pbal.lsp\")\r", "-WBLOCK C:\\lib\\x.dwg\r=\r",
+                                "-INSERT\rC:\\lib\\motor.dwg\rS 1 R 0\r", "OPEN\r", ""};
+  for (const auto& s : sent)
+    doc.sendCommand(s);
+  EXPECT_EQ(cad.transcript(), sent);
+  EXPECT_FALSE(cad.commandPending());
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
+}
+
+TEST_F(SimCommandLine, CopyBaseErasePasteMovesTheNewestEntityToThePickedPoint) {
+  // How a device frame is made to hang on the cursor: copy with a base point, erase, paste.
+  Block b = doc.blocks().add({0, 0, 0}, "TOVEK_RA100");
+  b.addLightWeightPolyline({0, 0, 1, 0, 1, 1, 0, 1}).setClosed(true);
+  b.addAttribute(5, 0, "器具番号", {0, 2, 0}, "NAME", "");
+  BlockReference ref = doc.modelSpace().insertBlock({100, 50, 0}, "TOVEK_RA100", 30, 60, 1, 0);
+  ref.getAttributes()[0].setTextString("MC1");
+  std::string old = ref.handle();
+
+  cad.operatorPoint(500, 300);
+  double bx = 100, by = 50;
+  doc.sendCommand("_COPYBASE\rnone\r" + writeNumber(bx) + "," + writeNumber(by) + ",0" + "\r" +
+                  "SINGLE LAST" + "\r");
+  doc.sendCommand("_ERASE SINGLE LAST\r");
+  EXPECT_FALSE(cad.drawing().findEntity(old));
+  doc.sendCommand("_PASTECLIP\r");
+  EXPECT_TRUE(cad.commandPending()) << "the paste waits for the insertion point";
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
+  waitIdle();
+  EXPECT_FALSE(cad.commandPending());
+  const sim::Entity& pasted = newest();
+  EXPECT_EQ(pasted.type, sim::EntityType::BlockRef);
+  EXPECT_EQ(pasted.p1, (Point3{500, 300, 0}));
+  EXPECT_DOUBLE_EQ(pasted.yScale, 60);
+  ASSERT_EQ(pasted.attributes.size(), 1u);
+  EXPECT_EQ(cad.drawing().findEntity(pasted.attributes[0])->text, "MC1");
+  // The attribute at (0, 2) of the block sat at (100, 50 + 2 x 60); it travels with the paste.
+  EXPECT_EQ(cad.drawing().findEntity(pasted.attributes[0])->p1, (Point3{500, 420, 0}));
+}
+
+TEST_F(SimCommandLine, MoveLastIsConstrainedByOrthoMode) {
+  for (int ortho : {0, 1}) {
+    doc.setVariable("ORTHOMODE", ortho);
+    Entity c = doc.modelSpace().addCircle({10, 10, 0}, 1);
+    cad.operatorPoint(40, 14);
+    doc.sendCommand("_MOVE SINGLE LAST 10,10,0\r");
+    waitIdle();
+    const sim::Entity& moved = *cad.drawing().findEntity(c.handle());
+    EXPECT_EQ(moved.p1, ortho ? (Point3{40, 10, 0}) : (Point3{40, 14, 0})) << "ORTHOMODE " << ortho;
+  }
+}
+
+TEST_F(SimCommandLine, InsertByNameAsksForThePointAndMakesAttributes) {
+  Block b = doc.blocks().add({0, 0, 0}, "TOVEKPB1_22");
+  b.addCircle({0, 0, 0}, 15);
+  b.addAttribute(18, 0, "器具番号", {0, 38, 0}, "NAME", "");
+  cad.operatorPoint(250, 125);
+  doc.sendCommand("-INSERT\rTOVEKPB1_22\rX 1 Y 1 R 0\r");
+  waitIdle();
+  const sim::Entity& ref = newest();
+  EXPECT_EQ(ref.blockName, "TOVEKPB1_22");
+  EXPECT_EQ(ref.p1, (Point3{250, 125, 0}));
+  EXPECT_EQ(ref.attributes.size(), 1u);
+}
+
+TEST_F(SimCommandLine, AnUnansweredOrCancelledPointCancelsTheCommand) {
+  Block b = doc.blocks().add({0, 0, 0}, "SYM");
+  b.addCircle({0, 0, 0}, 1);
+  doc.sendCommand("-INSERT\rSYM\rX 1 Y 1 R 0\r");
+  waitIdle();
+  cad.operatorEscape();
+  doc.sendCommand("-INSERT\rSYM\rX 1 Y 1 R 0\r");
+  waitIdle();
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
+  EXPECT_EQ(cad.operatorInputsLeft(), 0u);
+}
+
+TEST_F(SimCommandLine, IdleStateReportsBusyForTheRequestedPolls) {
+  cad.keepBusy(2);
+  Object state(app.object().call("GetAcadState"));
+  EXPECT_FALSE(state.get("IsQuiescent").toBool());
+  EXPECT_FALSE(state.get("IsQuiescent").toBool());
+  EXPECT_TRUE(state.get("IsQuiescent").toBool());
+  EXPECT_THROW(app.object().call("GetZcadState"), AutomationError)
+      << "a BricsCAD has no ZWCAD query";
+}
+
+TEST_F(SimCommandLine, LinetypesLoadOnlyFromTheFilesThisCadShips) {
+  doc.setVariable("FILEDIA", 0);
+  doc.sendCommand("-LINETYPE\rL\rHIDDEN\racadiso.lin\r\r");
+  EXPECT_FALSE(cad.drawing().findLinetype("HIDDEN")) << "a BricsCAD has no acadiso.lin";
+  doc.sendCommand("-LINETYPE\rL\rHIDDEN\riso.lin\r\r");
+  EXPECT_TRUE(cad.drawing().findLinetype("HIDDEN"));
+  std::size_t n = cad.drawing().linetypes.size();
+  doc.sendCommand("-LINETYPE\rL\rHIDDEN\riso.lin\r\r");
+  EXPECT_EQ(cad.drawing().linetypes.size(), n) << "loading twice adds nothing";
+  doc.sendCommand("-LINETYPE\rL\rNOPE\riso.lin\r\r");
+  EXPECT_EQ(cad.drawing().linetypes.size(), n);
+}
+
+}  // namespace
+}  // namespace qarn::cad

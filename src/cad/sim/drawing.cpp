@@ -6,28 +6,44 @@ namespace qarn::cad::sim {
 
 const char* className(EntityType t) {
   switch (t) {
-    case EntityType::Polyline: return "AcDbPolyline";
-    case EntityType::Line: return "AcDbLine";
-    case EntityType::Circle: return "AcDbCircle";
-    case EntityType::Arc: return "AcDbArc";
-    case EntityType::AttributeDef: return "AcDbAttributeDefinition";
-    case EntityType::Attribute: return "AcDbAttribute";
-    case EntityType::AlignedDim: return "AcDbAlignedDimension";
-    case EntityType::BlockRef: return "AcDbBlockReference";
+    case EntityType::Polyline:
+      return "AcDbPolyline";
+    case EntityType::Line:
+      return "AcDbLine";
+    case EntityType::Circle:
+      return "AcDbCircle";
+    case EntityType::Arc:
+      return "AcDbArc";
+    case EntityType::AttributeDef:
+      return "AcDbAttributeDefinition";
+    case EntityType::Attribute:
+      return "AcDbAttribute";
+    case EntityType::AlignedDim:
+      return "AcDbAlignedDimension";
+    case EntityType::BlockRef:
+      return "AcDbBlockReference";
   }
   return "AcDbEntity";
 }
 
 const char* dxfName(EntityType t) {
   switch (t) {
-    case EntityType::Polyline: return "LWPOLYLINE";
-    case EntityType::Line: return "LINE";
-    case EntityType::Circle: return "CIRCLE";
-    case EntityType::Arc: return "ARC";
-    case EntityType::AttributeDef: return "ATTDEF";
-    case EntityType::Attribute: return "ATTRIB";
-    case EntityType::AlignedDim: return "DIMENSION";
-    case EntityType::BlockRef: return "INSERT";
+    case EntityType::Polyline:
+      return "LWPOLYLINE";
+    case EntityType::Line:
+      return "LINE";
+    case EntityType::Circle:
+      return "CIRCLE";
+    case EntityType::Arc:
+      return "ARC";
+    case EntityType::AttributeDef:
+      return "ATTDEF";
+    case EntityType::Attribute:
+      return "ATTRIB";
+    case EntityType::AlignedDim:
+      return "DIMENSION";
+    case EntityType::BlockRef:
+      return "INSERT";
   }
   return "";
 }
@@ -42,9 +58,15 @@ auto findByName(Vec& items, const std::string& name) -> decltype(&items[0]) {
 }
 }  // namespace
 
-Block* Drawing::findBlock(const std::string& name) { return findByName(blocks, name); }
-const Block* Drawing::findBlock(const std::string& name) const { return findByName(blocks, name); }
-Layer* Drawing::findLayer(const std::string& name) { return findByName(layers, name); }
+Block* Drawing::findBlock(const std::string& name) {
+  return findByName(blocks, name);
+}
+const Block* Drawing::findBlock(const std::string& name) const {
+  return findByName(blocks, name);
+}
+Layer* Drawing::findLayer(const std::string& name) {
+  return findByName(layers, name);
+}
 const Linetype* Drawing::findLinetype(const std::string& name) const {
   return findByName(linetypes, name);
 }
@@ -73,11 +95,15 @@ Drawing newDrawing(const std::function<std::string()>& nextHandle) {
   d.linetypes.push_back({"ByLayer", nextHandle(), "", {}});
   d.linetypes.push_back({"Continuous", nextHandle(), "Solid line", {}});
   d.variables = {
-      {"ATTDIA", Value(0)},          {"ATTREQ", Value(1)},
-      {"DIMSCALE", Value(1.0)},      {"FILEDIA", Value(1)},
-      {"ORTHOMODE", Value(0)},       {"VIEWSIZE", Value(297.0)},
+      {"ATTDIA", Value(0)},
+      {"ATTREQ", Value(1)},
+      {"DIMSCALE", Value(1.0)},
+      {"FILEDIA", Value(1)},
+      {"ORTHOMODE", Value(0)},
+      {"VIEWSIZE", Value(297.0)},
       {"SCREENSIZE", Value(std::vector<double>{1600.0, 900.0})},
-      {"CLAYER", Value("0")},        {"CMDECHO", Value(1)},
+      {"CLAYER", Value("0")},
+      {"CMDECHO", Value(1)},
       {"OSMODE", Value(0)},
   };
   return d;

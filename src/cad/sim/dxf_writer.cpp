@@ -25,7 +25,8 @@ std::string escapeText(const std::string& s) {
     unsigned cp = 0;
     int len = (c >= 0xF0) ? 4 : (c >= 0xE0) ? 3 : (c >= 0xC0) ? 2 : 1;
     cp = len == 1 ? c : c & (0xFF >> (len + 1));
-    for (int k = 1; k < len && i + k < s.size(); ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
+    for (int k = 1; k < len && i + k < s.size(); ++k)
+      cp = (cp << 6) | (s[i + k] & 0x3F);
     i += len;
     auto put = [&](unsigned u) {
       char buf[16];
@@ -43,7 +44,9 @@ std::string escapeText(const std::string& s) {
   return out;
 }
 
-double degrees(double r) { return r * 180.0 / std::numbers::pi; }
+double degrees(double r) {
+  return r * 180.0 / std::numbers::pi;
+}
 
 class Writer {
  public:
@@ -246,8 +249,10 @@ void Writer::tables() {
 
   blockRecordTable_ = handle();
   std::vector<std::pair<std::string, std::string>> records;  // name, handle
-  for (const Block& b : d_.blocks) records.emplace_back(b.name, b.handle);
-  for (const auto& [dim, name] : dimBlocks_) records.emplace_back(name, dimRecords_[dim]);
+  for (const Block& b : d_.blocks)
+    records.emplace_back(b.name, b.handle);
+  for (const auto& [dim, name] : dimBlocks_)
+    records.emplace_back(name, dimRecords_[dim]);
   tableStart("BLOCK_RECORD", blockRecordTable_, static_cast<int>(records.size()));
   for (const auto& [name, h] : records) {
     code(0, "BLOCK_RECORD");

@@ -22,7 +22,9 @@ std::size_t utf8Length(const std::string& s) {
 }
 }  // namespace
 
-Affine Affine::translation(double dx, double dy) { return {1, 0, 0, 1, dx, dy}; }
+Affine Affine::translation(double dx, double dy) {
+  return {1, 0, 0, 1, dx, dy};
+}
 
 Affine Affine::rotation(Point3 base, double r) {
   double cs = std::cos(r), sn = std::sin(r);
@@ -40,19 +42,24 @@ Affine Affine::mirror(Point3 p, Point3 q) {
   return m;
 }
 
-Affine Affine::scaling(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
+Affine Affine::scaling(double sx, double sy) {
+  return {sx, 0, 0, sy, 0, 0};
+}
 
 Affine Affine::then(const Affine& n) const {
-  return {n.a * a + n.b * c, n.a * b + n.b * d, n.c * a + n.d * c,
+  return {n.a * a + n.b * c, n.a * b + n.b * d,       n.c * a + n.d * c,
           n.c * b + n.d * d, n.a * e + n.b * f + n.e, n.c * e + n.d * f + n.f};
 }
 
-Point3 Affine::apply(Point3 p) const { return {a * p.x + b * p.y + e, c * p.x + d * p.y + f, p.z}; }
+Point3 Affine::apply(Point3 p) const {
+  return {a * p.x + b * p.y + e, c * p.x + d * p.y + f, p.z};
+}
 
 bool Affine::conformal() const {
   double s0 = std::hypot(a, c), s1 = std::hypot(b, d);
   double dot = a * b + c * d;
-  return std::fabs(s0 - s1) <= 1e-12 * std::max(1.0, s0) && std::fabs(dot) <= 1e-12 * std::max(1.0, s0 * s1);
+  return std::fabs(s0 - s1) <= 1e-12 * std::max(1.0, s0) &&
+         std::fabs(dot) <= 1e-12 * std::max(1.0, s0 * s1);
 }
 
 Affine referenceTransform(const Entity& ref, Point3 origin) {
@@ -178,7 +185,8 @@ void addArc(Extents& x, const Affine& t, Point3 c, double r, double start, doubl
     x.add(cc.x + arc.radius * std::cos(s + sw), cc.y + arc.radius * std::sin(s + sw));
     for (int q = 0; q < 4; ++q) {
       double qa = q * kPi / 2;
-      if (normAngle(qa - s) <= sw) x.add(cc.x + arc.radius * std::cos(qa), cc.y + arc.radius * std::sin(qa));
+      if (normAngle(qa - s) <= sw)
+        x.add(cc.x + arc.radius * std::cos(qa), cc.y + arc.radius * std::sin(qa));
     }
     return;
   }
@@ -266,7 +274,8 @@ void collect(const Drawing& d, const Entity& e, const Affine& t, Extents& x, int
         Affine inner = referenceTransform(e, b->origin).then(t);
         for (const auto& h : b->entities) {
           const Entity* child = d.findEntity(h);
-          if (child && child->type != EntityType::AttributeDef) collect(d, *child, inner, x, depth + 1);
+          if (child && child->type != EntityType::AttributeDef)
+            collect(d, *child, inner, x, depth + 1);
         }
       }
       for (const auto& h : e.attributes) {
@@ -334,9 +343,10 @@ std::optional<Entity> offsetEntity(const Entity& e, double distance) {
       double r2 = p.bulge > 0 ? arc->radius - left : arc->radius + left;
       if (r2 <= 1e-12) return std::nullopt;
       double k = r2 / arc->radius;
-      off[i] = {{arc->centre.x + (p.x - arc->centre.x) * k, arc->centre.y + (p.y - arc->centre.y) * k},
-                {arc->centre.x + (q.x - arc->centre.x) * k, arc->centre.y + (q.y - arc->centre.y) * k},
-                true};
+      off[i] = {
+          {arc->centre.x + (p.x - arc->centre.x) * k, arc->centre.y + (p.y - arc->centre.y) * k},
+          {arc->centre.x + (q.x - arc->centre.x) * k, arc->centre.y + (q.y - arc->centre.y) * k},
+          true};
     } else {
       double dx = q.x - p.x, dy = q.y - p.y, len = std::hypot(dx, dy);
       if (len == 0) return std::nullopt;

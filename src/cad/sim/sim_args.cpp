@@ -9,7 +9,8 @@ namespace qarn::cad::sim {
 
 std::size_t Args::size() const {
   std::size_t n = v_.size();
-  while (n > 0 && v_[n - 1].isMissing()) --n;
+  while (n > 0 && v_[n - 1].isMissing())
+    --n;
   return n;
 }
 
@@ -20,14 +21,14 @@ void Args::expect(std::size_t min, std::size_t max) const {
                           "Invalid number of parameters for " + member_ + ": " + std::to_string(n));
   for (std::size_t i = 0; i < min; ++i)
     if (v_[i].isMissing())
-      throw AutomationError(status::kParamNotOptional,
-                            "Parameter not optional: " + member_ + " argument " + std::to_string(i + 1));
+      throw AutomationError(status::kParamNotOptional, "Parameter not optional: " + member_ +
+                                                           " argument " + std::to_string(i + 1));
 }
 
 const Value& Args::at(std::size_t i) const {
   if (i >= v_.size() || v_[i].isMissing())
-    throw AutomationError(status::kParamNotOptional,
-                          "Parameter not optional: " + member_ + " argument " + std::to_string(i + 1));
+    throw AutomationError(status::kParamNotOptional, "Parameter not optional: " + member_ +
+                                                         " argument " + std::to_string(i + 1));
   return v_[i];
 }
 
@@ -51,8 +52,9 @@ double Args::number(std::size_t i) const {
   if (v.kind() == Value::Kind::Text) {
     // The automation layer converts text the way the CAD's variant coercion does.
     if (auto d = tryReadNumber(v.toText())) return *d;
-    throw AutomationError(status::kTypeMismatch, "Type mismatch: argument " + std::to_string(i + 1) +
-                                                     " of " + member_ + " is not a number");
+    throw AutomationError(
+        status::kTypeMismatch,
+        "Type mismatch: argument " + std::to_string(i + 1) + " of " + member_ + " is not a number");
   }
   invalid(i, "a number");
 }

@@ -18,7 +18,9 @@ SimCad::SimCad(CadProfile profile) : world_(std::make_shared<World>()) {
   world_->desktop.addWindow(world_->activeDoc().hwnd, 1600, 860);
 }
 
-SimCad::~SimCad() { unregister(); }
+SimCad::~SimCad() {
+  unregister();
+}
 
 void SimCad::registerAs(const std::string& progId) {
   unregister();
@@ -32,13 +34,25 @@ void SimCad::unregister() {
   registeredAs_.clear();
 }
 
-DispatchPtr SimCad::application() const { return makeApplication(world_); }
-SimDesktop& SimCad::desktop() { return world_->desktop; }
-WindowHandle SimCad::applicationWindow() const { return world_->appWindow; }
-WindowHandle SimCad::documentWindow() const { return world_->activeDoc().hwnd; }
+DispatchPtr SimCad::application() const {
+  return makeApplication(world_);
+}
+SimDesktop& SimCad::desktop() {
+  return world_->desktop;
+}
+WindowHandle SimCad::applicationWindow() const {
+  return world_->appWindow;
+}
+WindowHandle SimCad::documentWindow() const {
+  return world_->activeDoc().hwnd;
+}
 
-Drawing& SimCad::drawing() { return world_->activeDoc().drawing; }
-const Drawing& SimCad::drawing() const { return world_->activeDoc().drawing; }
+Drawing& SimCad::drawing() {
+  return world_->activeDoc().drawing;
+}
+const Drawing& SimCad::drawing() const {
+  return world_->activeDoc().drawing;
+}
 
 void SimCad::addDocument() {
   world_->addDocument();
@@ -50,7 +64,9 @@ void SimCad::closeAllDocuments() {
   world_->active = -1;
 }
 
-std::string SimCad::newHandle() { return world_->newHandle(); }
+std::string SimCad::newHandle() {
+  return world_->newHandle();
+}
 
 void SimCad::operatorPoint(double x, double y, double z) {
   OperatorInput in;
@@ -92,16 +108,26 @@ void SimCad::operatorEscape() {
   in.kind = OperatorInput::Kind::Escape;
   world_->script.push_back(in);
 }
-std::size_t SimCad::operatorInputsLeft() const { return world_->script.size(); }
-const std::vector<std::string>& SimCad::prompts() const { return world_->prompts; }
+std::size_t SimCad::operatorInputsLeft() const {
+  return world_->script.size();
+}
+const std::vector<std::string>& SimCad::prompts() const {
+  return world_->prompts;
+}
 
-const std::vector<std::string>& SimCad::transcript() const { return world_->transcript; }
-void SimCad::keepBusy(int polls) { world_->busyPolls = polls; }
+const std::vector<std::string>& SimCad::transcript() const {
+  return world_->transcript;
+}
+void SimCad::keepBusy(int polls) {
+  world_->busyPolls = polls;
+}
 bool SimCad::commandPending() const {
   return world_->active >= 0 && world_->activeDoc().pending.has_value();
 }
 
-void SimCad::failCall(long n) { world_->failAtCall = n > 0 ? world_->calls + n : 0; }
+void SimCad::failCall(long n) {
+  world_->failAtCall = n > 0 ? world_->calls + n : 0;
+}
 void SimCad::failMember(const std::string& member) {
   std::string m(member);
   for (char& c : m)
@@ -113,7 +139,9 @@ void SimCad::clearFaults() {
   world_->failingMembers.clear();
 }
 
-long SimCad::callCount() const { return world_->calls; }
+long SimCad::callCount() const {
+  return world_->calls;
+}
 long SimCad::callCount(const std::string& member) const {
   std::string m(member);
   for (char& c : m)
@@ -126,7 +154,9 @@ void SimCad::resetCounters() {
   world_->callsByMember.clear();
 }
 
-int SimCad::openUndoGroups() const { return world_->activeDoc().undoDepth; }
+int SimCad::openUndoGroups() const {
+  return world_->activeDoc().undoDepth;
+}
 
 bool SimCad::undo() {
   DocState& d = world_->activeDoc();

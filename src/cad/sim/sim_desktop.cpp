@@ -18,7 +18,9 @@ void SimDesktop::setForegroundWindow(WindowHandle w) {
   if (!refuseForeground_ && windows_.count(w)) foreground_ = w;
 }
 
-void SimDesktop::pressEscape() { events_.push_back("escape"); }
+void SimDesktop::pressEscape() {
+  events_.push_back("escape");
+}
 
 void SimDesktop::sleep(int milliseconds) {
   events_.push_back("sleep " + std::to_string(milliseconds));

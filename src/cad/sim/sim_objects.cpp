@@ -18,7 +18,9 @@ std::string lower(std::string_view s) {
   return out;
 }
 
-Value point(Point3 p) { return Value(std::vector<double>{p.x, p.y, p.z}); }
+Value point(Point3 p) {
+  return Value(std::vector<double>{p.x, p.y, p.z});
+}
 
 [[noreturn]] void readOnly(std::string_view member) {
   throw AutomationError(status::kMemberNotFound, "Property is read-only: " + std::string(member));
@@ -44,9 +46,11 @@ class SimObject : public Dispatch, public std::enable_shared_from_this<SimObject
 DispatchPtr entityObject(const std::shared_ptr<World>& w, int doc, const std::string& handle);
 DispatchPtr blockObject(const std::shared_ptr<World>& w, int doc, const std::string& handle);
 
-Value objectArray(const std::shared_ptr<World>& w, int doc, const std::vector<std::string>& handles) {
+Value objectArray(const std::shared_ptr<World>& w, int doc,
+                  const std::vector<std::string>& handles) {
   std::vector<Value> out;
-  for (const auto& h : handles) out.emplace_back(entityObject(w, doc, h));
+  for (const auto& h : handles)
+    out.emplace_back(entityObject(w, doc, h));
   return Value(std::move(out));
 }
 
@@ -288,7 +292,8 @@ class EntityObj : public SimObject {
         }
         if (m == "tagstring") {
           std::string tag = a.text(0);
-          if (tag.empty() || tag.find(' ') != std::string::npos) fail("Invalid tag \"" + tag + "\"");
+          if (tag.empty() || tag.find(' ') != std::string::npos)
+            fail("Invalid tag \"" + tag + "\"");
           e.tag = asciiUpper(tag);
           return {};
         }
@@ -398,17 +403,21 @@ class BlockObj : public SimObject {
     if (m == "item") {
       a.expect(1, 1);
       int i = a.integer(0);
-      if (i < 0 || i >= static_cast<int>(b.entities.size())) fail("Invalid index " + std::to_string(i));
+      if (i < 0 || i >= static_cast<int>(b.entities.size()))
+        fail("Invalid index " + std::to_string(i));
       return entityObject(w_, doc_, b.entities[i]);
     }
     if (m == "addlightweightpolyline") {
       a.expect(1, 1);
       const Value& v = a.at(0);
-      if (v.kind() != Value::Kind::DoubleArray) fail("Invalid argument: coordinates must be an array of doubles");
+      if (v.kind() != Value::Kind::DoubleArray)
+        fail("Invalid argument: coordinates must be an array of doubles");
       const auto& xy = v.doubles();
-      if (xy.size() < 4 || xy.size() % 2) fail("Invalid argument: " + std::to_string(xy.size()) + " coordinates");
+      if (xy.size() < 4 || xy.size() % 2)
+        fail("Invalid argument: " + std::to_string(xy.size()) + " coordinates");
       Entity e = base(EntityType::Polyline);
-      for (std::size_t i = 0; i < xy.size(); i += 2) e.vertices.push_back({xy[i], xy[i + 1], 0});
+      for (std::size_t i = 0; i < xy.size(); i += 2)
+        e.vertices.push_back({xy[i], xy[i + 1], 0});
       return made(w_->add(d, b, e));
     }
     if (m == "addline") {
@@ -545,7 +554,8 @@ class LayerObj : public SimObject {
       std::string n = a.text(0);
       const Linetype* lt = dr.findLinetype(n);
       if (!lt) fail("Key not found: linetype " + n);
-      if (asciiUpper(n) == "BYLAYER" || asciiUpper(n) == "BYBLOCK") fail("Invalid linetype for a layer");
+      if (asciiUpper(n) == "BYLAYER" || asciiUpper(n) == "BYBLOCK")
+        fail("Invalid linetype for a layer");
       l->linetype = lt->name;
       return {};
     }
@@ -603,7 +613,8 @@ class NamedObj : public SimObject {
 class CollectionObj : public SimObject {
  public:
   enum class Kind { Blocks, Layers, Linetypes, Groups };
-  CollectionObj(std::shared_ptr<World> w, int doc, Kind k) : SimObject(std::move(w), doc), kind_(k) {}
+  CollectionObj(std::shared_ptr<World> w, int doc, Kind k)
+      : SimObject(std::move(w), doc), kind_(k) {}
 
  protected:
   // The handles of the items, in order.
@@ -611,10 +622,22 @@ class CollectionObj : public SimObject {
     std::vector<std::string> out;
     Drawing& dr = doc().drawing;
     switch (kind_) {
-      case Kind::Blocks: for (auto& x : dr.blocks) out.push_back(x.handle); break;
-      case Kind::Layers: for (auto& x : dr.layers) out.push_back(x.handle); break;
-      case Kind::Linetypes: for (auto& x : dr.linetypes) out.push_back(x.handle); break;
-      case Kind::Groups: for (auto& x : dr.groups) out.push_back(x.handle); break;
+      case Kind::Blocks:
+        for (auto& x : dr.blocks)
+          out.push_back(x.handle);
+        break;
+      case Kind::Layers:
+        for (auto& x : dr.layers)
+          out.push_back(x.handle);
+        break;
+      case Kind::Linetypes:
+        for (auto& x : dr.linetypes)
+          out.push_back(x.handle);
+        break;
+      case Kind::Groups:
+        for (auto& x : dr.groups)
+          out.push_back(x.handle);
+        break;
     }
     return out;
   }
@@ -622,21 +645,37 @@ class CollectionObj : public SimObject {
     std::vector<std::string> out;
     Drawing& dr = doc().drawing;
     switch (kind_) {
-      case Kind::Blocks: for (auto& x : dr.blocks) out.push_back(x.name); break;
-      case Kind::Layers: for (auto& x : dr.layers) out.push_back(x.name); break;
-      case Kind::Linetypes: for (auto& x : dr.linetypes) out.push_back(x.name); break;
-      case Kind::Groups: for (auto& x : dr.groups) out.push_back(x.name); break;
+      case Kind::Blocks:
+        for (auto& x : dr.blocks)
+          out.push_back(x.name);
+        break;
+      case Kind::Layers:
+        for (auto& x : dr.layers)
+          out.push_back(x.name);
+        break;
+      case Kind::Linetypes:
+        for (auto& x : dr.linetypes)
+          out.push_back(x.name);
+        break;
+      case Kind::Groups:
+        for (auto& x : dr.groups)
+          out.push_back(x.name);
+        break;
     }
     return out;
   }
   Value object(const std::string& handle) const {
     switch (kind_) {
-      case Kind::Blocks: return blockObject(w_, doc_, handle);
-      case Kind::Layers: return Value(DispatchPtr(std::make_shared<LayerObj>(w_, doc_, handle)));
+      case Kind::Blocks:
+        return blockObject(w_, doc_, handle);
+      case Kind::Layers:
+        return Value(DispatchPtr(std::make_shared<LayerObj>(w_, doc_, handle)));
       case Kind::Linetypes:
-        return Value(DispatchPtr(std::make_shared<NamedObj>(w_, doc_, NamedObj::Table::Linetypes, handle)));
+        return Value(
+            DispatchPtr(std::make_shared<NamedObj>(w_, doc_, NamedObj::Table::Linetypes, handle)));
       case Kind::Groups:
-        return Value(DispatchPtr(std::make_shared<NamedObj>(w_, doc_, NamedObj::Table::Groups, handle)));
+        return Value(
+            DispatchPtr(std::make_shared<NamedObj>(w_, doc_, NamedObj::Table::Groups, handle)));
     }
     return {};
   }
@@ -760,7 +799,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view text) {
   std::size_t start = 0;
   while (start <= pattern.size()) {
     std::size_t comma = pattern.find(',', start);
-    std::string_view alt = pattern.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    std::string_view alt = pattern.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     std::string p = asciiUpper(alt), t = asciiUpper(text);
     std::size_t pi = 0, ti = 0, star = std::string::npos, mark = 0;
     while (ti < t.size()) {
@@ -777,7 +817,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view text) {
         break;
       }
     }
-    while (pi < p.size() && p[pi] == '*') ++pi;
+    while (pi < p.size() && p[pi] == '*')
+      ++pi;
     if (ti == t.size() && pi == p.size()) return true;
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -798,8 +839,10 @@ class SelectionSetObj : public SimObject {
     if (!a.given(codes + 1)) fail("Invalid argument: filter codes without filter values");
     const Value& c = a.at(codes);
     const Value& v = a.at(codes + 1);
-    if (c.kind() != Value::Kind::Int16Array) fail("Invalid argument: filter codes must be 16-bit integers");
-    if (v.kind() != Value::Kind::ValueArray) fail("Invalid argument: filter values must be variants");
+    if (c.kind() != Value::Kind::Int16Array)
+      fail("Invalid argument: filter codes must be 16-bit integers");
+    if (v.kind() != Value::Kind::ValueArray)
+      fail("Invalid argument: filter values must be variants");
     if (c.int16s().size() != v.values().size()) fail("Invalid argument: filter lengths differ");
     for (std::size_t i = 0; i < c.int16s().size(); ++i) {
       int code = c.int16s()[i];
@@ -814,7 +857,8 @@ class SelectionSetObj : public SimObject {
     for (const auto& [code, pattern] : f) {
       if (code == 0 && !wildcardMatch(pattern, dxfName(e.type))) return false;
       if (code == 8 && !wildcardMatch(pattern, e.layer)) return false;
-      if (code == 2 && (e.type != EntityType::BlockRef || !wildcardMatch(pattern, e.blockName))) return false;
+      if (code == 2 && (e.type != EntityType::BlockRef || !wildcardMatch(pattern, e.blockName)))
+        return false;
     }
     return true;
   }
@@ -841,14 +885,17 @@ class SelectionSetObj : public SimObject {
     if (m == "item") {
       a.expect(1, 1);
       int i = a.integer(0);
-      if (i < 0 || i >= static_cast<int>(d.selection.size())) fail("Invalid index " + std::to_string(i));
+      if (i < 0 || i >= static_cast<int>(d.selection.size()))
+        fail("Invalid index " + std::to_string(i));
       return entityObject(w_, doc_, d.selection[i]);
     }
     if (m == "additems") {
       a.expect(1, 1);
       std::vector<std::string> hs;
-      for (const Value& v : a.at(0).values()) hs.push_back(Object(v).get("Handle").toText());
-      for (const auto& h : hs) addSelected(h);
+      for (const Value& v : a.at(0).values())
+        hs.push_back(Object(v).get("Handle").toText());
+      for (const auto& h : hs)
+        addSelected(h);
       return {};
     }
     if (m == "selectonscreen") {
@@ -880,7 +927,8 @@ class SelectionSetObj : public SimObject {
       }
       if (mode == 0 || mode == 1) {  // window, crossing
         Point3 p = a.point(1), q = a.point(2);
-        double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y), y1 = std::max(p.y, q.y);
+        double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
+               y1 = std::max(p.y, q.y);
         for (const auto& h : ms.entities) {
           const Entity& e = *d.drawing.findEntity(h);
           Extents x = extentsOf(d.drawing, e);
@@ -936,7 +984,8 @@ class DocumentObj : public SimObject {
     if (m == "linetypes") return coll(CollectionObj::Kind::Linetypes);
     if (m == "groups") return coll(CollectionObj::Kind::Groups);
     if (m == "utility") return Value(DispatchPtr(std::make_shared<UtilityObj>(w_, doc_)));
-    if (m == "activeselectionset") return Value(DispatchPtr(std::make_shared<SelectionSetObj>(w_, doc_)));
+    if (m == "activeselectionset")
+      return Value(DispatchPtr(std::make_shared<SelectionSetObj>(w_, doc_)));
     if (m == "application") return Value(makeApplication(w_));
     if (m == "name") return Value(d.name);
     if (m == "hwnd") return Value(static_cast<int>(d.hwnd));
@@ -970,11 +1019,13 @@ class DocumentObj : public SimObject {
       std::string name = asciiUpper(a.text(0));
       auto it = d.drawing.variables.find(name);
       if (it == d.drawing.variables.end()) fail("Error setting system variable " + name);
-      if (name == "SCREENSIZE" || name == "VIEWSIZE") fail("Error setting read-only system variable " + name);
+      if (name == "SCREENSIZE" || name == "VIEWSIZE")
+        fail("Error setting read-only system variable " + name);
       const Value& v = a.at(1);
       Value::Kind want = it->second.kind();
       if (want == Value::Kind::Int && v.kind() != Value::Kind::Int)
-        fail("Error setting system variable " + name + ": an integer is needed, got " + v.describe());
+        fail("Error setting system variable " + name + ": an integer is needed, got " +
+             v.describe());
       if (want == Value::Kind::Double && !v.isNumber())
         fail("Error setting system variable " + name + ": a number is needed, got " + v.describe());
       if (want == Value::Kind::Text && v.kind() != Value::Kind::Text)
@@ -982,7 +1033,8 @@ class DocumentObj : public SimObject {
       if (name == "CLAYER") {
         Layer* l = d.drawing.findLayer(v.toText());
         if (!l) fail("Error setting system variable CLAYER: no layer " + v.toText());
-        if (l->frozen) fail("Error setting system variable CLAYER: layer " + l->name + " is frozen");
+        if (l->frozen)
+          fail("Error setting system variable CLAYER: layer " + l->name + " is frozen");
         it->second = Value(l->name);
         return {};
       }
@@ -1020,7 +1072,8 @@ class DocumentsObj : public SimObject {
     if (m == "item") {
       a.expect(1, 1);
       int i = a.integer(0);
-      if (i < 0 || i >= static_cast<int>(w_->docs.size())) fail("Invalid index " + std::to_string(i));
+      if (i < 0 || i >= static_cast<int>(w_->docs.size()))
+        fail("Invalid index " + std::to_string(i));
       return Value(DispatchPtr(std::make_shared<DocumentObj>(w_, i)));
     }
     memberNotFound(member);

@@ -7,7 +7,9 @@
 
 namespace qarn::cad::sim {
 
-void fail(const std::string& message) { throw AutomationError(status::kException, message); }
+void fail(const std::string& message) {
+  throw AutomationError(status::kException, message);
+}
 
 void memberNotFound(std::string_view member) {
   throw AutomationError(status::kMemberNotFound, "Unknown name: " + std::string(member));
@@ -24,7 +26,9 @@ DocState& World::doc(int index) {
   return *docs[index];
 }
 
-DocState& World::activeDoc() { return doc(active); }
+DocState& World::activeDoc() {
+  return doc(active);
+}
 
 void World::addDocument() {
   auto d = std::make_unique<DocState>();
@@ -112,7 +116,8 @@ void World::erase(DocState& d, const std::string& handle) {
   Entity* e = d.drawing.findEntity(handle);
   if (!e) return;
   std::string h = e->handle;
-  for (const auto& a : e->attributes) d.drawing.entities.erase(a);
+  for (const auto& a : e->attributes)
+    d.drawing.entities.erase(a);
   if (Block* owner = d.drawing.findBlock(e->owner)) std::erase(owner->entities, h);
   d.drawing.entities.erase(h);
 }
@@ -168,7 +173,8 @@ bool isObjectSnapOverride(const std::string& s) {
 
 std::string commandName(const std::string& token) {
   std::string u = asciiUpper(token);
-  while (!u.empty() && (u[0] == '_' || u[0] == '-' || u[0] == '.')) u.erase(0, 1);
+  while (!u.empty() && (u[0] == '_' || u[0] == '-' || u[0] == '.'))
+    u.erase(0, 1);
   return u;
 }
 
@@ -230,7 +236,8 @@ void World::sendCommand(DocState& d, const std::string& text) {
       clip.base = *base;
       const Entity& e = *d.drawing.findEntity(last);
       clip.entities.push_back(e);
-      for (const auto& h : e.attributes) clip.owned[e.handle].push_back(*d.drawing.findEntity(h));
+      for (const auto& h : e.attributes)
+        clip.owned[e.handle].push_back(*d.drawing.findEntity(h));
       d.clipboard = clip;
       continue;
     }
@@ -283,7 +290,8 @@ void World::resolvePending(DocState& d) {
   d.pending.reset();
   if (script.empty()) return;  // nobody answers: the command is cancelled
   OperatorInput in = script.front();
-  prompts.push_back(pc.kind == PendingCommand::Kind::Move ? "Specify second point:" : "Specify insertion point:");
+  prompts.push_back(pc.kind == PendingCommand::Kind::Move ? "Specify second point:"
+                                                          : "Specify insertion point:");
   script.pop_front();
   if (in.kind != OperatorInput::Kind::Point) return;  // Escape or Enter cancels
   Point3 at = in.point;
@@ -306,7 +314,8 @@ void World::resolvePending(DocState& d) {
         d.drawing.modelSpace().entities.push_back(e.handle);
         std::string h = e.handle;
         d.drawing.entities[h] = e;
-        transform(d, d.drawing.entities[h], Affine::translation(at.x - clip.base.x, at.y - clip.base.y));
+        transform(d, d.drawing.entities[h],
+                  Affine::translation(at.x - clip.base.x, at.y - clip.base.y));
       }
       break;
     }
@@ -315,8 +324,10 @@ void World::resolvePending(DocState& d) {
       if (!e) break;
       double dx = at.x - pc.base.x, dy = at.y - pc.base.y;
       if (d.drawing.variables["ORTHOMODE"].toInt() != 0) {
-        if (std::abs(dx) >= std::abs(dy)) dy = 0;
-        else dx = 0;
+        if (std::abs(dx) >= std::abs(dy))
+          dy = 0;
+        else
+          dx = 0;
       }
       transform(d, *e, Affine::translation(dx, dy));
       break;

@@ -30,8 +30,8 @@ struct OperatorInput {
 struct PendingCommand {
   enum class Kind { Paste, Move, Insert };
   Kind kind;
-  Point3 base;            // move: the base point
-  std::string target;     // move: the entity; insert: the block name
+  Point3 base;         // move: the base point
+  std::string target;  // move: the entity; insert: the block name
   double xScale = 1, yScale = 1, rotation = 0;
 };
 
