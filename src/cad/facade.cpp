@@ -318,7 +318,7 @@ PickedEntity Utility::getEntity(const std::string& prompt) const {
   return {Entity(Object(args[0])), toPoint(args[1])};
 }
 Point3 Utility::getPoint(const std::string& prompt) const {
-  return toPoint(o_.call("GetPoint", {Value::missing(), prompt}));
+  return toPoint(o_.call("GetPoint", {Value(), prompt}));
 }
 Point3 Utility::getPoint(Point3 base, const std::string& prompt) const {
   return toPoint(o_.call("GetPoint", {pointValue(base), prompt}));

@@ -9,7 +9,9 @@
 
 namespace {
 void usage() {
-  std::cerr << "usage: qarn-cli demo [--dxf FILE]\n";
+  std::cerr << "usage: qarn-cli enclosure --family F --model M [--catalogue-dir DIR] [--at X,Y]"
+               " [--dxf FILE]\n"
+               "       qarn-cli demo [--dxf FILE]\n";
 }
 }  // namespace
 
@@ -23,6 +25,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   try {
     if (job == "demo") return qarn::cli::runDemo(args);
+    if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
     return 1;

@@ -1,0 +1,49 @@
+#pragma once
+// The program's own text files (catalogues, the CAD list): read in the encoding their
+// byte-order mark names, otherwise as Shift-JIS (code page 932); written back in the encoding
+// they were read in, through a temporary file beside the target so that a crash or a full disk
+// never leaves half a file.
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qarn::cad {
+
+enum class TextEncoding { ShiftJis, Utf8Bom, Utf16LeBom, Utf16BeBom };
+
+struct TextFile {
+  TextEncoding encoding = TextEncoding::ShiftJis;
+  std::vector<std::string> lines;  // UTF-8, without their line ends
+};
+
+// A character that the file's encoding cannot hold; the file is left untouched.
+class EncodingError : public std::runtime_error {
+ public:
+  EncodingError(const std::string& message, std::string character)
+      : std::runtime_error(message), character_(std::move(character)) {}
+  const std::string& character() const { return character_; }
+
+ private:
+  std::string character_;
+};
+
+// The bytes as UTF-8 text; bytes the encoding does not define become U+FFFD.
+std::string decodeText(const std::string& bytes, TextEncoding encoding);
+// The UTF-8 text in the encoding, with no byte-order mark; EncodingError for a character the
+// encoding cannot hold.
+std::string encodeText(const std::string& utf8, TextEncoding encoding);
+// The encoding a file's first bytes name, and how many bytes the mark takes.
+TextEncoding detectEncoding(const std::string& bytes, std::size_t& markLength);
+
+// Lines end with CR, LF or CR LF; a last line without an end counts, an empty file has none.
+std::vector<std::string> splitLines(const std::string& text);
+
+// Nothing when the file does not exist; std::runtime_error when it cannot be read.
+std::optional<TextFile> readTextFile(const std::string& path);
+// Writes every line followed by CR LF, with the encoding's byte-order mark, atomically.
+void writeTextFile(const std::string& path, const TextFile& file);
+// Bytes to a temporary file beside `path`, then renamed over it.
+void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+}  // namespace qarn::cad

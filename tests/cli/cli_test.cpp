@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int code;
+  std::string out;  // standard output and error together
+};
+
+CliRun run(const std::string& args) {
+  std::string cmd = std::string(QARN_CLI) + " " + args + " 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  std::array<char, 512> buf;
+  while (std::fgets(buf.data(), buf.size(), p))
+    out += buf.data();
+  int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class CliEnclosure : public ::testing::Test {
+ protected:
+  CliEnclosure() : dir(fs::temp_directory_path() / ("qarn-cli-" + std::to_string(::getpid()))) {
+    fs::create_directories(dir);
+  }
+  ~CliEnclosure() override { fs::remove_all(dir); }
+  fs::path dir;
+};
+
+TEST_F(CliEnclosure, DrawsFromTheCatalogueBesideTheExecutableAndReportsTheFile) {
+  fs::path dxf = dir / "ra.dxf";
+  CliRun r = run("enclosure --family RA --model RA12-4560 --at 123.5,-87 --dxf " + dxf.string());
+  EXPECT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out,
+            "wrote " + dxf.string() +
+                ": RA RA12-4560, 18 entities drawn, 1 blocks defined, 84 automation calls\n");
+  std::ifstream f(dxf);
+  std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("TOVEKHDLRA"), std::string::npos);
+  EXPECT_NE(text.find("10\n120\n20\n-80\n"), std::string::npos) << "drawn at the cut base point";
+}
+
+TEST_F(CliEnclosure, SaysWhyNothingWasDrawn) {
+  std::ofstream(dir / "BOX_CL.txt", std::ios::binary)
+      << "CL-OK\t300\t400\t160\t260\t360\t130\t1\tA\t1\r\nCL-"
+         "BAD\t300\t400\t0\t260\t360\t130\t1\tA\t1\r\n";
+  std::string in = " --catalogue-dir " + dir.string() + " --dxf " + (dir / "x.dxf").string();
+  struct Case {
+    std::string args, message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"enclosure --family XX --model A" + in, "unknown family \"XX\""},
+           {"enclosure --family RA --model A" + in,
+            "no catalogue file " + (dir / "BOX_RA.txt").string()},
+           {"enclosure --family CL --model CL-NONE" + in, "model \"CL-NONE\" is not in"},
+           {"enclosure --family CL --model CL-BAD" + in,
+            "CL-BAD: the depth (フカサ) is zero or not a number"},
+           {"enclosure --family CL --model CL-OK --at 1" + in, "--at needs X,Y"},
+       }) {
+    CliRun r = run(c.args);
+    EXPECT_NE(r.code, 0) << c.args;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one line: " << r.out;
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.dxf"));
+  EXPECT_EQ(run("enclosure --family CL --model CL-OK" + in).code, 0);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "../cad/sim_fixture.h"
+#include "enclosure/symbol_blocks.h"
+
+namespace qarn::enclosure {
+namespace {
+
+class SymbolBlocks : public cad::testing::SimFixture {
+ protected:
+  const cad::sim::Block& block(const std::string& name) { return *cad.drawing().findBlock(name); }
+  const cad::sim::Entity& item(const std::string& name, std::size_t i) {
+    return *cad.drawing().findEntity(block(name).entities.at(i));
+  }
+  void expectVertices(const cad::sim::Entity& e, const std::vector<double>& xy,
+                      const std::vector<double>& bulges) {
+    ASSERT_EQ(e.vertices.size() * 2, xy.size());
+    for (std::size_t v = 0; v < e.vertices.size(); ++v) {
+      EXPECT_DOUBLE_EQ(e.vertices[v].x, xy[2 * v]) << v;
+      EXPECT_DOUBLE_EQ(e.vertices[v].y, xy[2 * v + 1]) << v;
+      EXPECT_DOUBLE_EQ(e.vertices[v].bulge, bulges.at(v)) << v;
+    }
+  }
+};
+
+TEST_F(SymbolBlocks, RaHandleGeometry) {
+  ensureHandleBlock(doc, "TOVEKHDLRA", "RA");
+  ASSERT_EQ(block("TOVEKHDLRA").entities.size(), 3u);
+  const double c = -0.44213562373;
+  const auto& plate = item("TOVEKHDLRA", 0);
+  EXPECT_TRUE(plate.closed);
+  expectVertices(
+      plate,
+      {-17, 52.5, -14.5, 55, 14.5, 55, 17, 52.5, 17, -52.5, 14.5, -55, -14.5, -55, -17, -52.5},
+      {c, 0, c, 0, c, 0, c, 0});
+  const auto& grip = item("TOVEKHDLRA", 1);
+  EXPECT_TRUE(grip.closed);
+  expectVertices(grip, {-11, 38, 11, 38, 11, -38, -11, -38}, {-1, 0, -1, 0});
+  const auto& line = item("TOVEKHDLRA", 2);
+  EXPECT_FALSE(line.closed);
+  expectVertices(line, {-11, -25, 11, -25}, {0, 0});
+}
+
+TEST_F(SymbolBlocks, SHandleHasAHalfRoundGripAndNoLine) {
+  ensureHandleBlock(doc, "TOVEKHDLS", "S");
+  ASSERT_EQ(block("TOVEKHDLS").entities.size(), 2u);
+  expectVertices(item("TOVEKHDLS", 1), {-9.5, -27, -9.5, 17.5, 9.5, 17.5, 9.5, -27}, {0, -1, 0, 0});
+}
+
+TEST_F(SymbolBlocks, KeysWindowFittingAndLevers) {
+  ensureKeyBlock(doc, "TOVEKEYBF16", "F16");
+  const auto& arc = item("TOVEKEYBF16", 2);
+  EXPECT_EQ(arc.type, cad::sim::EntityType::Arc);
+  EXPECT_EQ(arc.p1, (cad::Point3{0, 30, 0}));
+  EXPECT_DOUBLE_EQ(arc.radius, 30);
+  EXPECT_DOUBLE_EQ(arc.startAngle, 5.235987755982989);
+  EXPECT_DOUBLE_EQ(arc.endAngle, 4.188790204786391);
+  EXPECT_DOUBLE_EQ(item("TOVEKEYBF16", 1).radius, 17.5);
+
+  ensureKeyBlock(doc, "TOVEKEYBS16", "S16");
+  expectVertices(item("TOVEKEYBS16", 0), {6.25, 4.01924, 6.25, 53.75, -6.25, 53.75, -6.25, 4.01924},
+                 {0, 1, 0, 0});
+
+  ensureHandleBlock(doc, "TOVEKHT", "HT");
+  ASSERT_EQ(block("TOVEKHT").entities.size(), 5u);
+  expectVertices(item("TOVEKHT", 4), {50, -20, -50, -20}, {0, 0});
+
+  ensureHandleBlock(doc, "TOVEKHDLCL", "CL");
+  const auto& cl = item("TOVEKHDLCL", 0);
+  ASSERT_EQ(cl.vertices.size(), 11u);
+  EXPECT_DOUBLE_EQ(cl.vertices[3].bulge, -0.28186106);
+  EXPECT_DOUBLE_EQ(cl.vertices[9].bulge, -0.28186106);
+  EXPECT_DOUBLE_EQ(cl.vertices[7].bulge, -0.41421358);
+
+  ensureHandleBlock(doc, "TOVEKHDLORM", "ORM");
+  EXPECT_EQ(block("TOVEKHDLORM").entities.size(), 3u);
+  EXPECT_DOUBLE_EQ(item("TOVEKHDLORM", 2).endAngle, 4.369964395070857);
+}
+
+TEST_F(SymbolBlocks, EveryEntityIsByBlockOnLayerZero) {
+  doc.layers().add("WORK");
+  doc.setVariable("CLAYER", "WORK");  // the user draws on another layer
+  for (auto [name, kind] : std::vector<std::pair<std::string, std::string>>{{"TOVEKHDLRA", "RA"},
+                                                                            {"TOVEKHDLS", "S"},
+                                                                            {"TOVEKHDLE", "E"},
+                                                                            {"TOVEKHDLCL", "CL"},
+                                                                            {"TOVEKHDLCH", "CH"},
+                                                                            {"TOVEKHDLORM", "ORM"},
+                                                                            {"TOVEKHT", "HT"}})
+    ensureHandleBlock(doc, name, kind);
+  ensureKeyBlock(doc, "TOVEKEYBF16", "F16");
+  ensureKeyBlock(doc, "TOVEKEYBS16", "S16");
+  int blocks = 0;
+  for (const auto& b : cad.drawing().blocks) {
+    if (b.isLayout) continue;
+    ++blocks;
+    EXPECT_FALSE(b.entities.empty()) << b.name;
+    EXPECT_EQ(b.origin, (cad::Point3{0, 0, 0})) << b.name;
+    for (const auto& h : b.entities) {
+      const auto& e = *cad.drawing().findEntity(h);
+      EXPECT_EQ(e.layer, "0") << b.name;
+      EXPECT_EQ(e.linetype, "BYBLOCK") << b.name;
+      EXPECT_EQ(e.color, 0) << b.name;
+    }
+  }
+  EXPECT_EQ(blocks, 9);
+}
+
+TEST_F(SymbolBlocks, AnExistingDefinitionIsNeverChanged) {
+  cad::Block mine = doc.blocks().add({0, 0, 0}, "TOVEKHDLRA");
+  mine.addCircle({0, 0, 0}, 3);
+  ensureHandleBlock(doc, "TOVEKHDLRA", "RA");
+  ensureKeyBlock(doc, "TOVEKHDLRA", "F16");
+  EXPECT_EQ(block("TOVEKHDLRA").entities.size(), 1u);
+  ensureHandleBlock(doc, "TOVEKHDLE", "E");
+  std::size_t n = cad.drawing().blocks.size();
+  cad.resetCounters();
+  ensureHandleBlock(doc, "TOVEKHDLE", "E");
+  EXPECT_EQ(cad.drawing().blocks.size(), n);
+  EXPECT_EQ(cad.callCount("Add"), 0);
+}
+
+TEST_F(SymbolBlocks, AnUnknownKindLeavesAnEmptyBlock) {
+  ensureHandleBlock(doc, "TOVEKHDLXX", "XX");
+  ASSERT_NE(cad.drawing().findBlock("TOVEKHDLXX"), nullptr);
+  EXPECT_TRUE(block("TOVEKHDLXX").entities.empty());
+}
+
+}  // namespace
+}  // namespace qarn::enclosure
