@@ -108,6 +108,9 @@ void SimCad::operatorEscape() {
   in.kind = OperatorInput::Kind::Escape;
   world_->script.push_back(in);
 }
+void SimCad::setStandingPoint(std::optional<Point3> p) {
+  world_->standingPoint = p;
+}
 std::size_t SimCad::operatorInputsLeft() const {
   return world_->script.size();
 }

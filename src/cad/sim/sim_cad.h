@@ -4,6 +4,7 @@
 // script, runs the command lines the program sends, keeps real undo groups, counts every call,
 // fails on demand, and writes its drawing as DXF.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ class SimCad {
   void operatorDistance(double d);
   void operatorEnter();
   void operatorEscape();
+  // An operator who answers every point asked for, once the script has run out, with this one.
+  void setStandingPoint(std::optional<Point3> p);
   std::size_t operatorInputsLeft() const;
   const std::vector<std::string>& prompts() const;  // every prompt shown, in order
 

@@ -54,6 +54,12 @@ void World::enter(std::string_view member) {
 
 OperatorInput World::take(const std::string& prompt) {
   prompts.push_back(prompt);
+  if (script.empty() && standingPoint) {
+    OperatorInput in;
+    in.kind = OperatorInput::Kind::Point;
+    in.point = *standingPoint;
+    return in;
+  }
   if (script.empty()) fail("The operator gave no answer to \"" + prompt + "\"");
   OperatorInput in = script.front();
   script.pop_front();
@@ -288,11 +294,14 @@ void World::sendCommand(DocState& d, const std::string& text) {
 void World::resolvePending(DocState& d) {
   PendingCommand pc = *d.pending;
   d.pending.reset();
-  if (script.empty()) return;  // nobody answers: the command is cancelled
-  OperatorInput in = script.front();
-  prompts.push_back(pc.kind == PendingCommand::Kind::Move ? "Specify second point:"
-                                                          : "Specify insertion point:");
-  script.pop_front();
+  if (script.empty() && !standingPoint) return;  // nobody answers: the command is cancelled
+  OperatorInput in;
+  try {
+    in = take(pc.kind == PendingCommand::Kind::Move ? "Specify second point:"
+                                                    : "Specify insertion point:");
+  } catch (const AutomationError&) {
+    return;  // Escape cancels
+  }
   if (in.kind != OperatorInput::Kind::Point) return;  // Escape or Enter cancels
   Point3 at = in.point;
   switch (pc.kind) {

@@ -62,6 +62,7 @@ struct World {
   long nextHandle = 0x20;
 
   std::deque<OperatorInput> script;
+  std::optional<Point3> standingPoint;  // answers points when the script is empty
   std::vector<std::string> prompts;
   std::vector<std::string> transcript;
   int busyPolls = 0;

@@ -1,0 +1,55 @@
+// QARN: the program entry. With --simulated-cad the embedded simulated CAD runs in the process
+// under the target ProgID, so that the window can be tried without a CAD.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <memory>
+
+#include "app/dark_style.h"
+#include "app/main_window.h"
+#include "app/platform_desktop.h"
+#include "app/settings_file.h"
+#include "cad/sim/sim_cad.h"
+#include "cad/target_cad_form.h"
+#include "cad/target_cad_list.h"
+#include "catalogue/row_edit_dialog.h"
+#include "library/folder_dialog.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  qarn::app::applyWindows10Dark(app);
+  QApplication::setApplicationDisplayName(QString());
+  QApplication::setApplicationName(QString::fromUtf8(qarn::app::kAppTitle));
+
+  QCommandLineParser options;
+  QCommandLineOption simulated("simulated-cad",
+                               "Run the embedded simulated CAD as the target CAD.");
+  QCommandLineOption dxf("dxf", "With --simulated-cad: write its drawing to FILE at the end.",
+                         "FILE");
+  options.addOption(simulated);
+  options.addOption(dxf);
+  options.process(app);
+
+  std::unique_ptr<qarn::cad::sim::SimCad> sim;
+  std::unique_ptr<qarn::cad::Desktop> platform;
+  qarn::cad::Desktop* desktop = nullptr;
+  if (options.isSet(simulated)) {
+    sim = std::make_unique<qarn::cad::sim::SimCad>();
+    sim->setStandingPoint(qarn::cad::Point3{0, 0, 0});  // every pick lands at the origin
+    desktop = &sim->desktop();
+  } else {
+    platform = qarn::app::makePlatformDesktop();
+    desktop = platform.get();
+  }
+
+  auto paths = qarn::app::AppPaths::forExecutable(QApplication::applicationFilePath());
+  qarn::app::TForm2 Form2(paths, desktop);
+  qarn::catalogue::TForm1 Form1(&Form2);
+  qarn::library::TForm3 Form3(&Form2);
+  qarn::cad::TTargetCADForm TargetCADForm(Form2.dataFile(qarn::cad::kTargetCadListFile), &Form2);
+  Form2.setTargetCadForm(&TargetCADForm);
+  if (sim) sim->registerAs(Form2.CadProgId());
+  Form2.show();
+  int rc = app.exec();
+  if (sim && options.isSet(dxf)) sim->writeDxf(options.value(dxf).toStdString());
+  return rc;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The settings file beside the executable (INI): the window position and the target CAD.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cad/text_file.h"
+
+namespace qarn::app {
+
+// An INI file kept line by line, so that whatever else it holds survives a rewrite.
+class IniFile {
+ public:
+  // A missing or unreadable file reads as empty.
+  static IniFile load(const std::string& path);
+  std::optional<std::string> read(const std::string& section, const std::string& key) const;
+  // The number, or the default when the key is missing or not a whole number.
+  int readInteger(const std::string& section, const std::string& key, int fallback) const;
+  std::string readText(const std::string& section, const std::string& key,
+                       const std::string& fallback) const;
+  void write(const std::string& section, const std::string& key, const std::string& value);
+  // Back in the encoding it was read in (Shift-JIS for a new file); a value that Shift-JIS
+  // cannot hold moves the file to UTF-16, which the system's INI functions also read.
+  void save(const std::string& path) const;
+  const std::vector<std::string>& lines() const { return file_.lines; }
+
+ private:
+  cad::TextFile file_;
+};
+
+struct Settings {
+  std::optional<int> left, top;  // nothing: centre the window
+  std::string progId, name;
+};
+
+// Reads "Form"/"Left", "Form"/"Top", "TargetCad"/"ProgID" and "TargetCad"/"Name"; the given
+// ProgID and name are the defaults.
+Settings readSettings(const std::string& path, const std::string& defaultProgId,
+                      const std::string& defaultName);
+void writeSettings(const std::string& path, int left, int top, const std::string& progId,
+                   const std::string& name);
+
+// "QARN Ver.1.50 [ name ]"
+inline const char* const kAppTitle = "QARN Ver.1.50";
+std::string captionFor(const std::string& cadName);
+// The display name of the first line of the CAD list that holds a tab followed by the ProgID.
+std::optional<std::string> cadNameFromList(const std::vector<std::string>& lines,
+                                           const std::string& progId);
+
+}  // namespace qarn::app

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "app/settings_file.h"
+#include "cad/text_file.h"
+
+namespace qarn::app {
+namespace {
+
+TEST(SettingsFile, RewritingKeepsOtherSectionsAndKeys) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("qarn.ini").toStdString();
+  cad::writeFileAtomically(path, "; mine\r\n[Form]\r\nTop=5\r\nWidth=99\r\n\r\n[Other]\r\nX=1\r\n");
+  writeSettings(path, 10, 20, "GCAD.Application", "GstarCAD");
+  auto f = cad::readTextFile(path);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->lines, (std::vector<std::string>{"; mine", "[Form]", "Top=20", "Width=99", "Left=10",
+                                                "", "[Other]", "X=1", "[TargetCad]",
+                                                "ProgID=GCAD.Application", "Name=GstarCAD"}));
+  Settings s = readSettings(path, "x", "y");
+  EXPECT_EQ(s.left, 10);
+  EXPECT_EQ(s.top, 20);
+  EXPECT_EQ(s.progId, "GCAD.Application");
+}
+
+TEST(SettingsFile, KeysAndSectionsIgnoreCaseAndMissingOnesGiveDefaults) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("q.ini").toStdString();
+  cad::writeFileAtomically(path, "[form]\nleft = 7\n[targetcad]\nprogid=A.B\n");
+  Settings s = readSettings(path, "Def.Prog", "Def");
+  EXPECT_EQ(s.left, 7);
+  EXPECT_FALSE(s.top);
+  EXPECT_EQ(s.progId, "A.B");
+  EXPECT_EQ(s.name, "Def");
+  Settings none = readSettings(dir.filePath("missing.ini").toStdString(), "P", "N");
+  EXPECT_FALSE(none.left);
+  EXPECT_EQ(none.name, "N");
+}
+
+TEST(SettingsFile, ANameShiftJisCannotHoldMovesTheFileToUtf16) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("q.ini").toStdString();
+  writeSettings(path, 1, 2, "X.Application", "캐드");
+  auto f = cad::readTextFile(path);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->encoding, cad::TextEncoding::Utf16LeBom);
+  EXPECT_EQ(readSettings(path, "", "").name, "캐드");
+  writeSettings(path, 1, 2, "X.Application", "図面CAD");
+  EXPECT_EQ(readSettings(path, "", "").name, "図面CAD");
+}
+
+TEST(Caption, RuleAndListLookUp) {
+  EXPECT_EQ(captionFor("BricsCAD"), "QARN Ver.1.50 [ BricsCAD ]");
+  std::vector<std::string> lines{"no tab here", "AutoCAD 2024\tAutoCAD.Application.24",
+                                 "AutoCAD\tAutoCAD.Application", "Name\twith\tAutoCAD.Application"};
+  EXPECT_EQ(cadNameFromList(lines, "AutoCAD.Application"), "AutoCAD 2024");
+  EXPECT_EQ(cadNameFromList(lines, "AutoCAD.Application.2"), "AutoCAD 2024");
+  EXPECT_EQ(cadNameFromList(lines, "with"), "Name");
+  EXPECT_FALSE(cadNameFromList(lines, "ZWCAD.Application"));
+}
+
+}  // namespace
+}  // namespace qarn::app
