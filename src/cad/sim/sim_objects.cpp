@@ -617,49 +617,29 @@ class CollectionObj : public SimObject {
       : SimObject(std::move(w), doc), kind_(k) {}
 
  protected:
-  // The handles of the items, in order.
-  std::vector<std::string> handles() const {
-    std::vector<std::string> out;
+  struct Item {
+    std::string handle, name;
+  };
+  // The items in order: every table entry has a handle and a name.
+  std::vector<Item> items() const {
+    std::vector<Item> out;
+    auto take = [&out](const auto& table) {
+      for (const auto& x : table)
+        out.push_back({x.handle, x.name});
+    };
     Drawing& dr = doc().drawing;
     switch (kind_) {
       case Kind::Blocks:
-        for (auto& x : dr.blocks)
-          out.push_back(x.handle);
+        take(dr.blocks);
         break;
       case Kind::Layers:
-        for (auto& x : dr.layers)
-          out.push_back(x.handle);
+        take(dr.layers);
         break;
       case Kind::Linetypes:
-        for (auto& x : dr.linetypes)
-          out.push_back(x.handle);
+        take(dr.linetypes);
         break;
       case Kind::Groups:
-        for (auto& x : dr.groups)
-          out.push_back(x.handle);
-        break;
-    }
-    return out;
-  }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    Drawing& dr = doc().drawing;
-    switch (kind_) {
-      case Kind::Blocks:
-        for (auto& x : dr.blocks)
-          out.push_back(x.name);
-        break;
-      case Kind::Layers:
-        for (auto& x : dr.layers)
-          out.push_back(x.name);
-        break;
-      case Kind::Linetypes:
-        for (auto& x : dr.linetypes)
-          out.push_back(x.name);
-        break;
-      case Kind::Groups:
-        for (auto& x : dr.groups)
-          out.push_back(x.name);
+        take(dr.groups);
         break;
     }
     return out;
@@ -688,21 +668,20 @@ class CollectionObj : public SimObject {
 
   Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
-    auto hs = handles();
-    if (m == "count") return Value(static_cast<int>(hs.size()));
+    auto all = items();
+    if (m == "count") return Value(static_cast<int>(all.size()));
     if (m == "item") {
       a.expect(1, 1);
       const Value& key = a.at(0);
       if (key.kind() == Value::Kind::Text) {
-        auto ns = names();
         std::string wanted = asciiUpper(key.toText());
-        for (std::size_t i = 0; i < ns.size(); ++i)
-          if (asciiUpper(ns[i]) == wanted) return object(hs[i]);
+        for (const Item& i : all)
+          if (asciiUpper(i.name) == wanted) return object(i.handle);
         fail("Key not found: " + key.toText());
       }
       int i = a.integer(0);
-      if (i < 0 || i >= static_cast<int>(hs.size())) fail("Invalid index " + std::to_string(i));
-      return object(hs[i]);
+      if (i < 0 || i >= static_cast<int>(all.size())) fail("Invalid index " + std::to_string(i));
+      return object(all[i].handle);
     }
     if (m == "add") {
       Drawing& dr = doc().drawing;
