@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   auto paths = qarn::app::AppPaths::forExecutable(QApplication::applicationFilePath());
   qarn::app::TForm2 Form2(paths, desktop);
   qarn::catalogue::TForm1 Form1(&Form2);
+  Form2.setRowEditForm(&Form1);
   qarn::library::TForm3 Form3(&Form2);
   qarn::cad::TTargetCADForm TargetCADForm(Form2.dataFile(qarn::cad::kTargetCadListFile), &Form2);
   Form2.setTargetCadForm(&TargetCADForm);

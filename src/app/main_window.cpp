@@ -12,6 +12,8 @@
 #include "cad/target_cad_form.h"
 #include "cad/target_cad_list.h"
 #include "cad/text_file.h"
+#include "catalogue/catalogue_rows.h"
+#include "catalogue/user_collation.h"
 
 namespace qarn::app {
 
@@ -26,7 +28,7 @@ AppPaths AppPaths::forExecutable(const QString& executablePath) {
 }
 
 TForm2::TForm2(AppPaths paths, cad::Desktop* desktop, QWidget* parent)
-    : QWidget(parent), paths_(std::move(paths)) {
+    : QWidget(parent), paths_(std::move(paths)), catalogues_(catalogue::userCollationSorter()) {
   setObjectName("TForm2");
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   session_.desktop = desktop;

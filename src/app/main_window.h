@@ -6,22 +6,26 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 #include "cad/command.h"
 #include "cad/message_filter.h"
+#include "catalogue/device_catalogue.h"
 #include "widgets/string_grid.h"
 
 namespace qarn::cad {
 class TTargetCADForm;
 }
-namespace qarn::cad::sim {
-class SimCad;
-}
+namespace qarn::catalogue {
+class TForm1;
+class WidthCache;
+}  // namespace qarn::catalogue
 
 namespace qarn::app {
 
@@ -42,6 +46,7 @@ class TForm2 : public QWidget, public cad::MainWindow {
   ~TForm2() override;  // FormDestroy
 
   void setTargetCadForm(cad::TTargetCADForm* form) { TargetCADForm = form; }
+  void setRowEditForm(catalogue::TForm1* form) { Form1 = form; }
 
   // The target CAD, kept for the whole run.
   std::string& CadProgId() { return session_.CadProgId; }
@@ -80,6 +85,60 @@ class TForm2 : public QWidget, public cad::MainWindow {
   StringGrid* StringGrid5;  // layers
   StringGrid* StringGrid6;  // enclosures
 
+  // Page 0: device frames.
+  QLineEdit* Edit1;           // search text
+  QLineEdit* Edit6;           // device number
+  QToolButton* SpeedButton1;  // "▲": device number up
+  QToolButton* SpeedButton2;  // "▼": device number down
+  QLineEdit* Edit2;           // model (TYPE)
+  QLineEdit* Edit7;           // rating (SPEC)
+  QLineEdit* Edit12;          // auxiliary (AUX1)
+  QLineEdit* Edit3;           // W
+  QLineEdit* Edit4;           // H
+  QLineEdit* Edit5;           // D
+  QLineEdit* Edit28;          // H2
+  QLineEdit* Edit9;           // D2
+  QLineEdit* Edit27;          // E: end allowance of a terminal block
+  QLineEdit* Edit31;          // CUT code (hidden)
+  QLineEdit* Edit23;          // dimension string (hidden)
+  QCheckBox* CheckBox1;       // "端子台モード": terminal-block mode
+  QLineEdit* Edit8;           // number of poles
+  QCheckBox* CheckBox2;       // "配列モード": array mode
+  QLineEdit* Edit10;          // frames in the row
+  QLineEdit* Edit11;          // gap between frames
+  QPushButton* Button2;       // "側面": side view
+
+  // Page 1: switches, lamps, meters.
+  QLineEdit* Edit13;          // search text
+  QLineEdit* Edit18;          // device number
+  QToolButton* SpeedButton3;  // "▲"
+  QToolButton* SpeedButton4;  // "▼"
+  QLineEdit* Edit14;          // model
+  QLineEdit* Edit19;          // rating
+  QLineEdit* Edit24;          // auxiliary (AUX1)
+  QLineEdit* Edit15;          // W
+  QLineEdit* Edit16;          // H
+  QLineEdit* Edit20;          // D
+  QLineEdit* Edit29;          // H2
+  QLineEdit* Edit26;          // D2
+  QLineEdit* Edit17;          // M: device kind
+  QLineEdit* Edit25;          // dimension string (hidden)
+  QLineEdit* Edit30;          // cut-out text (hidden)
+  QCheckBox* CheckBox5;       // "銘板を付ける": attach a nameplate
+  QCheckBox* CheckBox6;       // "配列モード": array mode
+  QLineEdit* Edit21;          // count
+  QLineEdit* Edit22;          // pitch
+  QCheckBox* CheckBox7;       // "縦方向に複写": copy downwards
+  QPushButton* Button6;       // "作成": create
+  QPushButton* Button8;       // "側面": side view
+  QLabel* Image1;             // the device's picture, 90 x 90
+
+  // The row menu of both catalogue grids.
+  QMenu* PopupMenu1;
+  QAction* N1;    // "現在行を編集後、更新または追加"
+  QAction* N3;    // "現在行を削除"
+  int tgRow = 0;  // the catalogue row current when the row editor opened
+
   // Page 5.
   QPushButton* Button28;  // "ターゲット CAD 選択": choose the target CAD
 
@@ -102,7 +161,36 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QLineEdit* Edit43;      // window width (hidden)
   QLineEdit* Edit44;      // window height (hidden)
 
+  // Fills the grid from the catalogue file beside the executable with the records that match.
+  void ReadTovekTxt(const QString& tabfileName, const QString& maskStr, StringGrid* sg);
+  // The catalogue of the current page: page 0 the frames, any other the panel devices.
+  struct PageCatalogue {
+    QString file;
+    StringGrid* grid;
+    QLineEdit* search;
+  };
+  PageCatalogue pageCatalogue() const;
+  std::string catalogueFilePath(const QString& name) const { return dataFile(name).toStdString(); }
+  const catalogue::LineSorter& catalogueSorter() const { return catalogues_.sorter(); }
+  // After QARN rewrote a catalogue: reload its page's grid and go back to `row` if it exists.
+  void reloadCatalogue(const PageCatalogue& c, int row);
+
   // Handlers.
+  void Edit1Change();
+  void Edit13Change();
+  void StringGrid1Click();
+  void StringGrid4Click();
+  void Edit6Change();
+  void Edit18Change();
+  void SpeedButton1Click(int step);  // ▲ +1, ▼ -1
+  void SpeedButton3Click(int step);
+  void Edit5Change();
+  void CheckBox1Click();
+  void CheckBox2Click();
+  void CheckBox5Click();
+  void CheckBox6Click();
+  void N1Click();
+  void N3Click();
   void FormCreate();
   void FormClose();
   void Button28Click();
@@ -127,11 +215,16 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QWidget* buildLibraryPage();      // library/library_page.cpp
   void setUpGrids();
   void placeWindow(std::optional<int> left, std::optional<int> top);
+  void emptyDeviceFields(StringGrid* sg);
+  QMenu* buildRowMenu();
 
   AppPaths paths_;
   cad::Session session_;
   std::unique_ptr<cad::TMessageFilter> filter_;
   cad::TTargetCADForm* TargetCADForm = nullptr;
+  catalogue::TForm1* Form1 = nullptr;
+  catalogue::CatalogueCache catalogues_;
+  std::shared_ptr<const catalogue::WidthCache> widths_[2];  // frames, panel devices
   bool closed_ = false;
 };
 

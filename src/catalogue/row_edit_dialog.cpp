@@ -1,9 +1,129 @@
 #include "catalogue/row_edit_dialog.h"
 
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "cad/numbers.h"
+#include "cad/text_file.h"
+#include "catalogue/device_catalogue.h"
+
 namespace qarn::catalogue {
 
-TForm1::TForm1(QWidget* parent) : QDialog(parent) {
+TForm1::TForm1(app::TForm2* main) : QDialog(main), main_(main) {
   setObjectName("Form1");
+  setWindowTitle(QString::fromUtf8("データの変更と追加"));
+  setModal(false);
+  StringGrid1 = new widgets::StringGrid(this);
+  StringGrid1->setObjectName("StringGrid1");
+  StringGrid1->setColCount(2);
+  StringGrid1->setRowCount(kFieldCount + 1);
+  StringGrid1->setEditableColumn(1);
+  auto button = [this](const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), this);
+    b->setObjectName(name);
+    return b;
+  };
+  Button1 = button("Button1", "更新");
+  Button2 = button("Button2", "追加");
+  Button3 = button("Button3", "取り消し");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  for (QPushButton* b : {Button1, Button2, Button3})
+    buttons->addWidget(b);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(StringGrid1, 1);
+  layout->addLayout(buttons);
+  resize(420, 420);
+  auto run = [this](void (TForm1::*f)()) {
+    return [this, f] { main_->runHandler([this, f] { (this->*f)(); }); };
+  };
+  connect(Button1, &QPushButton::clicked, this, run(&TForm1::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, run(&TForm1::Button2Click));
+  connect(Button3, &QPushButton::clicked, this, run(&TForm1::Button3Click));
+}
+
+void TForm1::fillFrom(const widgets::StringGrid* grid, int row) {
+  StringGrid1->setRowCount(grid->colCount());
+  // Row 0 of this grid is its header row: it shows "No" and the line number.
+  for (int c = 0; c < grid->colCount(); ++c) {
+    StringGrid1->setCell(0, c, grid->cell(c, 0));
+    StringGrid1->setCell(1, c, grid->cell(c, row));
+  }
+  StringGrid1->setColWidth(0, 70);
+  StringGrid1->setColWidth(1, 300);
+  StringGrid1->setCurrentCell(1, 1);
+}
+
+std::string TForm1::line() const {
+  std::string line;
+  for (int r = 1; r <= kFieldCount; ++r) {
+    if (r > 1) line += '\t';
+    line += StringGrid1->cell(1, r).toStdString();
+  }
+  return line;
+}
+
+bool TForm1::confirm(const char* question, const char* caption) {
+  QMessageBox ask(QMessageBox::Question, QString::fromUtf8(caption), QString::fromUtf8(question),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  return ask.exec() == QMessageBox::Yes;
+}
+
+namespace {
+// A refusal before writing, said in the user's terms; the file keeps its bytes.
+QString refusal(const std::exception& e) {
+  if (auto* enc = dynamic_cast<const cad::EncodingError*>(&e))
+    return QString::fromUtf8(
+               "文字「%1」はこのファイルの文字コードで保存できません。ファイルは変更していません。")
+        .arg(QString::fromStdString(enc->character()));
+  return QString::fromUtf8(e.what());
+}
+}  // namespace
+
+void TForm1::Button1Click() {
+  if (!confirm("現在のデータを更新しますか？", "更新の確認")) return;
+  auto c = main_->pageCatalogue();
+  QString number = StringGrid1->cell(1, 0).trimmed();
+  int n = cad::readInteger(number.toStdString());
+  if (number.isEmpty() || n <= 0) {
+    main_->showMessage(
+        QString::fromUtf8("行番号がないため更新できません。行を選んでから編集してください。"));
+    return;
+  }
+  bool shown = false;
+  for (int r = 1; r < c.grid->rowCount() && !shown; ++r)
+    shown = c.grid->cell(0, r) == number;
+  if (shown) {
+    try {
+      updateLine(main_->catalogueFilePath(c.file), n, line(), main_->catalogueSorter());
+    } catch (const EditRefused& e) {
+      main_->showMessage(refusal(e));
+      return;
+    } catch (const cad::EncodingError& e) {
+      main_->showMessage(refusal(e));
+      return;
+    }
+    main_->reloadCatalogue(c, main_->tgRow);
+  }
+  hide();
+}
+
+void TForm1::Button2Click() {
+  if (!confirm("現在のデータを追加しますか？", "追加の確認")) return;
+  auto c = main_->pageCatalogue();
+  try {
+    appendLine(main_->catalogueFilePath(c.file), line());
+  } catch (const EditRefused& e) {
+    main_->showMessage(refusal(e));
+    return;
+  } catch (const cad::EncodingError& e) {
+    main_->showMessage(refusal(e));
+    return;
+  }
+  main_->reloadCatalogue(c, main_->tgRow);
+  hide();
 }
 
 }  // namespace qarn::catalogue

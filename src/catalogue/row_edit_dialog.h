@@ -1,13 +1,39 @@
 #pragma once
-// TForm1: editing one catalogue row.
+// TForm1, "データの変更と追加": one catalogue row as a list of field names and values, written
+// back over its line (update) or as a new line (add).
 #include <QDialog>
+#include <QPushButton>
+
+#include "widgets/string_grid.h"
+
+namespace qarn::app {
+class TForm2;
+}
 
 namespace qarn::catalogue {
 
 class TForm1 : public QDialog {
   Q_OBJECT
  public:
-  explicit TForm1(QWidget* parent = nullptr);
+  explicit TForm1(app::TForm2* main);
+
+  // Row 0: "No" and the line number; rows 1 to 14: the headers and the row's values.
+  void fillFrom(const widgets::StringGrid* grid, int row);
+  // Column 1 of rows 1 to 14 joined by tabs.
+  std::string line() const;
+
+  widgets::StringGrid* StringGrid1;  // names and values
+  QPushButton* Button1;              // "更新": update
+  QPushButton* Button2;              // "追加": add
+  QPushButton* Button3;              // "取り消し": cancel
+
+  void Button1Click();
+  void Button2Click();
+  void Button3Click() { hide(); }
+
+ private:
+  bool confirm(const char* question, const char* caption);
+  app::TForm2* main_;
 };
 
 }  // namespace qarn::catalogue

@@ -7,6 +7,7 @@ namespace qarn::cli {
 
 // Each job returns the process exit code; reasons for failure go to standard error.
 int runDemo(const std::vector<std::string>& args);
+int runSearch(const std::vector<std::string>& args);
 int runEnclosure(const std::vector<std::string>& args, const char* argv0);
 
 }  // namespace qarn::cli

@@ -11,6 +11,7 @@ namespace {
 void usage() {
   std::cerr << "usage: qarn-cli enclosure --family F --model M [--catalogue-dir DIR] [--at X,Y]"
                " [--dxf FILE]\n"
+               "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
 }  // namespace
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   try {
     if (job == "demo") return qarn::cli::runDemo(args);
+    if (job == "search") return qarn::cli::runSearch(args);
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";

@@ -43,9 +43,9 @@ void styleAsGrid(QTableView* v) {
 }  // namespace
 
 StringGrid::StringGrid(QWidget* parent)
-    : QTableView(parent),
-      model_(new QStandardItemModel(1, 5, this)),
-      frozen_(new QTableView(this)) {
+    : QTableView(parent), model_(new GridModel(this)), frozen_(new QTableView(this)) {
+  model_->setColumns(5);
+  model_->setRows(1);
   setModel(model_);
   styleAsGrid(this);
   setItemDelegate(new CellDelegate(this));
@@ -81,28 +81,34 @@ StringGrid::StringGrid(QWidget* parent)
 StringGrid::~StringGrid() = default;
 
 void StringGrid::setColCount(int n) {
-  model_->setColumnCount(std::max(n, 1));
+  model_->setColumns(std::max(n, 1));
   updateFrozen();
 }
 
 void StringGrid::setRowCount(int n) {
-  model_->setRowCount(std::max(n, 2) - 1);
+  model_->setRows(std::max(n, 2) - 1);
+}
+
+void StringGrid::setRowSource(std::shared_ptr<const RowSource> source) {
+  model_->setSource(std::move(source));
+  if (model_->rowCount() == 0) model_->setRows(1);  // a grid always shows one data row
+}
+
+void StringGrid::setEditableColumn(int col) {
+  model_->setEditableColumn(col);
+  setEditTriggers(QAbstractItemView::AllEditTriggers);
 }
 
 QString StringGrid::cell(int col, int row) const {
-  if (col < 0 || col >= colCount() || row < 0 || row >= rowCount()) return {};
-  if (row == 0) return model_->headerData(col, Qt::Horizontal).toString();
-  return model_->data(model_->index(row - 1, col)).toString();
+  if (row == 0) return model_->header(col);
+  return model_->text(row - 1, col);
 }
 
 void StringGrid::setCell(int col, int row, const QString& text) {
-  if (col < 0 || col >= colCount() || row < 0) return;
-  if (row == 0) {
-    model_->setHeaderData(col, Qt::Horizontal, text);
-    return;
-  }
-  if (row >= rowCount()) setRowCount(row + 1);
-  model_->setData(model_->index(row - 1, col), text);
+  if (row == 0)
+    model_->setHeader(col, text);
+  else
+    model_->setText(row - 1, col, text);
 }
 
 QStringList StringGrid::rowCells(int row) const {
@@ -154,9 +160,14 @@ void StringGrid::fitColumns() {
   int extra = QFontInfo(font()).pointSize();
   for (int c = 0; c < colCount(); ++c) {
     if (colWidth(c) <= 0) continue;
-    int widest = 0;
-    for (int r = 0; r < rowCount(); ++r)
-      widest = std::max(widest, fm.horizontalAdvance(cell(c, r)));
+    int widest = fm.horizontalAdvance(cell(c, 0));
+    std::optional<int> fast = model_->source() ? model_->source()->widestText(c, fm) : std::nullopt;
+    if (fast) {
+      widest = std::max(widest, *fast);
+    } else {
+      for (int r = 1; r < rowCount(); ++r)
+        widest = std::max(widest, fm.horizontalAdvance(cell(c, r)));
+    }
     setColWidth(c, widest + extra);
   }
 }

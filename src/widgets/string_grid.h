@@ -2,9 +2,10 @@
 // A string grid as the pages use it: row 0 is the header row, cells are addressed by column and
 // row, a column width of -1 hides the column, the first columns can stay fixed while the rest
 // scrolls sideways, and cells may be drawn by the page.
-#include <QStandardItemModel>
 #include <QTableView>
 #include <functional>
+
+#include "widgets/grid_model.h"
 
 namespace qarn::widgets {
 
@@ -15,6 +16,11 @@ class StringGrid : public QTableView {
   ~StringGrid() override;
 
   int colCount() const { return model_->columnCount(); }
+  GridModel* gridModel() const { return model_; }
+  // Data rows served by `source` (row 1 is its row 0) until the rows are set again.
+  void setRowSource(std::shared_ptr<const RowSource> source);
+  // Cells of this column can be edited in place.
+  void setEditableColumn(int col);
   void setColCount(int n);
   // Rows including the header row 0; at least 2 (one data row), as a grid with a fixed row.
   int rowCount() const { return model_->rowCount() + 1; }
@@ -61,7 +67,7 @@ class StringGrid : public QTableView {
  private:
   void updateFrozen();
   void placeFrozen();
-  QStandardItemModel* model_;
+  GridModel* model_;
   QTableView* frozen_;  // the fixed columns, laid over the left edge
   int fixedCols_ = 0;
 };

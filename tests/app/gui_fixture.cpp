@@ -1,19 +1,56 @@
 #include "gui_fixture.h"
 
 #include <QFile>
+#include <QPointer>
+#include <deque>
 
 namespace qarn::app::testing {
 
-void onNextModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      act(w);
+namespace {
+// Modal boxes are answered in the order their answers were queued, one box each.
+std::deque<std::function<void(QWidget*)>>& pending() {
+  static std::deque<std::function<void(QWidget*)>> queue;
+  return queue;
+}
+}  // namespace
+
+class HideWatch : public QObject {
+ public:
+  HideWatch(QObject* parent, std::function<void()> onHide)
+      : QObject(parent), onHide_(std::move(onHide)) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Hide) {
+      onHide_();
+      o->removeEventFilter(this);
+      deleteLater();
     }
-  });
+    return false;
+  }
+
+ private:
+  std::function<void()> onHide_;
+};
+
+QPointer<QWidget> last;
+
+void onNextModal(std::function<void(QWidget*)> act) {
+  static QTimer* timer = nullptr;
+  pending().push_back(std::move(act));
+  if (!timer) {
+    timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (pending().empty() || !w || w == last) return;
+      last = w;
+      // A dialog that is shown again (the same object) counts as a new box once it was hidden.
+      auto* watch = new HideWatch(w, [] { last = nullptr; });
+      w->installEventFilter(watch);
+      auto next = std::move(pending().front());
+      pending().pop_front();
+      next(w);
+    });
+  }
   timer->start();
 }
 

@@ -77,4 +77,21 @@ TEST_F(CliEnclosure, SaysWhyNothingWasDrawn) {
   EXPECT_EQ(run("enclosure --family CL --model CL-OK" + in).code, 0);
 }
 
+TEST_F(CliEnclosure, SearchPrintsTheMatchingRecordsWithTheirLineNumbers) {
+  fs::path cat = dir / "cat.txt";
+  std::ofstream(cat, std::ios::binary) << "relay\tMY-4N\r\n// c\r\nbreaker\tNF30\tx\r\n";
+  CliRun all = run("search " + cat.string());
+  EXPECT_EQ(all.code, 0);
+  EXPECT_EQ(all.out,
+            "2\tbreaker\tNF30\tx\t\t\t\t\t\t\t\t\t\t\t\n3\trelay\tMY-4N\t\t\t\t\t\t\t\t\t\t\t\t\n");
+  CliRun one = run("search " + cat.string() + " my4n");
+  EXPECT_EQ(one.out.substr(0, 8), "3\trelay\t");
+  CliRun none = run("search " + cat.string() + " zzz");
+  EXPECT_EQ(none.code, 0);
+  EXPECT_EQ(none.out, "");
+  CliRun missing = run("search " + (dir / "none.txt").string());
+  EXPECT_NE(missing.code, 0);
+  EXPECT_NE(missing.out.find("データファイルが見つかりません．"), std::string::npos);
+}
+
 }  // namespace

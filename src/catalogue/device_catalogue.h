@@ -1,0 +1,100 @@
+#pragma once
+// The device catalogues "TOVEK.txt" and "TPBPL.txt": tab-separated records of fourteen fields,
+// comment lines beginning with "//", sorted on every load and numbered by their place in the
+// sorted file (comment lines counted), searched by terms that must all occur in the first five
+// fields.
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cad/text_file.h"
+
+namespace qarn::catalogue {
+
+inline const char* const kFrameCatalogue = "TOVEK.txt";
+inline const char* const kPanelCatalogue = "TPBPL.txt";
+inline const char* const kMissingFileMessage = "データファイルが見つかりません．";
+
+constexpr int kFieldCount = 14;
+using Fields = std::array<std::string, kFieldCount>;
+
+// Sorts a file's lines as the user sees them sorted. The window passes the user's collation;
+// the default orders case-insensitively (ASCII), then by bytes. Equal lines keep their order.
+using LineSorter = std::function<void(std::vector<std::string>&)>;
+void sortIgnoringCase(std::vector<std::string>& lines);
+
+bool isComment(std::string_view line);
+Fields splitFields(std::string_view line);
+// The text searched: the first five fields, each followed by a tab, upper-cased (ASCII), with
+// every "-" and blank deleted.
+std::string searchKey(std::string_view line);
+// The terms of a search text: upper-cased, "-" deleted, split as comma text, blanks trimmed,
+// empty ones dropped.
+std::vector<std::string> searchTerms(std::string_view maskStr);
+bool matches(std::string_view key, const std::vector<std::string>& terms);
+// W, H, D, H2 and D2 (fields 6 to 10) as numbers, 0 for a non-number, joined by single blanks.
+std::string dimensionString(const Fields& f);
+
+struct Record {
+  int lineNumber;  // place in the sorted file, from 1, comment lines counted
+  Fields fields;
+  std::string key;
+};
+
+// A catalogue file as loaded: its encoding, its sorted lines, and the records among them.
+struct Snapshot {
+  cad::TextEncoding encoding = cad::TextEncoding::ShiftJis;
+  std::vector<std::string> lines;  // sorted
+  std::vector<Record> records;     // in line order, comments left out
+  // Indices into `records` of those that match the search text.
+  std::vector<int> filter(std::string_view maskStr) const;
+};
+
+// Loads a file once and serves it again while its size and modification time stay the same, so
+// that a keystroke in a search field does not read the file again; an edit made outside QARN is
+// seen at the next keystroke.
+class CatalogueCache {
+ public:
+  explicit CatalogueCache(LineSorter sorter = sortIgnoringCase);
+  // Nothing when the file does not exist.
+  std::shared_ptr<const Snapshot> load(const std::string& path);
+  void forget(const std::string& path);
+  const LineSorter& sorter() const { return sorter_; }
+
+ private:
+  struct Entry {
+    std::uintmax_t size;
+    std::filesystem::file_time_type modified;
+    std::shared_ptr<const Snapshot> snapshot;
+  };
+  LineSorter sorter_;
+  std::map<std::string, Entry> entries_;
+};
+
+// Editing refused before anything is written: the file keeps its bytes.
+class EditRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The line of the record numbered `lineNumber` replaced, the file sorted as a load sorts it and
+// written back in its own encoding. EditRefused when the number is not a line of the file
+// (changed outside QARN), cad::EncodingError for a character the encoding cannot hold.
+void updateLine(const std::string& path, int lineNumber, const std::string& line,
+                const LineSorter& sorter);
+// The line appended at the end; the other lines keep their order.
+void appendLine(const std::string& path, const std::string& line);
+// The line removed from the sorted file, which is written back sorted.
+void deleteLine(const std::string& path, int lineNumber, const LineSorter& sorter);
+
+// The device number stepped by `delta` around its last run of digits; nothing when it has no
+// digits or would go below zero. Leading zeros are not kept: A01 down is A0.
+std::optional<std::string> stepDeviceNumber(std::string_view text, int delta);
+
+}  // namespace qarn::catalogue

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "catalogue/device_catalogue.h"
+
+namespace qarn::catalogue {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DeviceCatalogue : public ::testing::Test {
+ protected:
+  DeviceCatalogue() : dir(fs::temp_directory_path() / ("qarn-cat-" + std::to_string(::getpid()))) {
+    fs::create_directories(dir);
+    path = (dir / "TOVEK.txt").string();
+  }
+  ~DeviceCatalogue() override { fs::remove_all(dir); }
+  void write(const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  std::string bytes() {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  // The line numbers of the records that match.
+  std::vector<int> numbers(const std::string& mask) {
+    CatalogueCache cache;
+    auto s = cache.load(path);
+    std::vector<int> out;
+    for (int i : s->filter(mask))
+      out.push_back(s->records[i].lineNumber);
+    return out;
+  }
+  fs::path dir;
+  std::string path;
+};
+
+TEST_F(DeviceCatalogue, NumbersCountCommentLinesInTheSortedFile) {
+  write("relay\tMY4N\r\n// comment\r\nBreaker\tNF-32\r\n\r\nContactor\tS-T10\r\n");
+  // Sorted ignoring case: "", "// comment", "Breaker", "Contactor", "relay".
+  CatalogueCache cache;
+  auto s = cache.load(path);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->lines, (std::vector<std::string>{"", "// comment", "Breaker\tNF-32",
+                                                "Contactor\tS-T10", "relay\tMY4N"}));
+  std::vector<int> all;
+  for (const Record& r : s->records)
+    all.push_back(r.lineNumber);
+  EXPECT_EQ(all, (std::vector<int>{1, 3, 4, 5}))
+      << "the empty line is a record, the comment is counted";
+  EXPECT_EQ(s->records[0].fields, Fields{});
+  EXPECT_EQ(s->records[1].fields[1], "NF-32");
+  EXPECT_EQ(s->records[1].fields[13], "") << "missing trailing fields are empty";
+}
+
+TEST_F(DeviceCatalogue, SearchTermsIgnoreHyphensBlanksAndCaseAndAllMustOccur) {
+  write(
+      "Breaker\tNF-30 2P\tAC 200V\tMaker A\tmemo\t30\t40\r\n"
+      "Breaker\tNF30\t\tMaker B\r\n"
+      "Relay\tMY4N\tDC24V\tMaker A\t\t40\r\n"
+      "// Breaker NF30 comment\r\n"
+      "Lamp\tDR22\tred\tMaker \"Q\"\t\t22\t\t\t\t\t\t\tNF30\r\n");
+  // Sorted: the comment (1), Breaker NF-30 (2), Breaker NF30 (3), Lamp (4), Relay (5).
+  EXPECT_EQ(numbers("nf30"), (std::vector<int>{2, 3}));
+  EXPECT_EQ(numbers("NF-30"), (std::vector<int>{2, 3}));
+  EXPECT_EQ(numbers("nf30 2p"), (std::vector<int>{2}));
+  EXPECT_EQ(numbers("2p,nf30"), (std::vector<int>{2}));
+  EXPECT_EQ(numbers("makera"), (std::vector<int>{2, 5}));
+  EXPECT_EQ(numbers("\"maker a\""), (std::vector<int>{2, 5}))
+      << "a quoted term loses its blank as the key does";
+  EXPECT_EQ(numbers("40"), std::vector<int>{}) << "the size columns are not searched";
+  EXPECT_EQ(numbers(" , ,  "), (std::vector<int>{2, 3, 4, 5}))
+      << "only blanks and commas filter nothing";
+  EXPECT_EQ(numbers("zzz"), std::vector<int>{});
+}
+
+TEST(DeviceRecord, DimensionStringOfFiveNumbers) {
+  Fields f = splitFields("x\tm\ts\tmk\tmemo\t30\t45.5\t\tabc\t1e2");
+  EXPECT_EQ(dimensionString(f), "30 45.5 0 0 100");
+  EXPECT_EQ(dimensionString(Fields{}), "0 0 0 0 0");
+  Fields many = splitFields("1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12\t13\t14\t15\t16");
+  EXPECT_EQ(many[13], "14") << "fields beyond the fourteenth are ignored";
+}
+
+TEST_F(DeviceCatalogue, TheCacheServesUntilTheFileChanges) {
+  write("A\tone\r\n");
+  CatalogueCache cache;
+  auto first = cache.load(path);
+  EXPECT_EQ(cache.load(path), first);
+  write("A\ttwo\r\n");  // same size, written later
+  fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(1));
+  auto second = cache.load(path);
+  ASSERT_NE(second, first);
+  EXPECT_EQ(second->records[0].fields[1], "two");
+  write("A\tthree\r\nB\r\n");
+  EXPECT_EQ(cache.load(path)->records.size(), 2u);
+  fs::remove(path);
+  EXPECT_EQ(cache.load(path), nullptr);
+}
+
+TEST_F(DeviceCatalogue, UpdateRewritesTheFileSortedWithFourteenFields) {
+  write("zeta\tZ\r\n// note\r\nalpha\tA\tspec\r\n");
+  // Sorted: "// note", "alpha...", "zeta..."; alpha is line 2.
+  updateLine(path, 2, "alpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t", sortIgnoringCase);
+  EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nzeta\tZ\r\n");
+  appendLine(path, "beta\tB");
+  EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nzeta\tZ\r\nbeta\tB\r\n");
+  deleteLine(path, 4, sortIgnoringCase);  // sorted: note, alpha, beta, zeta: zeta goes
+  EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nbeta\tB\r\n");
+}
+
+TEST_F(DeviceCatalogue, RefusedEditsLeaveTheBytesAlone) {
+  std::string before = "b\r\na\r\n";
+  write(before);
+  EXPECT_THROW(updateLine(path, 3, "c", sortIgnoringCase), EditRefused) << "beyond the end";
+  EXPECT_THROW(updateLine(path, 0, "c", sortIgnoringCase), EditRefused);
+  EXPECT_THROW(deleteLine(path, 9, sortIgnoringCase), EditRefused);
+  EXPECT_THROW(updateLine(path, 1, "한국어", sortIgnoringCase), cad::EncodingError);
+  EXPECT_THROW(appendLine(path, "🙂"), cad::EncodingError);
+  EXPECT_EQ(bytes(), before);
+  fs::remove(path);
+  EXPECT_THROW(appendLine(path, "x"), EditRefused);
+  EXPECT_FALSE(fs::exists(path)) << "no file is made";
+}
+
+TEST_F(DeviceCatalogue, EachEncodingRoundTripsByteForByteThroughAnUnchangedUpdate) {
+  std::string lines =
+      "端子台\tTB-15\t15A\t春日\t\t10\t40\t30\t\t\t4.5\t\t\t\r\n"
+      "表示灯\tDR22\t赤\t富士\t\t22\t22\t60\t\t\t1\t\t\tC:22\r\n";
+  std::string utf16;
+  for (unsigned char c : std::string("A\tB\r\nC\tD\r\n")) {
+    utf16 += static_cast<char>(c);
+    utf16 += '\0';
+  }
+  for (const std::string& file : {cad::encodeText(lines, cad::TextEncoding::ShiftJis),
+                                  "\xEF\xBB\xBF" + lines, "\xFF\xFE" + utf16}) {
+    write(file);
+    CatalogueCache cache;
+    auto s = cache.load(path);
+    const Record& r = s->records[0];
+    updateLine(path, r.lineNumber, s->lines[r.lineNumber - 1], sortIgnoringCase);
+    EXPECT_EQ(bytes(), file);
+  }
+}
+
+TEST(DeviceNumber, StepsAroundTheLastDigits) {
+  struct Case {
+    std::string text;
+    int step;
+    std::optional<std::string> want;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"X09", +1, "X10"},
+           {"A01", -1, "A0"},
+           {"A0", -1, std::nullopt},
+           {"CB-09A", +1, "CB-10A"},
+           {"MC", +1, std::nullopt},
+           {"", +1, std::nullopt},
+           {"X1-23", +1, "X1-24"},
+           {"99999999999999999999", +1, std::nullopt},
+       }) {
+    EXPECT_EQ(stepDeviceNumber(c.text, c.step), c.want) << c.text << " " << c.step;
+  }
+}
+
+}  // namespace
+}  // namespace qarn::catalogue
