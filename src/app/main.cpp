@@ -14,8 +14,15 @@
 #include "catalogue/row_edit_dialog.h"
 #include "library/folder_dialog.h"
 
+#ifdef _WIN32
+#include "cad/com/com_link.h"
+#endif
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  QApplication app(argc, argv);  // the GUI thread is a single-threaded COM apartment
+#ifdef _WIN32
+  qarn::cad::com::installComRunningObjects();
+#endif
   qarn::app::applyWindows10Dark(app);
   QApplication::setApplicationDisplayName(QString());
   QApplication::setApplicationName(QString::fromUtf8(qarn::app::kAppTitle));

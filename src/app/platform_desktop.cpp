@@ -3,6 +3,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef _WIN32
+#include "cad/com/win32_desktop.h"
+#endif
+
 namespace qarn::app {
 
 namespace {

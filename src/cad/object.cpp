@@ -27,7 +27,7 @@ Value Object::call(std::string_view member, std::vector<Value> args) const {
 }
 
 Value Object::callOut(std::string_view member, std::vector<Value>& args) const {
-  return checked()->invoke(member, CallKind::Method, args);
+  return checked()->invoke(member, CallKind::MethodOut, args);
 }
 
 }  // namespace qarn::cad

@@ -9,7 +9,8 @@
 
 namespace qarn::cad {
 
-enum class CallKind { Get, Put, Method };
+// MethodOut: a method whose empty arguments are out-parameters, passed by reference.
+enum class CallKind { Get, Put, Method, MethodOut };
 
 // One automation object. The Windows link implements it over IDispatch, the simulated CAD
 // directly. Arguments are passed in order; an implementation may write results back into

@@ -1,0 +1,167 @@
+#include "cad/com/com_dispatch.h"
+
+#include <vector>
+
+#include "cad/automation_error.h"
+#include "cad/com/com_variant.h"
+
+namespace qarn::cad::com {
+
+ComCounters& comCounters() {
+  static ComCounters counters;
+  return counters;
+}
+
+namespace {
+
+// DISPIDs by interface and lower-case member name. An interface is known by its type
+// information, one object for every object of the interface; each is kept for the run so that
+// its address never comes to stand for another interface.
+std::map<std::pair<ITypeInfo*, std::string>, DISPID>& dispidCache() {
+  static std::map<std::pair<ITypeInfo*, std::string>, DISPID> cache;
+  return cache;
+}
+
+ITypeInfo* keep(ITypeInfo* info) {
+  static std::map<ITypeInfo*, bool> kept;
+  if (kept.emplace(info, true).second) info->AddRef();
+  return info;
+}
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+IDispatch* dispatchOf(const DispatchPtr& d) {
+  auto* com = dynamic_cast<ComDispatch*>(d.get());
+  if (!com) throw AutomationError(E_INVALIDARG, "Only objects of this CAD can be passed to it");
+  com->get()->AddRef();
+  return com->get();
+}
+
+// Turns a failed Invoke into the error the user sees, freeing what the callee allocated.
+[[noreturn]] void raise(HRESULT hr, EXCEPINFO& info, const std::string& member) {
+  if (hr == DISP_E_EXCEPTION) {
+    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+    std::string text = info.bstrDescription
+                           ? narrow(info.bstrDescription, SysStringLen(info.bstrDescription))
+                           : "";
+    HRESULT code = info.scode ? info.scode : (info.wCode ? 0x80040000 + info.wCode : hr);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrHelpFile);
+    throw AutomationError(code, text.empty() ? member + ": " + systemMessage(code) : text);
+  }
+  throw AutomationError(hr, member + ": " + systemMessage(hr));
+}
+
+}  // namespace
+
+ComDispatch::ComDispatch(IDispatch* p) : p_(p) {
+  p_->AddRef();
+}
+
+ComDispatch::~ComDispatch() {
+  if (typeInfo_) typeInfo_->Release();
+  p_->Release();
+}
+
+ITypeInfo* ComDispatch::interfaceInfo() {
+  if (!typeAsked_) {
+    typeAsked_ = true;
+    UINT count = 0;
+    if (SUCCEEDED(p_->GetTypeInfoCount(&count)) && count > 0) {
+      ITypeInfo* info = nullptr;
+      if (SUCCEEDED(p_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) typeInfo_ = keep(info);
+    }
+  }
+  return typeInfo_;
+}
+
+DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
+  ITypeInfo* info = interfaceInfo();
+  std::string name = lower(member);
+  auto& cache = dispidCache();
+  if (!fresh) {
+    if (info) {
+      auto it = cache.find({info, name});
+      if (it != cache.end()) return it->second;
+    } else if (auto it = own_.find(name); it != own_.end()) {
+      return it->second;
+    }
+  }
+  std::wstring wide = widen(member);
+  LPOLESTR names[1] = {wide.data()};
+  DISPID id = DISPID_UNKNOWN;
+  ++comCounters().lookups;
+  HRESULT hr = p_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr))
+    throw AutomationError(hr == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : hr,
+                          "Unknown name: " + member + " (" + systemMessage(hr) + ")");
+  if (info)
+    cache[{info, name}] = id;
+  else
+    own_[name] = id;
+  return id;
+}
+
+Value ComDispatch::invoke(std::string_view memberView, CallKind kind, std::span<Value> args) {
+  std::string member(memberView);
+  bool out = kind == CallKind::MethodOut;
+  for (bool fresh : {false, true}) {
+    DISPID id = dispid(member, fresh);
+    // Arguments go in reverse order; out-parameters by reference to a VARIANT of our own.
+    std::vector<VARIANT> argv(args.size());
+    std::vector<VARIANT> outs(args.size());
+    for (auto& v : outs)
+      VariantInit(&v);
+    struct Cleanup {
+      std::vector<VARIANT>& a;
+      std::vector<VARIANT>& o;
+      ~Cleanup() {
+        for (auto& v : a)
+          VariantClear(&v);
+        for (auto& v : o)
+          VariantClear(&v);
+      }
+    } cleanup{argv, outs};
+    for (auto& v : argv)
+      VariantInit(&v);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      VARIANT& slot = argv[args.size() - 1 - i];
+      if (out && args[i].isEmpty()) {
+        slot.vt = VT_BYREF | VT_VARIANT;
+        slot.pvarVal = &outs[i];
+      } else {
+        toVariant(args[i], &slot, dispatchOf);
+      }
+    }
+    DISPPARAMS params{argv.data(), nullptr, static_cast<UINT>(argv.size()), 0};
+    DISPID putId = DISPID_PROPERTYPUT;
+    WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    if (kind == CallKind::Put) {
+      flags = DISPATCH_PROPERTYPUT;
+      params.rgdispidNamedArgs = &putId;
+      params.cNamedArgs = 1;
+    }
+    Variant result;
+    EXCEPINFO info{};
+    UINT badArg = 0;
+    ++comCounters().invokes;
+    HRESULT hr =
+        p_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &info, &badArg);
+    if (hr == DISP_E_MEMBERNOTFOUND && !fresh)
+      continue;  // the cached DISPID went stale: look again
+    if (FAILED(hr)) raise(hr, info, member);
+    if (out)
+      for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i].isEmpty()) args[i] = fromVariant(&outs[i], ComDispatch::wrap);
+    return fromVariant(result.get(), ComDispatch::wrap);
+  }
+  throw AutomationError(DISP_E_MEMBERNOTFOUND, "Unknown name: " + member);
+}
+
+}  // namespace qarn::cad::com
