@@ -82,6 +82,18 @@ QString refusal(const std::exception& e) {
 }
 }  // namespace
 
+bool TForm1::write(const std::function<void()>& change) {
+  try {
+    change();
+    return true;
+  } catch (const EditRefused& e) {
+    main_->showMessage(refusal(e));
+  } catch (const cad::EncodingError& e) {
+    main_->showMessage(refusal(e));
+  }
+  return false;
+}
+
 void TForm1::Button1Click() {
   if (!confirm("現在のデータを更新しますか？", "更新の確認")) return;
   auto c = main_->pageCatalogue();
@@ -95,33 +107,18 @@ void TForm1::Button1Click() {
   bool shown = false;
   for (int r = 1; r < c.grid->rowCount() && !shown; ++r)
     shown = c.grid->cell(0, r) == number;
-  if (shown) {
-    try {
-      updateLine(main_->catalogueFilePath(c.file), n, line(), main_->catalogueSorter());
-    } catch (const EditRefused& e) {
-      main_->showMessage(refusal(e));
-      return;
-    } catch (const cad::EncodingError& e) {
-      main_->showMessage(refusal(e));
-      return;
-    }
-    main_->reloadCatalogue(c, main_->tgRow);
-  }
+  if (shown && !write([&] {
+        updateLine(main_->catalogueFilePath(c.file), n, line(), main_->catalogueSorter());
+      }))
+    return;
+  if (shown) main_->reloadCatalogue(c, main_->tgRow);
   hide();
 }
 
 void TForm1::Button2Click() {
   if (!confirm("現在のデータを追加しますか？", "追加の確認")) return;
   auto c = main_->pageCatalogue();
-  try {
-    appendLine(main_->catalogueFilePath(c.file), line());
-  } catch (const EditRefused& e) {
-    main_->showMessage(refusal(e));
-    return;
-  } catch (const cad::EncodingError& e) {
-    main_->showMessage(refusal(e));
-    return;
-  }
+  if (!write([&] { appendLine(main_->catalogueFilePath(c.file), line()); })) return;
   main_->reloadCatalogue(c, main_->tgRow);
   hide();
 }

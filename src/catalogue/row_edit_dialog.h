@@ -3,6 +3,7 @@
 // back over its line (update) or as a new line (add).
 #include <QDialog>
 #include <QPushButton>
+#include <functional>
 
 #include "widgets/string_grid.h"
 
@@ -33,6 +34,8 @@ class TForm1 : public QDialog {
 
  private:
   bool confirm(const char* question, const char* caption);
+  // Runs a write of the catalogue; a refusal is said to the user and gives false.
+  bool write(const std::function<void()>& change);
   app::TForm2* main_;
 };
 
