@@ -226,7 +226,8 @@ TEST_F(WindowsLink, EveryFamilyDrawsTheSameDrawingAsInProcess) {
     com::ComCounters after = com::comCounters();
     invokes += after.invokes - before.invokes;
     figures << jobs[i].family << " " << (after.invokes - before.invokes) << " Invoke + "
-            << (after.lookups - before.lookups) << " GetIDsOfNames; ";
+            << (after.lookups - before.lookups) << " GetIDsOfNames + "
+            << (after.typeInfos - before.typeInfos) << " GetTypeInfo; ";
   }
   std::string remote = env("QARN_SCRATCH") + "/com.dxf",
               counts = env("QARN_SCRATCH") + "/counts.txt";

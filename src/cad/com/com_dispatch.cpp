@@ -72,11 +72,10 @@ ComDispatch::~ComDispatch() {
 ITypeInfo* ComDispatch::interfaceInfo() {
   if (!typeAsked_) {
     typeAsked_ = true;
-    UINT count = 0;
-    if (SUCCEEDED(p_->GetTypeInfoCount(&count)) && count > 0) {
-      ITypeInfo* info = nullptr;
-      if (SUCCEEDED(p_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) typeInfo_ = keep(info);
-    }
+    // One round trip: an object without type information simply fails it.
+    ITypeInfo* info = nullptr;
+    ++comCounters().typeInfos;
+    if (SUCCEEDED(p_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) typeInfo_ = keep(info);
   }
   return typeInfo_;
 }

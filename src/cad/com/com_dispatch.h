@@ -15,8 +15,9 @@ namespace qarn::cad::com {
 
 // Round trips made by this process, for the figures.
 struct ComCounters {
-  long lookups = 0;  // GetIDsOfNames
-  long invokes = 0;  // Invoke
+  long lookups = 0;    // GetIDsOfNames
+  long invokes = 0;    // Invoke
+  long typeInfos = 0;  // GetTypeInfo: once for each object, to know its interface
 };
 ComCounters& comCounters();
 
