@@ -40,6 +40,29 @@ QLabel* label(QWidget* parent, const char* text) {
   return new QLabel(QString::fromUtf8(text), parent);
 }
 
+// Captioned fields side by side.
+void addCaptioned(QHBoxLayout* row, QWidget* page,
+                  std::initializer_list<std::pair<const char*, QLineEdit*>> fields,
+                  int stretch = 0) {
+  for (auto [caption, e] : fields) {
+    row->addWidget(label(page, caption));
+    row->addWidget(e, stretch);
+  }
+}
+
+// The search field, then the device number with its two step buttons.
+QHBoxLayout* searchRow(QWidget* page, QLineEdit* search, QLineEdit* number, QToolButton* up,
+                       QToolButton* down) {
+  auto* top = new QHBoxLayout;
+  top->addWidget(label(page, "検索文字列"));
+  top->addWidget(search, 1);
+  top->addWidget(label(page, "器具番号"));
+  top->addWidget(number);
+  top->addWidget(up);
+  top->addWidget(down);
+  return top;
+}
+
 void setUpCatalogueGrid(StringGrid* g, QMenu* menu) {
   g->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(g, &QWidget::customContextMenuRequested, g,
@@ -118,28 +141,17 @@ QWidget* TForm2::buildDeviceFramePage() {
   StringGrid1->setObjectName("StringGrid1");
   setUpCatalogueGrid(StringGrid1, menu);
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(label(page, "検索文字列"));
-  top->addWidget(Edit1, 1);
-  top->addWidget(label(page, "器具番号"));
-  top->addWidget(Edit6);
-  top->addWidget(SpeedButton1);
-  top->addWidget(SpeedButton2);
+  QHBoxLayout* top = searchRow(page, Edit1, Edit6, SpeedButton1, SpeedButton2);
   auto* texts = new QHBoxLayout;
-  for (auto [caption, e] : {std::pair{"型　番", Edit2}, {"定　格", Edit7}, {"補　助", Edit12}}) {
-    texts->addWidget(label(page, caption));
-    texts->addWidget(e, 1);
-  }
+  addCaptioned(texts, page, {{"型　番", Edit2}, {"定　格", Edit7}, {"補　助", Edit12}}, 1);
   auto* sizes = new QHBoxLayout;
-  for (auto [caption, e] : {std::pair{"W:", Edit3},
-                            {"H:", Edit4},
-                            {"D:", Edit5},
-                            {"H2:", Edit28},
-                            {"D2:", Edit9},
-                            {"E:", Edit27}}) {
-    sizes->addWidget(label(page, caption));
-    sizes->addWidget(e);
-  }
+  addCaptioned(sizes, page,
+               {{"W:", Edit3},
+                {"H:", Edit4},
+                {"D:", Edit5},
+                {"H2:", Edit28},
+                {"D2:", Edit9},
+                {"E:", Edit27}});
   sizes->addStretch();
   sizes->addWidget(Button2);
   auto* modes = new QHBoxLayout;
@@ -211,27 +223,15 @@ QWidget* TForm2::buildPanelDevicePage() {
   StringGrid4->setObjectName("StringGrid4");
   setUpCatalogueGrid(StringGrid4, PopupMenu1);
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(label(page, "検索文字列"));
-  top->addWidget(Edit13, 1);
-  top->addWidget(label(page, "器具番号"));
-  top->addWidget(Edit18);
-  top->addWidget(SpeedButton3);
-  top->addWidget(SpeedButton4);
+  QHBoxLayout* top = searchRow(page, Edit13, Edit18, SpeedButton3, SpeedButton4);
   auto* texts = new QHBoxLayout;
   texts->addWidget(Edit14, 1);
   texts->addWidget(Edit19, 1);
   texts->addWidget(Edit24, 1);
   auto* sizes = new QHBoxLayout;
-  for (auto [caption, e] : {std::pair{"W", Edit15},
-                            {"H", Edit16},
-                            {"D", Edit20},
-                            {"H2", Edit29},
-                            {"D2", Edit26},
-                            {"M", Edit17}}) {
-    sizes->addWidget(label(page, caption));
-    sizes->addWidget(e);
-  }
+  addCaptioned(
+      sizes, page,
+      {{"W", Edit15}, {"H", Edit16}, {"D", Edit20}, {"H2", Edit29}, {"D2", Edit26}, {"M", Edit17}});
   sizes->addStretch();
   sizes->addWidget(Button6);
   sizes->addWidget(Button8);
