@@ -11,20 +11,25 @@ CadCommand::CadCommand(Session& session) : session_(session) {
   running_ = true;
 }
 
+namespace {
+// A clean-up step on its own: a CAD that refuses one must not keep the others from running, and
+// one that refused it once (busy for a moment) is asked once more.
+template <class Step>
+void cleanUp(Step step) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      step();
+      return;
+    } catch (const AutomationError&) {
+    }
+  }
+}
+}  // namespace
+
 CadCommand::~CadCommand() {
-  // Each clean-up step on its own: a CAD that refuses one must not keep the others from running.
-  for (auto it = variableOrder_.rbegin(); it != variableOrder_.rend(); ++it) {
-    try {
-      doc_.setVariable(*it, savedVariables_[*it]);
-    } catch (const AutomationError&) {
-    }
-  }
-  if (undoOpen_) {
-    try {
-      doc_.endUndoMark();
-    } catch (const AutomationError&) {
-    }
-  }
+  for (auto it = variableOrder_.rbegin(); it != variableOrder_.rend(); ++it)
+    cleanUp([&] { doc_.setVariable(*it, savedVariables_[*it]); });
+  if (undoOpen_) cleanUp([&] { doc_.endUndoMark(); });
   if (minimized_ && session_.mainWindow) session_.mainWindow->restore();
 }
 

@@ -126,6 +126,15 @@ void Attribute::setInsertionPoint(Point3 p) const {
 void Attribute::setAlignment(int alignment) const {
   o_.put("Alignment", alignment);
 }
+void Attribute::setHeight(double height) const {
+  o_.put("Height", height);
+}
+double Attribute::rotation() const {
+  return o_.get("Rotation").toDouble();
+}
+void Attribute::setRotation(double radians) const {
+  o_.put("Rotation", radians);
+}
 void Attribute::setScaleFactor(double widthFactor) const {
   o_.put("ScaleFactor", Currency::fromDouble(widthFactor));
 }
@@ -166,6 +175,10 @@ std::vector<Attribute> BlockReference::getAttributes() const {
 }
 
 // Block
+
+void Block::remove() const {
+  o_.call("Delete");
+}
 
 std::string Block::name() const {
   return o_.get("Name").toText();

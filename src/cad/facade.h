@@ -73,6 +73,9 @@ class Attribute : public Entity {
   std::string textString() const;
   void setTextString(const std::string& text) const;
   double height() const;
+  void setHeight(double height) const;
+  double rotation() const;
+  void setRotation(double radians) const;
   Point3 textAlignmentPoint() const;
   void setTextAlignmentPoint(Point3 p) const;
   Point3 insertionPoint() const;
@@ -113,6 +116,8 @@ class Block : public Facade {
   Attribute addAttribute(double height, int mode, const std::string& prompt, Point3 at,
                          const std::string& tag, const std::string& value) const;
   Entity addDimAligned(Point3 first, Point3 second, Point3 textAt) const;
+  // The definition taken out of the drawing (the CAD refuses while a reference shows it).
+  void remove() const;
 };
 
 class Layer : public Facade {

@@ -54,6 +54,60 @@ TEST_F(SimCommandLine, CopyBaseErasePasteMovesTheNewestEntityToThePickedPoint) {
   EXPECT_EQ(cad.drawing().findEntity(pasted.attributes[0])->p1, (Point3{500, 420, 0}));
 }
 
+TEST_F(SimCommandLine, LastIsTheNewestVisibleEntityAndLockedOnesStay) {
+  Block ms = doc.modelSpace();
+  Layer hide = doc.layers().add("HIDE");
+  for (auto state : {&Layer::setLayerOn, &Layer::setFreeze}) {
+    std::string mine = ms.addCircle({0, 0, 0}, 5).handle();
+    Entity hidden = ms.addCircle({50, 0, 0}, 5);
+    hidden.setLayer("HIDE");
+    (hide.*state)(state != &Layer::setLayerOn);
+    doc.sendCommand("_ERASE SINGLE LAST\r");
+    EXPECT_TRUE(cad.drawing().findEntity(hidden.handle())) << "off or frozen: not selected";
+    EXPECT_FALSE(cad.drawing().findEntity(mine)) << "the visible one went instead";
+    (hide.*state)(state == &Layer::setLayerOn);
+  }
+  Entity mine = ms.addCircle({0, 0, 0}, 5);
+  Entity newest = ms.addCircle({9, 9, 0}, 1);
+  newest.setLayer("HIDE");
+  hide.setLayerOn(false);
+  SelectionSet ss = doc.activeSelectionSet();
+  ss.clear();
+  ss.selectLast();
+  ASSERT_EQ(ss.count(), 1);
+  EXPECT_EQ(ss.item(0).handle(), mine.handle()) << "selection mode 4 skips the hidden one too";
+
+  // A locked entity is neither erased nor moved by the command line.
+  hide.setLayerOn(true);
+  hide.setLock(true);
+  cad.operatorPoint(100, 100);
+  doc.sendCommand("_ERASE SINGLE LAST\r");
+  doc.sendCommand("_MOVE SINGLE LAST 9,9,0\r");
+  waitIdle();
+  EXPECT_EQ(cad.drawing().findEntity(newest.handle())->p1, (Point3{9, 9, 0}));
+  const auto& t = cad.transcript();
+  EXPECT_EQ(t[t.size() - 3], "[1 was on a locked layer]");
+  EXPECT_EQ(t[t.size() - 1], "[1 was on a locked layer]");
+  EXPECT_EQ(cad.operatorInputsLeft(), 1u) << "the refused move asked for no point";
+}
+
+TEST_F(SimCommandLine, ACancelledPasteLeavesNothing) {
+  std::string c = doc.modelSpace().addCircle({10, 10, 0}, 2).handle();
+  doc.sendCommand("_COPYBASE\rnone\r10,10,0\rSINGLE LAST\r");
+  doc.sendCommand("_ERASE SINGLE LAST\r");
+  cad.operatorEscape();
+  doc.sendCommand("_PASTECLIP\r");
+  waitIdle();
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
+  // Pasted again with a point: the circle by its copied base point, layer and radius kept.
+  cad.operatorPoint(-5, 7);
+  doc.sendCommand("_PASTECLIP\r");
+  waitIdle();
+  EXPECT_EQ(newest().p1, (Point3{-5, 7, 0}));
+  EXPECT_EQ(newest().radius, 2);
+  EXPECT_NE(newest().handle, c);
+}
+
 TEST_F(SimCommandLine, MoveLastIsConstrainedByOrthoMode) {
   for (int ortho : {0, 1}) {
     doc.setVariable("ORTHOMODE", ortho);

@@ -53,6 +53,40 @@ TEST_F(SimEntities, BoundingBoxesFollowBulgesArcsAndReferences) {
   expectBox(oval, {-30, -10, 0}, {30, 10, 0}, 1e-3);
 }
 
+TEST_F(SimEntities, TextBoxesMeasureHalfAndFullWidthCharacters) {
+  // The font metric: 0.6 of the height a half-width character, 1.0 a full-width one, times the
+  // width factor; the box is placed by the alignment and turned by the rotation.
+  Block b = doc.blocks().add({0, 0, 0}, "T");
+  Attribute def = b.addAttribute(10, 0, "p", {0, 0, 0}, "N", "");
+  def.setAlignment(10);  // middle centre
+  def.setTextAlignmentPoint({0, 0, 0});
+  def.setScaleFactor(0.5);
+  BlockReference ref = doc.modelSpace().insertBlock({100, 50, 0}, "T");
+  Attribute a = ref.getAttributes()[0];
+  a.setTextString("AB表示");  // 2 x 0.6 + 2 x 1.0 = 3.2 heights, times 0.5: 16 wide
+  expectBox(a, {92, 45, 0}, {108, 55, 0});
+  a.setRotation(kPi / 2);
+  expectBox(a, {95, 42, 0}, {105, 58, 0});
+  a.setTextString("ｱｲ");  // half-width katakana: 2 x 0.6 x 10 x 0.5 = 6
+  expectBox(a, {95, 47, 0}, {105, 53, 0});
+  a.object().put("Invisible", true);
+  Point3 lo, hi;
+  EXPECT_THROW(a.getBoundingBox(lo, hi), AutomationError) << "an invisible text has no extents";
+}
+
+TEST_F(SimEntities, ABlockIsDeletedOnlyWhileNothingShowsIt) {
+  Block b = doc.blocks().add({0, 0, 0}, "GONE");
+  b.addCircle({0, 0, 0}, 1);
+  BlockReference ref = doc.modelSpace().insertBlock({0, 0, 0}, "GONE");
+  EXPECT_THROW(b.remove(), AutomationError) << "a reference still shows it";
+  ref.erase();
+  std::size_t entities = cad.drawing().entities.size();
+  b.remove();
+  EXPECT_FALSE(cad.drawing().findBlock("GONE"));
+  EXPECT_EQ(cad.drawing().entities.size(), entities - 1) << "its circle went with it";
+  EXPECT_THROW(Block(doc.modelSpace()).remove(), AutomationError);
+}
+
 TEST_F(SimEntities, InsertionMakesAttributesFromTheDefinitions) {
   Block b = doc.blocks().add({0, 0, 0}, "LAMP");
   b.addCircle({0, 0, 0}, 15);

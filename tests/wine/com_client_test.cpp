@@ -134,7 +134,8 @@ TEST_F(WindowsLink, PicksSelectionsAndAttributesGoBothWays) {
   Point3 lo, hi;
   chosen.getBoundingBox(lo, hi);
   EXPECT_DOUBLE_EQ(lo.x, 85);
-  EXPECT_DOUBLE_EQ(hi.x, 135) << "the seven characters of the 5-high attribute reach past the ring";
+  EXPECT_DOUBLE_EQ(hi.x, 127)
+      << "four half-width (0.6) and three full-width (1.0) characters, 5 high, past the ring";
 }
 
 TEST_F(WindowsLink, TheCadRefusesPointsThatAreNotThreeDoubles) {

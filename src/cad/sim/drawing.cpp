@@ -86,6 +86,23 @@ std::string Drawing::lastEntity() const {
   return list.empty() ? std::string() : list.back();
 }
 
+std::string Drawing::lastVisibleEntity() const {
+  const auto& list = blocks[0].entities;
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    if (const Entity* e = findEntity(*it); e && visible(*e)) return *it;
+  return {};
+}
+
+bool Drawing::visible(const Entity& e) const {
+  const Layer* l = findByName(layers, e.layer);
+  return !l || (l->on && !l->frozen);
+}
+
+bool Drawing::onLockedLayer(const Entity& e) const {
+  const Layer* l = findByName(layers, e.layer);
+  return l && l->locked;
+}
+
 Drawing newDrawing(const std::function<std::string()>& nextHandle) {
   Drawing d;
   d.blocks.push_back({"*Model_Space", nextHandle(), {}, {}, true});

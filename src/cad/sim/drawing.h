@@ -93,8 +93,14 @@ struct Drawing {
   const Linetype* findLinetype(const std::string& name) const;
   Entity* findEntity(const std::string& handle);
   const Entity* findEntity(const std::string& handle) const;
-  // The newest entity of model space (what the CAD calls "last"); empty when there is none.
+  // The newest entity of model space; empty when there is none.
   std::string lastEntity() const;
+  // What the CAD's "LAST" selects: the newest entity of model space whose layer is on and thawed;
+  // empty when there is none.
+  std::string lastVisibleEntity() const;
+  // Whether the entity's layer is on and thawed, or locked.
+  bool visible(const Entity& e) const;
+  bool onLockedLayer(const Entity& e) const;
   Block& modelSpace() { return blocks[0]; }
   const Block& modelSpace() const { return blocks[0]; }
 };

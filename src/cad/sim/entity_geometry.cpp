@@ -14,11 +14,22 @@ double normAngle(double a) {
   return a < 0 ? a + kTwoPi : a;
 }
 
-std::size_t utf8Length(const std::string& s) {
-  std::size_t n = 0;
-  for (unsigned char c : s)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
+// The text's advance in units of its height (before the width factor): a half-width character
+// (Latin up to U+00FF, half-width katakana and forms U+FF61 to U+FFEF) takes 0.6, any other
+// (full-width) character 1.0, as a CAD's text font with its Japanese big font lays them out.
+double textAdvance(const std::string& s) {
+  double advance = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    char32_t cp = len == 1 ? c : c & (0x7F >> len);
+    for (std::size_t k = 1; k < len && i + k < s.size(); ++k)
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    bool half = cp <= 0xFF || (cp >= 0xFF61 && cp <= 0xFFEF);
+    advance += half ? 0.6 : 1.0;
+    i += len;
+  }
+  return advance;
 }
 }  // namespace
 
@@ -209,7 +220,7 @@ void collectText(const Entity& e, const Affine& t, Extents& x) {
   // A definition shows its tag; an attribute its value.
   const std::string& shown = e.type == EntityType::AttributeDef ? e.tag : e.text;
   if (e.invisible || shown.empty()) return;
-  double w = static_cast<double>(utf8Length(shown)) * e.height * e.widthFactor;
+  double w = textAdvance(shown) * e.height * e.widthFactor;
   double h = e.height;
   // Horizontal: left, centre, right by the alignment code; vertical: baseline, bottom, middle, top.
   int a = e.alignment;

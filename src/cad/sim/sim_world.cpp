@@ -199,10 +199,20 @@ void World::sendCommand(DocState& d, const std::string& text) {
     return in[i++];
   };
   auto selectLast = [&]() -> std::string {
-    // "SINGLE" then "LAST": the newest entity of model space, selection ended.
+    // "SINGLE" then "LAST": the newest visible entity of model space, selection ended.
     auto a = next(), b = next();
     if (!a || !b || asciiUpper(*a) != "SINGLE" || asciiUpper(*b) != "LAST") return {};
-    return d.drawing.lastEntity();
+    return d.drawing.lastVisibleEntity();
+  };
+  // A command that changes what it selected skips an entity on a locked layer, as the CAD does
+  // ("1 was on a locked layer").
+  auto unlocked = [&](const std::string& h) -> std::string {
+    if (h.empty()) return h;
+    if (d.drawing.onLockedLayer(*d.drawing.findEntity(h))) {
+      transcript.push_back("[1 was on a locked layer]");
+      return {};
+    }
+    return h;
   };
 
   while (auto tok = next()) {
@@ -248,7 +258,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       continue;
     }
     if (cmd == "ERASE") {
-      std::string last = selectLast();
+      std::string last = unlocked(selectLast());
       if (!last.empty()) erase(d, last);
       continue;
     }
@@ -257,7 +267,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       return;  // waits for the insertion point
     }
     if (cmd == "MOVE") {
-      std::string last = selectLast();
+      std::string last = unlocked(selectLast());
       auto p = next();
       if (p && isObjectSnapOverride(*p)) p = next();
       auto base = p ? parsePoint(*p) : std::nullopt;
