@@ -5,6 +5,12 @@
 
 namespace qarn::cad {
 
+void setByBlock(const Entity& e) {
+  e.setLayer("0");
+  e.setLinetype("BYBLOCK");
+  e.setColor(0);
+}
+
 std::string linetypeFileFor(const std::string& progId) {
   if (cadKindIs(progId, "GCAD")) return "gcadiso.lin";
   if (cadKindIs(progId, "ZWCAD")) return "zwcadiso.lin";

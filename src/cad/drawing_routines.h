@@ -6,6 +6,10 @@
 
 namespace qarn::cad {
 
+// An entity inside a symbol block takes the layer, linetype and colour of the reference that
+// shows it: layer "0", linetype "BYBLOCK", colour 0.
+void setByBlock(const Entity& e);
+
 // The linetype file a CAD of this kind ships with.
 std::string linetypeFileFor(const std::string& progId);
 

@@ -9,5 +9,6 @@ namespace qarn::cli {
 int runDemo(const std::vector<std::string>& args);
 int runSearch(const std::vector<std::string>& args);
 int runEnclosure(const std::vector<std::string>& args, const char* argv0);
+int runFrame(const std::vector<std::string>& args, const char* argv0);
 
 }  // namespace qarn::cli

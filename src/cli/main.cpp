@@ -11,6 +11,10 @@ namespace {
 void usage() {
   std::cerr << "usage: qarn-cli enclosure --family F --model M [--catalogue-dir DIR] [--at X,Y]"
                " [--dxf FILE]\n"
+               "       qarn-cli frame --model M [--catalogue FILE] [--number N] [--base 0..8]"
+               " [--offset D]\n"
+               "                      [--terminal POLES] [--array N --gap G] [--dimscale S]"
+               " [--at X,Y | --cancel] [--dxf FILE]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -28,6 +32,7 @@ int main(int argc, char** argv) {
     if (job == "demo") return qarn::cli::runDemo(args);
     if (job == "search") return qarn::cli::runSearch(args);
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
+    if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
     return 1;

@@ -4,6 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "cad/drawing_routines.h"
+
 namespace qarn::enclosure {
 
 using cad::Block;
@@ -12,25 +14,18 @@ using cad::Polyline;
 
 namespace {
 
-// Symbol entities take the layer, linetype and colour of the reference that shows them.
-void byBlock(const Entity& e) {
-  e.setLayer("0");
-  e.setLinetype("BYBLOCK");
-  e.setColor(0);
-}
-
 Polyline polyline(const Block& b, std::initializer_list<double> xy, bool closed = false,
                   std::initializer_list<std::pair<int, double>> bulges = {}) {
   Polyline p = b.addLightWeightPolyline(std::vector<double>(xy));
   if (closed) p.setClosed(true);
   for (auto [segment, bulge] : bulges)
     p.setBulge(segment, bulge);
-  byBlock(p);
+  cad::setByBlock(p);
   return p;
 }
 
 void arc(const Block& b, double radius, double start, double end, double cy = 0) {
-  byBlock(b.addArc({0, cy, 0}, radius, start, end));
+  cad::setByBlock(b.addArc({0, cy, 0}, radius, start, end));
 }
 
 // An empty block when the name is new; nothing when the drawing has it (exact, case-sensitive).
@@ -105,7 +100,7 @@ void ensureKeyBlock(const cad::Document& doc, const std::string& name, const std
   const Block& b = *made;
   if (kind == "F16") {
     polyline(b, {-15, 0, -15, 11, 15, 11, 15, 0});
-    byBlock(b.addCircle({0, 30, 0}, 17.5));
+    cad::setByBlock(b.addCircle({0, 30, 0}, 17.5));
     arc(b, 30, 5.235987755982989, 4.188790204786391, 30);
   } else if (kind == "S16") {
     polyline(b, {6.25, 4.01924, 6.25, 53.75, -6.25, 53.75, -6.25, 4.01924}, false, {{1, 1}});

@@ -94,4 +94,64 @@ TEST_F(CliEnclosure, SearchPrintsTheMatchingRecordsWithTheirLineNumbers) {
   EXPECT_NE(missing.out.find("データファイルが見つかりません．"), std::string::npos);
 }
 
+TEST_F(CliEnclosure, FramePlacesTheCatalogueRowAsTheFrontButtonDoes) {
+  fs::path cat = dir / "TOVEK.txt";
+  // UTF-8 with a byte-order mark; a terminal block by its name, a relay, one without a height.
+  std::ofstream(cat, std::ios::binary)
+      << "\xEF\xBB\xBF端子台\tTB-15\t15A\tK\t\t10\t40\t30\t\t\t4.5\r\n"
+         "リレー\tMY4N\tAC200V\tO\t\t28\t36\t60\r\n"
+         "リレー\tFLAT\t\t\t\t28\tx\r\n";
+  std::string in = " --catalogue " + cat.string();
+  fs::path dxf = dir / "row.dxf";
+  CliRun row = run("frame --model MY4N --number MC12A --array 3 --gap 2 --dimscale 10 --at 5,6"
+                   " --dxf " + dxf.string() + in);
+  EXPECT_EQ(row.code, 0) << row.out;
+  EXPECT_EQ(row.out.substr(0, row.out.find(", device")),
+            "wrote " + dxf.string() + ": 3 frames placed");
+  EXPECT_NE(row.out.find(", device number MC15A, "), std::string::npos) << row.out;
+  EXPECT_NE(row.out.find(" automation calls\n"), std::string::npos) << row.out;
+  std::ifstream f(dxf);
+  std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("MC14A"), std::string::npos);
+
+  // The terminal-block row turns its mode on: 12 poles of 10 and two ends of 4.5 make 129.
+  CliRun tb = run("frame --model TB-15 --terminal 12 --number 07 --dxf " + dxf.string() + in);
+  EXPECT_EQ(tb.code, 0) << tb.out;
+  EXPECT_NE(tb.out.find("1 frames placed, device number 8,"), std::string::npos) << tb.out;
+  std::ifstream g(dxf);
+  std::string tbText((std::istreambuf_iterator<char>(g)), std::istreambuf_iterator<char>());
+  EXPECT_NE(tbText.find("TB-15 x 12P"), std::string::npos);
+  EXPECT_NE(tbText.find("\n41\n1.29\n"), std::string::npos) << "X scale 129 / 100";
+
+  CliRun cancelled = run("frame --model MY4N --number K1 --cancel --dxf " + dxf.string() + in);
+  EXPECT_EQ(cancelled.code, 0);
+  EXPECT_NE(cancelled.out.find("0 frames placed, device number K2,"), std::string::npos)
+      << cancelled.out;
+}
+
+TEST_F(CliEnclosure, FrameSaysWhyNothingWasPlaced) {
+  fs::path cat = dir / "TOVEK.txt";
+  std::ofstream(cat, std::ios::binary) << "r\tMY4N\t\t\t\t28\t36\r\nr\tFLAT\t\t\t\t28\tx\r\n";
+  std::string in = " --catalogue " + cat.string() + " --dxf " + (dir / "x.dxf").string();
+  struct Case {
+    std::string args, message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"frame --model MY4N --catalogue " + (dir / "none.txt").string(), "no catalogue file"},
+           {"frame --model NOPE" + in, "model \"NOPE\" is not in"},
+           {"frame --model FLAT" + in, "FLAT: the width (W) or height (H) is zero or not a number"},
+           {"frame --model MY4N --base 9" + in, "--base needs a base point code 0 to 8"},
+           {"frame --model MY4N --offset ten" + in, "--offset needs a number"},
+           {"frame --model MY4N --array 2 --terminal 4" + in, "cannot be used together"},
+           {"frame --model MY4N --dimscale x" + in, "--dimscale needs a number"},
+           {"frame" + in, "no --model given"},
+       }) {
+    CliRun r = run(c.args);
+    EXPECT_NE(r.code, 0) << c.args;
+    EXPECT_NE(r.out.find(c.message), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one line: " << r.out;
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.dxf"));
+}
+
 }  // namespace

@@ -1,0 +1,156 @@
+// qarn-cli frame: a device's front view placed from the device catalogue by the same command as
+// the "正面" button, on the simulated CAD, written as DXF.
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "cad/numbers.h"
+#include "cad/sim/sim_cad.h"
+#include "catalogue/device_catalogue.h"
+#include "cli/executable_folder.h"
+#include "cli/jobs.h"
+#include "frames/frame_row.h"
+#include "frames/front_placement.h"
+
+namespace qarn::cli {
+
+namespace {
+
+int fail(const std::string& why, int code = 1) {
+  std::cerr << "qarn-cli frame: " << why << "\n";
+  return code;
+}
+
+struct Options {
+  std::string model, catalogue, number, out = "frame.dxf";
+  int base = 1;
+  std::optional<std::string> offset, poles;
+  std::optional<int> count;
+  std::string gap = "0";
+  double dimscale = 1, atX = 0, atY = 0;
+  bool cancel = false;
+};
+
+// Reads the options; a reason when one is missing its value or is not a number.
+std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--cancel") {
+      o.cancel = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) return "missing value after " + a;
+    const std::string& v = args[++i];
+    auto number = [&]() -> std::optional<double> { return cad::tryReadNumber(v); };
+    auto whole = [&]() -> std::optional<int> {
+      auto n = number();
+      if (!n || *n != static_cast<int>(*n)) return std::nullopt;
+      return static_cast<int>(*n);
+    };
+    if (a == "--model") {
+      o.model = v;
+    } else if (a == "--catalogue") {
+      o.catalogue = v;
+    } else if (a == "--number") {
+      o.number = v;
+    } else if (a == "--dxf") {
+      o.out = v;
+    } else if (a == "--base") {
+      auto b = whole();
+      if (!b || *b < 0 || *b > 8) return "--base needs a base point code 0 to 8, got \"" + v + "\"";
+      o.base = *b;
+    } else if (a == "--offset") {
+      if (!number()) return "--offset needs a number, got \"" + v + "\"";
+      o.offset = v;
+    } else if (a == "--terminal") {
+      auto p = whole();
+      if (!p || *p <= 0) return "--terminal needs a pole count, got \"" + v + "\"";
+      o.poles = v;
+    } else if (a == "--array") {
+      auto n = whole();
+      if (!n) return "--array needs a whole number of frames, got \"" + v + "\"";
+      o.count = *n;
+    } else if (a == "--gap") {
+      if (!number()) return "--gap needs a number, got \"" + v + "\"";
+      o.gap = v;
+    } else if (a == "--dimscale") {
+      auto s = number();
+      if (!s) return "--dimscale needs a number, got \"" + v + "\"";
+      o.dimscale = *s;
+    } else if (a == "--at") {
+      auto comma = v.find(',');
+      auto x = cad::tryReadNumber(v.substr(0, comma));
+      auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
+      if (!x || !y) return "--at needs X,Y, got \"" + v + "\"";
+      o.atX = *x;
+      o.atY = *y;
+    } else {
+      return "unknown argument " + a;
+    }
+  }
+  if (o.model.empty()) return std::string("no --model given");
+  if (o.poles && o.count) return std::string("--terminal and --array cannot be used together");
+  return std::nullopt;
+}
+
+}  // namespace
+
+int runFrame(const std::vector<std::string>& args, const char* argv0) {
+  Options o;
+  if (auto why = parse(args, o)) return fail(*why, 2);
+  std::string file = o.catalogue.empty()
+                         ? (std::filesystem::path(executableFolder(argv0)) /
+                            catalogue::kFrameCatalogue).string()
+                         : o.catalogue;
+  catalogue::CatalogueCache cache;
+  auto snapshot = cache.load(file);
+  if (!snapshot) return fail("no catalogue file " + file);
+  const catalogue::Record* record = nullptr;
+  for (const auto& r : snapshot->records)
+    if (r.fields[1] == o.model) {
+      record = &r;
+      break;
+    }
+  if (!record) return fail("model \"" + o.model + "\" is not in " + file);
+
+  // The page as a row click and the options leave it.
+  frames::FrameRow row = frames::chooseFrameRow(record->fields);
+  frames::FrontInput in;
+  in.gridModel = row.model;
+  in.width = row.width;
+  in.height = row.height;
+  in.endWidth = row.endWidth;
+  in.terminalMode = row.terminalBlock || o.poles;
+  in.poles = o.poles.value_or("4");
+  in.baseSw = o.base;
+  in.offsetEnabled = o.offset && frames::offsetApplies(true, o.base);
+  in.offset = o.offset.value_or("0");
+  in.fields = {o.number, row.rating, row.auxiliary, row.dimensions, row.cut, false, "2", o.gap};
+  if (o.count) {
+    in.terminalMode = false;
+    in.fields.arrayMode = true;
+    in.fields.arrayCount = std::to_string(*o.count);
+  }
+
+  cad::sim::SimCad sim;
+  cad::Session session;
+  sim.registerAs(session.CadProgId);
+  session.desktop = &sim.desktop();
+  sim.drawing().variables["DIMSCALE"] = cad::Value(o.dimscale);
+  if (o.cancel)
+    sim.operatorEscape();
+  else
+    sim.operatorPoint(o.atX, o.atY);
+
+  frames::FrontResult result = frames::placeFront(session, in);
+  if (!result.sized)
+    return fail(o.model + ": the width (W) or height (H) is zero or not a number");
+  if (!result.insert.refusal.empty()) return fail(o.model + ": " + result.insert.refusal);
+  sim.writeDxf(o.out);
+  std::cout << "wrote " << o.out << ": " << result.insert.placed << " frames placed, device number "
+            << (result.number.empty() ? "(empty)" : result.number) << ", " << sim.callCount()
+            << " automation calls\n";
+  return 0;
+}
+
+}  // namespace qarn::cli

@@ -1,0 +1,69 @@
+#pragma once
+// What the device-frame tests share: the simulated CAD with a main window that records what the
+// command did to it, and readers for the frames and attributes the command left.
+#include <string>
+#include <vector>
+
+#include "../cad/sim_fixture.h"
+#include "frames/front_placement.h"
+
+namespace qarn::frames::testing {
+
+class RecordingWindow : public cad::MainWindow {
+ public:
+  void minimize() override { events.push_back("minimize"); }
+  void restore() override { events.push_back("restore"); }
+  void bringToFront() override { events.push_back("front"); }
+  std::vector<std::string> events;
+};
+
+// The device number alone, or a row of `count` frames `gap` apart.
+inline FrameFields numbered(std::string number) {
+  FrameFields f;
+  f.number = std::move(number);
+  return f;
+}
+inline FrameFields inRow(std::string number, std::string count, std::string gap) {
+  FrameFields f = numbered(std::move(number));
+  f.arrayMode = true;
+  f.arrayCount = std::move(count);
+  f.arrayGap = std::move(gap);
+  return f;
+}
+
+class FrameTest : public cad::testing::SimFixture {
+ protected:
+  FrameTest() { session.mainWindow = &window; }
+
+  // The references of model space, oldest first.
+  std::vector<const cad::sim::Entity*> frames() const {
+    std::vector<const cad::sim::Entity*> out;
+    for (const auto& h : cad.drawing().modelSpace().entities) {
+      const auto* e = cad.drawing().findEntity(h);
+      if (e->type == cad::sim::EntityType::BlockRef) out.push_back(e);
+    }
+    return out;
+  }
+  const cad::sim::Entity& newestFrame() const { return *frames().back(); }
+  const cad::sim::Entity* attribute(const cad::sim::Entity& ref, const std::string& tag) const {
+    for (const auto& h : ref.attributes) {
+      const auto* a = cad.drawing().findEntity(h);
+      if (a && a->tag == tag) return a;
+    }
+    return nullptr;
+  }
+  std::string name(const cad::sim::Entity& ref) const {
+    const auto* a = attribute(ref, "NAME");
+    return a ? a->text : "(none)";
+  }
+  // A frame 45 x 80 at its centre (base point 4), picked at `at`.
+  InsertResult insert(FrameFields& f, double w = 45, double h = 80, int baseSw = 4,
+                      double offx = 0, cad::Point3 at = {0, 0, 0}) {
+    cad.operatorPoint(at.x, at.y);
+    return InsertTovek(session, w, h, baseSw, "S-T10", "TOVEK_FRONT", offx, f);
+  }
+
+  RecordingWindow window;
+};
+
+}  // namespace qarn::frames::testing
