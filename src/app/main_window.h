@@ -2,8 +2,10 @@
 // TForm2, QARN's main window: the page control with its eight pages, the settings file, the
 // caption, the target CAD and the error report every handler runs under. Each page is built and
 // handled in the folder of its subsystem (box_page.cpp for the enclosure page, ...).
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -107,6 +109,11 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QLineEdit* Edit10;          // frames in the row
   QLineEdit* Edit11;          // gap between frames
   QPushButton* Button2;       // "側面": side view
+  QPushButton* Button1;       // "正面": place the front view
+  QGroupBox* RadioGroup1;     // "正面基点": the frame's base point, items in a 3 by 3 grid
+  QButtonGroup* RadioGroup1Items;  // its nine items by index (the base point code)
+  QCheckBox* CheckBox8;       // "オフセット": offset of the base point
+  QLineEdit* Edit49;          // offset distance
 
   // Page 1: switches, lamps, meters.
   QLineEdit* Edit13;          // search text
@@ -187,6 +194,10 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void Edit5Change();
   void CheckBox1Click();
   void CheckBox2Click();
+  int RadioGroup1ItemIndex() const;
+  void RadioGroup1Click();
+  void CheckBox8Click();
+  void Button1Click();
   void CheckBox5Click();
   void CheckBox6Click();
   void N1Click();
@@ -207,6 +218,7 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void buildPages();
   QWidget* buildDeviceFramePage();  // catalogue/catalogue_pages.cpp
   QWidget* buildPanelDevicePage();  // catalogue/catalogue_pages.cpp
+  QWidget* buildFramePlacement(QWidget* page);  // frames/frames_page.cpp
   QWidget* buildAttributePage();    // inspect/inspect_pages.cpp
   QWidget* buildSummaryPage();      // inspect/inspect_pages.cpp
   QWidget* buildLayerPage();        // inspect/inspect_pages.cpp

@@ -11,6 +11,7 @@
 #include "cad/text.h"
 #include "catalogue/catalogue_rows.h"
 #include "catalogue/row_edit_dialog.h"
+#include "frames/frame_row.h"
 
 namespace qarn::app {
 
@@ -169,6 +170,7 @@ QWidget* TForm2::buildDeviceFramePage() {
   layout->setSpacing(3);
   for (QHBoxLayout* row : {top, texts, sizes, modes})
     layout->addLayout(row);
+  layout->addWidget(buildFramePlacement(page));
   layout->addWidget(StringGrid1, 1);
 
   auto handle = [this](auto f) { return [this, f] { runHandler([this, f] { (this->*f)(); }); }; };
@@ -325,25 +327,23 @@ void put(QLineEdit* e, const std::string& v) {
 }  // namespace
 
 void TForm2::StringGrid1Click() {
-  catalogue::Fields f = rowFields(StringGrid1);
-  put(Edit2, f[1]);
-  put(Edit7, f[2]);
-  put(Edit3, f[5]);
-  put(Edit4, f[6]);
-  put(Edit5, f[7]);
-  put(Edit28, f[8]);
-  put(Edit9, f[9]);
-  put(Edit27, f[10]);
-  put(Edit12, f[11]);
-  put(Edit31, f[13]);
-  put(Edit23, catalogue::dimensionString(f));
-  bool terminalBlock = f[0].rfind("端子台", 0) == 0;
-  if (CheckBox1->isChecked() != terminalBlock) {
-    CheckBox1->setChecked(terminalBlock);
+  frames::FrameRow r = frames::chooseFrameRow(rowFields(StringGrid1));
+  put(Edit2, r.model);
+  put(Edit7, r.rating);
+  put(Edit3, r.width);
+  put(Edit4, r.height);
+  put(Edit5, r.depth);
+  put(Edit28, r.height2);
+  put(Edit9, r.depth2);
+  put(Edit27, r.endWidth);
+  put(Edit12, r.auxiliary);
+  put(Edit31, r.cut);
+  put(Edit23, r.dimensions);
+  if (CheckBox1->isChecked() != r.terminalBlock) {
+    CheckBox1->setChecked(r.terminalBlock);
     CheckBox1Click();
   }
-  if (CheckBox1->isChecked())
-    Edit2->setText(QString::fromStdString(f[1]) + " x " + Edit8->text() + "P");
+  put(Edit2, frames::modelText(r.model, CheckBox1->isChecked(), Edit8->text().toStdString()));
 }
 
 void TForm2::StringGrid4Click() {
@@ -367,8 +367,8 @@ void TForm2::CheckBox1Click() {
     CheckBox2->setChecked(false);
     CheckBox2Click();
   }
-  QString model = StringGrid1->cell(2, StringGrid1->currentRow());
-  Edit2->setText(CheckBox1->isChecked() ? model + " x " + Edit8->text() + "P" : model);
+  put(Edit2, frames::modelText(StringGrid1->cell(2, StringGrid1->currentRow()).toStdString(),
+                               CheckBox1->isChecked(), Edit8->text().toStdString()));
 }
 
 void TForm2::CheckBox2Click() {

@@ -1,0 +1,101 @@
+// The placement controls of the device-frame page: the base point choice, the offset and the
+// "正面" button, which places the chosen device's front view.
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "frames/frame_row.h"
+#include "frames/front_placement.h"
+
+namespace qarn::app {
+
+namespace {
+std::string text(const QLineEdit* e) {
+  return e->text().toStdString();
+}
+}  // namespace
+
+QWidget* TForm2::buildFramePlacement(QWidget* page) {
+  auto* panel = new QWidget(page);
+  RadioGroup1 = new QGroupBox(QString::fromUtf8("正面基点"), panel);
+  RadioGroup1->setObjectName("RadioGroup1");
+  RadioGroup1Items = new QButtonGroup(RadioGroup1);
+  auto* grid = new QGridLayout(RadioGroup1);
+  grid->setContentsMargins(4, 2, 4, 2);
+  grid->setSpacing(2);
+  // Item i sits in column i / 3 and row i % 3, so the grid shows where on the frame it lies.
+  const char* items[] = {"左上", "左中", "左下", "中上", "中中", "中下", "右上", "右中", "右下"};
+  for (int i = 0; i < 9; ++i) {
+    auto* b = new QRadioButton(QString::fromUtf8(items[i]), RadioGroup1);
+    b->setObjectName(QString("RadioGroup1Item%1").arg(i));
+    RadioGroup1Items->addButton(b, i);
+    grid->addWidget(b, i % 3, i / 3);
+  }
+  RadioGroup1Items->button(1)->setChecked(true);
+
+  CheckBox8 = new QCheckBox(QString::fromUtf8("オフセット"), panel);
+  CheckBox8->setObjectName("CheckBox8");
+  Edit49 = new QLineEdit("0", panel);
+  Edit49->setObjectName("Edit49");
+  Edit49->setFixedWidth(40);
+  Edit49->setEnabled(false);
+  Button1 = new QPushButton(QString::fromUtf8("正面"), panel);
+  Button1->setObjectName("Button1");
+
+  auto* offset = new QVBoxLayout;
+  offset->addWidget(CheckBox8);
+  offset->addWidget(Edit49);
+  offset->addStretch();
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(Button1);
+  row->addWidget(RadioGroup1);
+  row->addLayout(offset);
+  row->addStretch();
+
+  connect(RadioGroup1Items, &QButtonGroup::idClicked, this,
+          [this] { runHandler([this] { RadioGroup1Click(); }); });
+  connect(CheckBox8, &QCheckBox::clicked, this,
+          [this] { runHandler([this] { CheckBox8Click(); }); });
+  connect(Button1, &QPushButton::clicked, this,
+          [this] { runHandler([this] { Button1Click(); }); });
+  return panel;
+}
+
+int TForm2::RadioGroup1ItemIndex() const {
+  return RadioGroup1Items->checkedId();
+}
+
+void TForm2::RadioGroup1Click() {
+  Edit49->setEnabled(frames::offsetApplies(CheckBox8->isChecked(), RadioGroup1ItemIndex()));
+}
+
+void TForm2::CheckBox8Click() {
+  RadioGroup1Click();
+}
+
+void TForm2::Button1Click() {
+  frames::FrontInput in;
+  in.gridModel = StringGrid1->cell(2, StringGrid1->currentRow()).toStdString();
+  in.width = text(Edit3);
+  in.height = text(Edit4);
+  in.endWidth = text(Edit27);
+  in.terminalMode = CheckBox1->isChecked();
+  in.poles = text(Edit8);
+  in.baseSw = RadioGroup1ItemIndex();
+  in.offsetEnabled = Edit49->isEnabled();
+  in.offset = text(Edit49);
+  in.fields = {text(Edit6),  text(Edit7),  text(Edit12),
+               text(Edit23), text(Edit31), CheckBox2->isChecked(),
+               text(Edit10), text(Edit11)};
+  // The model text is rebuilt from the grid before anything else: what the user typed is gone.
+  Edit2->setText(QString::fromStdString(
+      frames::modelText(in.gridModel, in.terminalMode, in.poles)));
+  frames::FrontResult r = frames::placeFront(session(), in);
+  Edit6->setText(QString::fromStdString(r.number));
+  if (!r.insert.refusal.empty()) showMessage(QString::fromStdString(r.insert.refusal));
+}
+
+}  // namespace qarn::app
