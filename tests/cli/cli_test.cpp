@@ -123,6 +123,14 @@ TEST_F(CliEnclosure, FramePlacesTheCatalogueRowAsTheFrontButtonDoes) {
   EXPECT_NE(tbText.find("TB-15 x 12P"), std::string::npos);
   EXPECT_NE(tbText.find("\n41\n1.29\n"), std::string::npos) << "X scale 129 / 100";
 
+  // A row of the terminal block: array mode turns the terminal mode off, as on the page.
+  CliRun tbRow = run("frame --model TB-15 --array 2 --dxf " + dxf.string() + in);
+  EXPECT_NE(tbRow.out.find(": 2 frames placed"), std::string::npos) << tbRow.out;
+  std::ifstream h(dxf);
+  std::string rowText((std::istreambuf_iterator<char>(h)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(rowText.find("TB-15 x 4P"), std::string::npos);
+  EXPECT_NE(rowText.find("\n41\n0.1\n"), std::string::npos) << "one pole wide";
+
   CliRun cancelled = run("frame --model MY4N --number K1 --cancel --dxf " + dxf.string() + in);
   EXPECT_EQ(cancelled.code, 0);
   EXPECT_NE(cancelled.out.find("0 frames placed, device number K2,"), std::string::npos)
