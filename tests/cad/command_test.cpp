@@ -7,15 +7,8 @@
 namespace qarn::cad {
 namespace {
 
+using testing::RecordingWindow;
 using testing::SimFixture;
-
-class RecordingWindow : public MainWindow {
- public:
-  void minimize() override { events.push_back("minimize"); }
-  void restore() override { events.push_back("restore"); }
-  void bringToFront() override { events.push_back("front"); }
-  std::vector<std::string> events;
-};
 
 class CommandTest : public SimFixture {
  protected:

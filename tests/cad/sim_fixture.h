@@ -8,6 +8,15 @@
 
 namespace qarn::cad::testing {
 
+// QARN's main window as a command sees it, recording what was done to it.
+class RecordingWindow : public MainWindow {
+ public:
+  void minimize() override { events.push_back("minimize"); }
+  void restore() override { events.push_back("restore"); }
+  void bringToFront() override { events.push_back("front"); }
+  std::vector<std::string> events;
+};
+
 class SimFixture : public ::testing::Test {
  protected:
   explicit SimFixture(sim::CadProfile profile = sim::CadProfile::bricscad(),

@@ -7,13 +7,7 @@
 namespace qarn::enclosure {
 namespace {
 
-class RecordingWindow : public cad::MainWindow {
- public:
-  void minimize() override { events.push_back("minimize"); }
-  void restore() override { events.push_back("restore"); }
-  void bringToFront() override { events.push_back("front"); }
-  std::vector<std::string> events;
-};
+using cad::testing::RecordingWindow;
 
 const ChosenEnclosure kRa{"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170", "", ""};
 

@@ -9,13 +9,7 @@
 
 namespace qarn::frames::testing {
 
-class RecordingWindow : public cad::MainWindow {
- public:
-  void minimize() override { events.push_back("minimize"); }
-  void restore() override { events.push_back("restore"); }
-  void bringToFront() override { events.push_back("front"); }
-  std::vector<std::string> events;
-};
+using cad::testing::RecordingWindow;
 
 // The device number alone, or a row of `count` frames `gap` apart.
 inline FrameFields numbered(std::string number) {
