@@ -100,7 +100,26 @@ TEST_F(SimStrictness, NamesMustBeInTheirTables) {
   EXPECT_THROW(doc.modelSpace().insertBlock({0, 0, 0}, "NO_BLOCK"), AutomationError);
   EXPECT_THROW(doc.blocks().add({0, 0, 0}, "BAD*NAME"), AutomationError);
   EXPECT_THROW(doc.blocks().add({0, 0, 0}, "*Model_Space"), AutomationError);
+  for (const char* bad : {"A/B", "A:B", "A=B", "A|B", " AB", "AB ", "A,B", "A`B", "A\"B", ""})
+    EXPECT_THROW(doc.blocks().add({0, 0, 0}, bad), AutomationError) << bad;
+  EXPECT_NO_THROW(doc.blocks().add({0, 0, 0}, "A B_SIDE")) << "a blank inside is allowed";
   EXPECT_THROW(doc.getVariable("NOSUCHVAR"), AutomationError);
+}
+
+TEST_F(SimStrictness, AnonymousGroupsAreNamedByTheCadAndCanBeDeleted) {
+  Entity a = doc.modelSpace().addLine({0, 0, 0}, {1, 0, 0});
+  Object g1(doc.groups().object().call("Add", {Value("*")}));
+  Object g2(doc.groups().object().call("Add", {Value("*")}));
+  EXPECT_EQ(g1.get("Name").toText(), "*A1");
+  EXPECT_EQ(g2.get("Name").toText(), "*A2");
+  g1.call("AppendItems", {Value(std::vector<Value>{Value(a.object().dispatch())})});
+  EXPECT_EQ(g1.get("Count").toInt(), 1);
+  EXPECT_TRUE(cad.drawing().groups[0].anonymous);
+  EXPECT_THROW(doc.groups().object().call("Add", {Value("A*")}), AutomationError);
+  g2.call("Delete");
+  EXPECT_EQ(doc.groups().count(), 1);
+  EXPECT_THROW(g2.get("Name"), AutomationError) << "a deleted group answers with errors";
+  EXPECT_NE(cad.dxf().find("GROUP\n5\n"), std::string::npos);
 }
 
 TEST_F(SimStrictness, SystemVariablesKeepTheirTypes) {

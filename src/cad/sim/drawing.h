@@ -77,6 +77,7 @@ struct Linetype {
 struct Group {
   std::string name, handle;
   std::vector<std::string> members;
+  bool anonymous = false;  // made by Add("*"), named by the CAD
 };
 
 struct Drawing {

@@ -488,7 +488,7 @@ void Writer::objects() {
     code(330, groupDict_);
     code(100, "AcDbGroup");
     code(300, "");
-    code(70, 0);
+    code(70, g.anonymous ? 1 : 0);
     code(71, 1);
     for (const auto& m : g.members)
       if (d_.findEntity(m)) code(340, m);

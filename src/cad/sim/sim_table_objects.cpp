@@ -103,6 +103,12 @@ class NamedObj : public SimObject {
           if (m == "name") return Value(g.name);
           if (m == "handle") return Value(g.handle);
           if (m == "count") return Value(static_cast<int>(g.members.size()));
+          if (m == "delete") {
+            a.expect(0, 0);
+            std::string gone = g.handle;
+            std::erase_if(dr.groups, [&](const Group& x) { return x.handle == gone; });
+            return {};
+          }
           if (m == "appenditems") {
             a.expect(1, 1);
             for (const Value& v : a.at(0).values()) {
@@ -202,7 +208,9 @@ class CollectionObj : public SimObject {
         a.expect(2, 2);
         Point3 origin = a.point(0);
         std::string name = a.text(1);
-        if (!validName(name)) fail("Invalid block name \"" + name + "\"");
+        // A block name may not begin or end with a blank either.
+        if (!validName(name) || name.front() == ' ' || name.back() == ' ')
+          fail("Invalid block name \"" + name + "\"");
         if (Block* existing = dr.findBlock(name)) {
           if (existing->isLayout) fail("Invalid block name \"" + name + "\"");
           return blockObject(w_, doc_, existing->handle);
@@ -212,6 +220,12 @@ class CollectionObj : public SimObject {
       }
       a.expect(1, 1);
       std::string name = a.text(0);
+      if (kind_ == Kind::Groups && name == "*") {
+        // "*" asks for an anonymous group, which the CAD names itself.
+        dr.groups.push_back(
+            {"*A" + std::to_string(dr.groups.size() + 1), w_->newHandle(), {}, true});
+        return object(dr.groups.back().handle);
+      }
       if (!validName(name)) fail("Invalid name \"" + name + "\"");
       if (kind_ == Kind::Layers) {
         if (Layer* existing = dr.findLayer(name)) return object(existing->handle);
@@ -223,7 +237,7 @@ class CollectionObj : public SimObject {
       }
       for (Group& g : dr.groups)
         if (asciiUpper(g.name) == asciiUpper(name)) fail("Duplicate group name " + name);
-      dr.groups.push_back({name, w_->newHandle(), {}});
+      dr.groups.push_back({name, w_->newHandle(), {}, false});
       return object(dr.groups.back().handle);
     }
     memberNotFound(member);
