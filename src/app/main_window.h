@@ -114,6 +114,8 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QButtonGroup* RadioGroup1Items;  // its nine items by index (the base point code)
   QCheckBox* CheckBox8;       // "オフセット": offset of the base point
   QLineEdit* Edit49;          // offset distance
+  QPushButton* Button10;      // "取付孔": mounting holes of a picked front view
+  QPushButton* Button22;      // "TB仕切り作成": partitions of a picked terminal block
 
   // Page 1: switches, lamps, meters.
   QLineEdit* Edit13;          // search text
@@ -198,6 +200,9 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void RadioGroup1Click();
   void CheckBox8Click();
   void Button1Click();
+  void Button8Click();   // both "側面" buttons
+  void Button10Click();
+  void Button22Click();
   void CheckBox5Click();
   void CheckBox6Click();
   void N1Click();

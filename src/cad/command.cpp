@@ -47,6 +47,14 @@ void CadCommand::setVariable(const std::string& name, const Value& value) {
   doc_.setVariable(name, value);
 }
 
+void CadCommand::restoreVariable(const std::string& name) {
+  auto it = savedVariables_.find(name);
+  if (it == savedVariables_.end()) return;
+  doc_.setVariable(name, it->second);
+  savedVariables_.erase(it);
+  std::erase(variableOrder_, name);
+}
+
 void CadCommand::minimizeMainWindow() {
   if (!session_.mainWindow) return;
   session_.mainWindow->minimize();

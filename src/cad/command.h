@@ -41,6 +41,8 @@ class CadCommand {
   void openUndoGroup();
   // A system variable changed for the command's length; the value it had is put back at the end.
   void setVariable(const std::string& name, const Value& value);
+  // A changed system variable put back now rather than at the end.
+  void restoreVariable(const std::string& name);
   // Step 4: put the main window away while the user works in the CAD.
   void minimizeMainWindow();
   // Step 5: the CAD's window restored and in front.

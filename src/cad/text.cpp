@@ -147,4 +147,15 @@ std::vector<std::string> splitCommaText(std::string_view text) {
   return items;
 }
 
+std::string cleanBlockName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    if (std::string_view("<>/\\\":;?*|,=`").find(c) != std::string_view::npos) c = '_';
+  for (std::size_t i = 0; i < out.size() && out[i] == ' '; ++i)
+    out[i] = '_';
+  for (std::size_t i = out.size(); i > 0 && out[i - 1] == ' '; --i)
+    out[i - 1] = '_';
+  return out;
+}
+
 }  // namespace qarn::cad

@@ -27,6 +27,10 @@ struct DeviceNumber {
 // prefix. The text is trimmed first.
 DeviceNumber SplitDeviceNumber(std::string_view text, bool fromEnd);
 
+// A block name the CAD takes: each character it refuses in a name (< > / \ " : ; ? * | , = `)
+// and each blank at the start or the end replaced by "_".
+std::string cleanBlockName(std::string_view name);
+
 // "Φ" and "φ" to "%%C", "±" to "%%P", "°" to "%%D", as the CAD writes these symbols.
 std::string ToCadSymbols(std::string_view text);
 

@@ -262,6 +262,7 @@ QWidget* TForm2::buildPanelDevicePage() {
   connect(Edit18, &QLineEdit::textChanged, this, handle(&TForm2::Edit18Change));
   connect(CheckBox5, &QCheckBox::clicked, this, handle(&TForm2::CheckBox5Click));
   connect(CheckBox6, &QCheckBox::clicked, this, handle(&TForm2::CheckBox6Click));
+  connect(Button8, &QPushButton::clicked, this, handle(&TForm2::Button8Click));
   connect(StringGrid4, &StringGrid::cellClicked, this, handle(&TForm2::StringGrid4Click));
   connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(+1); });
   connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton3Click(-1); });

@@ -11,6 +11,9 @@
 #include "cli/jobs.h"
 #include "frames/frame_row.h"
 #include "frames/front_placement.h"
+#include "frames/mounting_holes.h"
+#include "frames/partitions.h"
+#include "frames/side_view.h"
 
 namespace qarn::cli {
 
@@ -29,14 +32,24 @@ struct Options {
   std::string gap = "0";
   double dimscale = 1, atX = 0, atY = 0;
   bool cancel = false;
+  std::optional<cad::Point3> side;  // answer to the side view's move
+  bool holes = false, partitions = false;
 };
+
+std::optional<cad::Point3> readPoint(const std::string& v) {
+  auto comma = v.find(',');
+  auto x = cad::tryReadNumber(v.substr(0, comma));
+  auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
+  if (!x || !y) return std::nullopt;
+  return cad::Point3{*x, *y, 0};
+}
 
 // Reads the options; a reason when one is missing its value or is not a number.
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--cancel") {
-      o.cancel = true;
+    if (a == "--cancel" || a == "--holes" || a == "--partitions") {
+      (a == "--cancel" ? o.cancel : a == "--holes" ? o.holes : o.partitions) = true;
       continue;
     }
     if (i + 1 >= args.size()) return "missing value after " + a;
@@ -77,13 +90,15 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
       auto s = number();
       if (!s) return "--dimscale needs a number, got \"" + v + "\"";
       o.dimscale = *s;
-    } else if (a == "--at") {
-      auto comma = v.find(',');
-      auto x = cad::tryReadNumber(v.substr(0, comma));
-      auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
-      if (!x || !y) return "--at needs X,Y, got \"" + v + "\"";
-      o.atX = *x;
-      o.atY = *y;
+    } else if (a == "--at" || a == "--side") {
+      auto p = readPoint(v);
+      if (!p) return a + " needs X,Y, got \"" + v + "\"";
+      if (a == "--side") {
+        o.side = p;
+      } else {
+        o.atX = p->x;
+        o.atY = p->y;
+      }
     } else {
       return "unknown argument " + a;
     }
@@ -98,10 +113,10 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
 int runFrame(const std::vector<std::string>& args, const char* argv0) {
   Options o;
   if (auto why = parse(args, o)) return fail(*why, 2);
-  std::string file = o.catalogue.empty()
-                         ? (std::filesystem::path(executableFolder(argv0)) /
-                            catalogue::kFrameCatalogue).string()
-                         : o.catalogue;
+  std::string file =
+      o.catalogue.empty()
+          ? (std::filesystem::path(executableFolder(argv0)) / catalogue::kFrameCatalogue).string()
+          : o.catalogue;
   catalogue::CatalogueCache cache;
   auto snapshot = cache.load(file);
   if (!snapshot) return fail("no catalogue file " + file);
@@ -142,13 +157,42 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
   else
     sim.operatorPoint(o.atX, o.atY);
 
+  // Read afresh each time: the drawing's tables grow as the commands run.
+  auto modelSpace = [&sim]() -> const std::vector<std::string>& {
+    return sim.drawing().modelSpace().entities;
+  };
   frames::FrontResult result = frames::placeFront(session, in);
-  if (!result.sized)
-    return fail(o.model + ": the width (W) or height (H) is zero or not a number");
+  if (!result.sized) return fail(o.model + ": the width (W) or height (H) is zero or not a number");
   if (!result.insert.refusal.empty()) return fail(o.model + ": " + result.insert.refusal);
+  std::string report = std::to_string(result.insert.placed) + " frames placed, device number " +
+                       (result.number.empty() ? "(empty)" : result.number);
+
+  // The later steps pick the pasted frame, the first of the new entities.
+  std::string pasted = result.insert.placed > 0 ? modelSpace().front() : "";
+  auto step = [&](const char* what, auto command) {
+    if (pasted.empty()) {
+      report += std::string(", ") + what + ": no frame to pick";
+      return;
+    }
+    std::size_t before = modelSpace().size();
+    sim.operatorPick(pasted, cad::Point3{o.atX, o.atY, 0});
+    std::string message = command();
+    report += std::string(", ") + what + " +" + std::to_string(modelSpace().size() - before);
+    if (!message.empty()) report += " (" + message + ")";
+  };
+  if (o.side)
+    step("side view", [&] {
+      sim.operatorPoint(o.side->x, o.side->y);
+      return frames::Button8Click(session).message;
+    });
+  if (o.holes) step("holes", [&] { return frames::Button10Click(session).message; });
+  if (o.partitions)
+    step("partitions", [&] {
+      frames::Button22Click(session);
+      return std::string();
+    });
   sim.writeDxf(o.out);
-  std::cout << "wrote " << o.out << ": " << result.insert.placed << " frames placed, device number "
-            << (result.number.empty() ? "(empty)" : result.number) << ", " << sim.callCount()
+  std::cout << "wrote " << o.out << ": " << report << ", " << sim.callCount()
             << " automation calls\n";
   return 0;
 }

@@ -14,7 +14,8 @@ void usage() {
                "       qarn-cli frame --model M [--catalogue FILE] [--number N] [--base 0..8]"
                " [--offset D]\n"
                "                      [--terminal POLES] [--array N --gap G] [--dimscale S]"
-               " [--at X,Y | --cancel] [--dxf FILE]\n"
+               " [--at X,Y | --cancel]\n"
+               "                      [--side X,Y] [--holes] [--partitions] [--dxf FILE]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }

@@ -11,8 +11,8 @@ inline const char* const kFrontLayer = "TOVEK_FRONT";
 
 struct DeviceLayer {
   const char* name;
-  const char* label;  // shown beside the name in the layer table
-  int color;          // the colour the layer is made with
+  const char* label;     // shown beside the name in the layer table
+  int color;             // the colour the layer is made with
   const char* linetype;  // the linetype it is made with, "" for the CAD's default
 };
 

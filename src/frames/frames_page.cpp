@@ -8,6 +8,9 @@
 #include "app/main_window.h"
 #include "frames/frame_row.h"
 #include "frames/front_placement.h"
+#include "frames/mounting_holes.h"
+#include "frames/partitions.h"
+#include "frames/side_view.h"
 
 namespace qarn::app {
 
@@ -41,8 +44,14 @@ QWidget* TForm2::buildFramePlacement(QWidget* page) {
   Edit49->setObjectName("Edit49");
   Edit49->setFixedWidth(40);
   Edit49->setEnabled(false);
-  Button1 = new QPushButton(QString::fromUtf8("正面"), panel);
-  Button1->setObjectName("Button1");
+  auto button = [panel](const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), panel);
+    b->setObjectName(name);
+    return b;
+  };
+  Button1 = button("Button1", "正面");
+  Button10 = button("Button10", "取付孔");
+  Button22 = button("Button22", "TB仕切り作成");
 
   auto* offset = new QVBoxLayout;
   offset->addWidget(CheckBox8);
@@ -54,13 +63,21 @@ QWidget* TForm2::buildFramePlacement(QWidget* page) {
   row->addWidget(RadioGroup1);
   row->addLayout(offset);
   row->addStretch();
+  auto* others = new QVBoxLayout;
+  others->addWidget(Button10);
+  others->addWidget(Button22);
+  others->addStretch();
+  row->addLayout(others);
 
-  connect(RadioGroup1Items, &QButtonGroup::idClicked, this,
-          [this] { runHandler([this] { RadioGroup1Click(); }); });
-  connect(CheckBox8, &QCheckBox::clicked, this,
-          [this] { runHandler([this] { CheckBox8Click(); }); });
-  connect(Button1, &QPushButton::clicked, this,
-          [this] { runHandler([this] { Button1Click(); }); });
+  auto handle = [this](void (TForm2::*f)()) {
+    return [this, f] { runHandler([this, f] { (this->*f)(); }); };
+  };
+  connect(RadioGroup1Items, &QButtonGroup::idClicked, this, handle(&TForm2::RadioGroup1Click));
+  connect(CheckBox8, &QCheckBox::clicked, this, handle(&TForm2::CheckBox8Click));
+  connect(Button1, &QPushButton::clicked, this, handle(&TForm2::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, handle(&TForm2::Button8Click));
+  connect(Button10, &QPushButton::clicked, this, handle(&TForm2::Button10Click));
+  connect(Button22, &QPushButton::clicked, this, handle(&TForm2::Button22Click));
   return panel;
 }
 
@@ -91,11 +108,25 @@ void TForm2::Button1Click() {
                text(Edit23), text(Edit31), CheckBox2->isChecked(),
                text(Edit10), text(Edit11)};
   // The model text is rebuilt from the grid before anything else: what the user typed is gone.
-  Edit2->setText(QString::fromStdString(
-      frames::modelText(in.gridModel, in.terminalMode, in.poles)));
+  Edit2->setText(
+      QString::fromStdString(frames::modelText(in.gridModel, in.terminalMode, in.poles)));
   frames::FrontResult r = frames::placeFront(session(), in);
   Edit6->setText(QString::fromStdString(r.number));
   if (!r.insert.refusal.empty()) showMessage(QString::fromStdString(r.insert.refusal));
+}
+
+void TForm2::Button8Click() {
+  frames::SideResult r = frames::Button8Click(session());
+  if (!r.message.empty()) showMessage(QString::fromStdString(r.message));
+}
+
+void TForm2::Button10Click() {
+  frames::HolesResult r = frames::Button10Click(session());
+  if (!r.message.empty()) showMessage(QString::fromStdString(r.message));
+}
+
+void TForm2::Button22Click() {
+  frames::Button22Click(session());
 }
 
 }  // namespace qarn::app

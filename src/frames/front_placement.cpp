@@ -11,6 +11,7 @@
 #include "frames/device_layers.h"
 #include "frames/frame_block.h"
 #include "frames/frame_row.h"
+#include "frames/picked_frame.h"
 
 namespace qarn::frames {
 
@@ -23,15 +24,24 @@ using cad::BlockReference;
 cad::Point3 baseOffset(int baseSw, double w, double h, double offx) {
   double left = -w / 2 - offx, right = w / 2 + offx;
   switch (baseSw) {
-    case 0: return {left, h / 2, 0};
-    case 1: return {left, 0, 0};
-    case 2: return {left, -h / 2, 0};
-    case 3: return {0, h / 2, 0};
-    case 5: return {0, -h / 2, 0};
-    case 6: return {right, h / 2, 0};
-    case 7: return {right, 0, 0};
-    case 8: return {right, -h / 2, 0};
-    default: return {0, 0, 0};
+    case 0:
+      return {left, h / 2, 0};
+    case 1:
+      return {left, 0, 0};
+    case 2:
+      return {left, -h / 2, 0};
+    case 3:
+      return {0, h / 2, 0};
+    case 5:
+      return {0, -h / 2, 0};
+    case 6:
+      return {right, h / 2, 0};
+    case 7:
+      return {right, 0, 0};
+    case 8:
+      return {right, -h / 2, 0};
+    default:
+      return {0, 0, 0};
   }
 }
 
@@ -44,20 +54,6 @@ void fitTest(const Attribute& name, double w, double h) {
     if (w < hi.x - lo.x && w < h) name.setRotation(std::numbers::pi / 2);
   } catch (const cad::AutomationError&) {
   }
-}
-
-// "SINGLE LAST" takes the newest visible entity: a frame on a layer that is off or frozen would
-// leave the copy, erase and paste to one of the user's own entities, and one on a locked layer
-// could not be erased. Nothing when the layer can take the frame.
-std::optional<std::string> layerRefusal(const cad::Document& doc, const std::string& layName) {
-  cad::Layer layer(doc.layers().item(layName));
-  const char* state = !layer.layerOn() ? "オフになっている"
-                      : layer.freeze() ? "フリーズされている"
-                      : layer.lock()   ? "ロックされている"
-                                       : nullptr;
-  if (!state) return std::nullopt;
-  return "画層「" + layName + "」が" + state +
-         "ため、機器枠を配置できません．画層の状態を戻してから、もう一度実行してください．";
 }
 
 void fillAttributes(const BlockReference& ref, double w, double h, const std::string& ktype,
@@ -125,7 +121,7 @@ InsertResult InsertTovek(cad::Session& session, double w, double h, int baseSw,
 
   cad::EnsureLayer(doc, layName, 7, "", cmd.progId());
   if (!EnsureFrameBlock(doc, kFrameBlock, cmd.progId()) || !(w > 0) || !(h > 0)) return out;
-  if (auto why = layerRefusal(doc, layName)) {
+  if (auto why = layerRefusal(doc, layName, "機器枠")) {
     out.refusal = *why;
     return out;
   }
@@ -135,10 +131,7 @@ InsertResult InsertTovek(cad::Session& session, double w, double h, int baseSw,
   try {
     ref.setLayer(layName);
     if (ref.hasAttributes()) {
-      double dimscale = doc.getVariable("DIMSCALE").toDouble();
-      // A drawing may hold DIMSCALE 0 (or less), which would give text no height at all.
-      if (!(dimscale > 0)) dimscale = 1;
-      fillAttributes(ref, w, h, ktype, fields, dimscale);
+      fillAttributes(ref, w, h, ktype, fields, textScale(doc));
       out.result = true;
     }
     cmd.minimizeMainWindow();

@@ -137,6 +137,34 @@ TEST_F(CliEnclosure, FramePlacesTheCatalogueRowAsTheFrontButtonDoes) {
       << cancelled.out;
 }
 
+TEST_F(CliEnclosure, FrameAddsSideViewHolesAndPartitionsToThePlacedFrame) {
+  fs::path cat = dir / "TOVEK.txt";
+  std::ofstream(cat, std::ios::binary)
+      << "breaker\tNF32\t2P\t\t\t50\t130\t68\t90\t60\t\t\t\tC:4.5 0 55, C:4.5 0 -55\r\n"
+         "端子台\tTB-15\t15A\t\t\t10\t40\t30\t\t\t4.5\r\n";
+  std::string in = " --catalogue " + cat.string() + " --dxf " + (dir / "s.dxf").string();
+  CliRun all = run("frame --model NF32 --number CB1 --at 100,100 --side 300,120 --holes"
+                   " --partitions" + in);
+  EXPECT_EQ(all.code, 0) << all.out;
+  // One two-part side view, one hole block reference, and a 50-wide frame of pitch 50: 2 x 2
+  // partition lines.
+  EXPECT_NE(all.out.find(", device number CB2, side view +1, holes +1, partitions +4, "),
+            std::string::npos)
+      << all.out;
+  std::ifstream f(dir / "s.dxf");
+  std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("NF32_SIDE"), std::string::npos);
+  EXPECT_NE(text.find("TOVEKHALNF32"), std::string::npos);
+
+  CliRun tb = run("frame --model TB-15 --terminal 10 --partitions" + in);
+  EXPECT_NE(tb.out.find(", partitions +22, "), std::string::npos) << tb.out;
+  CliRun noCut = run("frame --model TB-15 --holes" + in);
+  EXPECT_EQ(noCut.code, 0);
+  EXPECT_NE(noCut.out.find(", holes +0 (取付孔データがありません．)"), std::string::npos) << noCut.out;
+  CliRun none = run("frame --model TB-15 --cancel --side 1,1" + in);
+  EXPECT_NE(none.out.find(", side view: no frame to pick"), std::string::npos) << none.out;
+}
+
 TEST_F(CliEnclosure, FrameSaysWhyNothingWasPlaced) {
   fs::path cat = dir / "TOVEK.txt";
   std::ofstream(cat, std::ios::binary) << "r\tMY4N\t\t\t\t28\t36\r\nr\tFLAT\t\t\t\t28\tx\r\n";
@@ -152,6 +180,7 @@ TEST_F(CliEnclosure, FrameSaysWhyNothingWasPlaced) {
            {"frame --model MY4N --offset ten" + in, "--offset needs a number"},
            {"frame --model MY4N --array 2 --terminal 4" + in, "cannot be used together"},
            {"frame --model MY4N --dimscale x" + in, "--dimscale needs a number"},
+           {"frame --model MY4N --side 5" + in, "--side needs X,Y"},
            {"frame" + in, "no --model given"},
        }) {
     CliRun r = run(c.args);

@@ -76,8 +76,11 @@ TEST_F(FrameBlock, IsTheSquareAndSixAttributeDefinitionsInOrder) {
     EXPECT_DOUBLE_EQ(d.widthFactor, w.widthFactor) << w.tag;
   }
   // The attribute layers are made with their colours; the frame's own layer is the caller's.
-  for (auto [name, color] : {std::pair{"TOVEK_NAME", 4}, {"TOVEK_TYPE", 7}, {"TOVEK_SPEC", 2},
-                             {"TOVEK_AUX1", 1}, {"TOVEK_AUX2", 7}})
+  for (auto [name, color] : {std::pair{"TOVEK_NAME", 4},
+                             {"TOVEK_TYPE", 7},
+                             {"TOVEK_SPEC", 2},
+                             {"TOVEK_AUX1", 1},
+                             {"TOVEK_AUX2", 7}})
     EXPECT_EQ(cad.drawing().findLayer(name)->color, color) << name;
   EXPECT_FALSE(cad.drawing().findLayer("TOVEK_FRONT"));
   EXPECT_FALSE(cad.drawing().findLayer("TOVEK_CUT"));
@@ -136,9 +139,9 @@ TEST(DeviceLayers, TheNineLayersWithTheirLabelsAndColours) {
   std::vector<std::string> names;
   for (const auto& l : deviceLayers())
     names.push_back(l.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"TOVEK_FRONT", "TOVEK_CUT", "TOVEK_SIDE",
-                                             "TOVEK_BODY", "TOVEK_NAME", "TOVEK_TYPE",
-                                             "TOVEK_SPEC", "TOVEK_AUX1", "TOVEK_AUX2"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"TOVEK_FRONT", "TOVEK_CUT", "TOVEK_SIDE", "TOVEK_BODY",
+                                             "TOVEK_NAME", "TOVEK_TYPE", "TOVEK_SPEC", "TOVEK_AUX1",
+                                             "TOVEK_AUX2"}));
   EXPECT_STREQ(findDeviceLayer("TOVEK_BODY")->linetype, "HIDDEN");
   EXPECT_EQ(findDeviceLayer("TOVEK_CUT")->color, 253);
   EXPECT_STREQ(findDeviceLayer("TOVEK_AUX2")->label, "補助２/ CUT");

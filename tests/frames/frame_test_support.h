@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../cad/sim_fixture.h"
+#include "cad/automation_error.h"
 #include "frames/front_placement.h"
 
 namespace qarn::frames::testing {
@@ -23,6 +24,54 @@ inline FrameFields inRow(std::string number, std::string count, std::string gap)
   f.arrayCount = std::move(count);
   f.arrayGap = std::move(gap);
   return f;
+}
+
+// Whether the commands left QARN's main window minimised.
+inline bool leftMinimized(const std::vector<std::string>& events) {
+  bool minimized = false;
+  for (const auto& e : events)
+    if (e == "minimize" || e == "restore") minimized = e == "minimize";
+  return minimized;
+}
+
+// One run of a fault sweep: a fresh simulated CAD, set up, then the command with one automation
+// call failing (none for failAt 0).
+struct SweepRun {
+  long failAt = 0;
+  bool threw = false;  // the failure reached the caller, as the error report would show it
+  cad::sim::SimCad* cad = nullptr;
+  RecordingWindow* window = nullptr;
+  long calls = 0;  // the command's calls
+};
+
+// Runs the command once to count its calls, then once for each call failing; `check` looks at
+// each run. Returns the number of failing runs.
+template <class SetUp, class Command, class Check>
+long sweepCalls(SetUp setUp, Command command, Check check) {
+  long total = 0;
+  for (long k = 0; k == 0 || k <= total; ++k) {
+    cad::sim::SimCad sim;
+    cad::Session session;
+    sim.registerAs(session.CadProgId);
+    session.desktop = &sim.desktop();
+    RecordingWindow window;
+    session.mainWindow = &window;
+    setUp(sim, session);
+    window.events.clear();
+    long before = sim.callCount();
+    if (k > 0) sim.failCall(k);
+    SweepRun run{k, false, &sim, &window, 0};
+    try {
+      command(session);
+    } catch (const cad::AutomationError&) {
+      run.threw = true;
+    }
+    sim.clearFaults();
+    run.calls = sim.callCount() - before;
+    if (k == 0) total = run.calls;
+    check(run);
+  }
+  return total;
 }
 
 class FrameTest : public cad::testing::SimFixture {
@@ -50,9 +99,31 @@ class FrameTest : public cad::testing::SimFixture {
     const auto* a = attribute(ref, "NAME");
     return a ? a->text : "(none)";
   }
+  // A front view placed with its centre at `at`; its handle.
+  std::string placeFrame(const std::string& dims, const std::string& type = "ABC",
+                         const std::string& cut = "", double w = 45, double h = 80,
+                         cad::Point3 at = {100, 100, 0}) {
+    FrameFields f = numbered("MC1");
+    f.dimensions = dims;
+    f.cut = cut;
+    cad.operatorPoint(at.x, at.y);
+    InsertTovek(session, w, h, 4, type, "TOVEK_FRONT", 0, f);
+    return cad.drawing().lastEntity();
+  }
+  const cad::sim::Entity& entity(const std::string& handle) const {
+    return *cad.drawing().findEntity(handle);
+  }
+  // The entities of a block definition, in order.
+  std::vector<const cad::sim::Entity*> contents(const std::string& block) const {
+    std::vector<const cad::sim::Entity*> out;
+    for (const auto& h : cad.drawing().findBlock(block)->entities)
+      out.push_back(cad.drawing().findEntity(h));
+    return out;
+  }
+
   // A frame 45 x 80 at its centre (base point 4), picked at `at`.
-  InsertResult insert(FrameFields& f, double w = 45, double h = 80, int baseSw = 4,
-                      double offx = 0, cad::Point3 at = {0, 0, 0}) {
+  InsertResult insert(FrameFields& f, double w = 45, double h = 80, int baseSw = 4, double offx = 0,
+                      cad::Point3 at = {0, 0, 0}) {
     cad.operatorPoint(at.x, at.y);
     return InsertTovek(session, w, h, baseSw, "S-T10", "TOVEK_FRONT", offx, f);
   }

@@ -42,8 +42,8 @@ TEST_F(FramesPage, TheTabShowsTheBasePointsAsAThreeByThreeGrid) {
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c)
       seen << qobject_cast<QRadioButton*>(grid->itemAtPosition(r, c)->widget())->text();
-  EXPECT_EQ(seen, (QStringList{"左上", "中上", "右上", "左中", "中中", "右中", "左下", "中下",
-                               "右下"}));
+  EXPECT_EQ(seen,
+            (QStringList{"左上", "中上", "右上", "左中", "中中", "右中", "左下", "中下", "右下"}));
   EXPECT_EQ(w->RadioGroup1ItemIndex(), 1);
   EXPECT_EQ(w->Edit49->text(), "0");
   EXPECT_FALSE(w->Edit49->isEnabled());
@@ -105,9 +105,39 @@ TEST_F(FramesPage, ALockedFrameLayerIsToldInAMessageBox) {
   w->Edit6->setText("K1");
   auto said = testing::closeNextMessageBox();
   w->Button1->click();
-  EXPECT_TRUE(said->startsWith("TOVEK.exe|画層「TOVEK_FRONT」がロックされている")) << said->toStdString();
+  EXPECT_TRUE(said->startsWith("TOVEK.exe|画層「TOVEK_FRONT」がロックされている"))
+      << said->toStdString();
   EXPECT_EQ(w->Edit6->text(), "K1") << "nothing placed, nothing counted";
   EXPECT_TRUE(sim.drawing().modelSpace().entities.empty());
+}
+
+TEST_F(FramesPage, TheSideHoleAndPartitionButtonsWorkOnAPickedFrame) {
+  chooseRow(1);  // MY4N: 28 x 36 x 60, CUT1 is no hole code
+  w->Edit6->setText("K1");
+  sim.operatorPoint(0, 0);
+  w->Button1->click();
+  std::string frame = sim.drawing().lastEntity();
+  EXPECT_TRUE(w->Button2->isEnabled()) << "the row has a depth";
+  // Both side buttons run the same command.
+  for (QPushButton* side : {w->Button2, w->Button8}) {
+    std::size_t before = sim.drawing().modelSpace().entities.size();
+    sim.operatorPick(frame);
+    sim.operatorPoint(100, 0);
+    side->click();
+    EXPECT_EQ(sim.drawing().modelSpace().entities.size(), before + 1)
+        << side->objectName().toStdString();
+    EXPECT_EQ(newestFrame().layer, "TOVEK_SIDE");
+  }
+  sim.operatorPick(frame);
+  auto said = testing::closeNextMessageBox();
+  w->Button10->click();
+  EXPECT_EQ(*said, "TOVEK.exe|取付孔データがありません．");
+  EXPECT_EQ(w->Button10->text(), "取付孔");
+  EXPECT_EQ(w->Button22->text(), "TB仕切り作成");
+  sim.operatorPick(frame);
+  std::size_t before = sim.drawing().modelSpace().entities.size();
+  w->Button22->click();
+  EXPECT_EQ(sim.drawing().modelSpace().entities.size(), before + 4) << "one pole of 28: two edges";
 }
 
 }  // namespace

@@ -109,8 +109,8 @@ TEST_F(FrontPlacement, ANotRunningCadLeavesTheNumber) {
 }
 
 TEST(FrameRow, ARowChoiceFillsTheFieldsAndTheTerminalRule) {
-  catalogue::Fields f{"端子台", "TB-15", "15A 600V", "春日", "", "10", "40", "30.50", "", "x", "4.5",
-                      "AUX", "", "C:3.2"};
+  catalogue::Fields f{"端子台", "TB-15", "15A 600V", "春日", "",    "10", "40",
+                      "30.50",  "",      "x",        "4.5",  "AUX", "",   "C:3.2"};
   FrameRow r = chooseFrameRow(f);
   EXPECT_EQ(r.model, "TB-15");
   EXPECT_EQ(r.rating, "15A 600V");
