@@ -123,6 +123,15 @@ TEST_F(MountingHoles, NoHoleDataIsSaidAndNothingIsLeftBehind) {
   EXPECT_EQ(cad.prompts().back(), "取付孔を描く正面図形を選択 : ");
 }
 
+TEST_F(MountingHoles, ARefusedInsertionOfTheFinishedBlockIsIgnored) {
+  std::string front = placeFrame("", "ABC", "C:22");
+  cad.failMember("InsertBlock");
+  HolesResult r;
+  EXPECT_NO_THROW(r = holes(front));
+  EXPECT_EQ(r.status, Status::Drawn);
+  EXPECT_EQ(contents("TOVEKHALABC").size(), 3u) << "the block is made all the same";
+}
+
 TEST(CutCode, ItemsPairsAndSizes) {
   auto holes = parseCutCode("c:4 -20 30,R:8x6 1 C:5 2 3 junk 7 C:x");
   ASSERT_EQ(holes.size(), 4u);

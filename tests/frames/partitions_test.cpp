@@ -61,6 +61,7 @@ TEST_F(Partitions, TenPolesGetElevenBoundariesInFromBothEdges) {
   EXPECT_EQ(cad.openUndoGroups(), 0);
   ASSERT_TRUE(cad.undo());
   EXPECT_TRUE(linesSince(from).empty()) << "one undo takes them all back";
+  EXPECT_TRUE(cad.drawing().findEntity(tb)) << "and only them: the terminal block stays";
 }
 
 TEST_F(Partitions, TheLinesFollowTheFramesRotation) {

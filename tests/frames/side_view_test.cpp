@@ -107,6 +107,12 @@ TEST_F(SideView, ATwoPartViewHasItsOwnBlockMovedByThePanelLine) {
   EXPECT_EQ(attribute(entity(r.handle), "AUX1")->text, "MC1");
   EXPECT_EQ(attribute(entity(r.handle), "AUX2")->text, "ABC");
 
+  // No H2: the body is as high as the front part.
+  ASSERT_EQ(side(placeFrame("40 60 20 0 80", "FLAT"), Point3{400, 500, 0}).status, Status::Drawn);
+  ASSERT_EQ(contents("FLAT_SIDE").size(), 4u);
+  EXPECT_EQ(corners(*contents("FLAT_SIDE")[1]),
+            (std::vector<double>{0, -30, 0, 30, 80, 30, 80, -30}));
+
   // A second view of the model reuses the block as it stands, whatever its sizes now say.
   std::string other = placeFrame("40 99 20 50 80");
   ASSERT_EQ(side(other, Point3{400, 300, 0}).status, Status::Drawn);
