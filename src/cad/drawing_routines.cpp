@@ -1,5 +1,6 @@
 #include "cad/drawing_routines.h"
 
+#include "cad/automation_error.h"
 #include "cad/connection.h"
 #include "cad/text.h"
 
@@ -9,6 +10,23 @@ void setByBlock(const Entity& e) {
   e.setLayer("0");
   e.setLinetype("BYBLOCK");
   e.setColor(0);
+}
+
+bool defineBlockOnce(const Document& doc, const std::string& name,
+                     const std::function<void(const Block&)>& draw) {
+  Blocks blocks = doc.blocks();
+  if (blocks.containsExactly(name)) return false;
+  Block block = blocks.add({0, 0, 0}, name);
+  try {
+    draw(block);
+  } catch (const AutomationError&) {
+    try {
+      block.remove();
+    } catch (const AutomationError&) {
+    }
+    throw;
+  }
+  return true;
 }
 
 std::string linetypeFileFor(const std::string& progId) {
@@ -31,8 +49,22 @@ bool hasLinetype(const Collection& linetypes, const std::string& name) {
 void LoadLinetype(const Document& doc, const std::string& linetype, const std::string& progId) {
   if (hasLinetype(doc.linetypes(), linetype)) return;
   doc.setVariable("FILEDIA", 0);
-  doc.sendCommand("-LINETYPE\rL\r" + linetype + "\r" + linetypeFileFor(progId) + "\r\r");
-  doc.setVariable("FILEDIA", 1);
+  // File dialogs must come back on every way out; a CAD busy for a moment is asked once more.
+  auto dialogsBack = [&] { doc.setVariable("FILEDIA", 1); };
+  try {
+    doc.sendCommand("-LINETYPE\rL\r" + linetype + "\r" + linetypeFileFor(progId) + "\r\r");
+  } catch (const AutomationError&) {
+    try {
+      dialogsBack();
+    } catch (const AutomationError&) {
+    }
+    throw;
+  }
+  try {
+    dialogsBack();
+  } catch (const AutomationError&) {
+    dialogsBack();
+  }
 }
 
 void EnsureLayer(const Document& doc, const std::string& name, int color,

@@ -28,13 +28,6 @@ void arc(const Block& b, double radius, double start, double end, double cy = 0)
   cad::setByBlock(b.addArc({0, cy, 0}, radius, start, end));
 }
 
-// An empty block when the name is new; nothing when the drawing has it (exact, case-sensitive).
-std::optional<Block> newBlock(const cad::Document& doc, const std::string& name) {
-  cad::Blocks blocks = doc.blocks();
-  if (blocks.containsExactly(name)) return std::nullopt;
-  return blocks.add({0, 0, 0}, name);
-}
-
 void plateHandle(const Block& b, double L, double B, double r, double Ls, double Bs,
                  std::optional<double> yl, bool roundBothEnds) {
   constexpr double kCorner = -0.44213562373;
@@ -53,12 +46,22 @@ void plateHandle(const Block& b, double L, double B, double r, double Ls, double
   }
 }
 
+void drawHandle(const Block& b, const std::string& kind);
+void drawKey(const Block& b, const std::string& kind);
+
 }  // namespace
 
 void ensureHandleBlock(const cad::Document& doc, const std::string& name, const std::string& kind) {
-  auto made = newBlock(doc, name);
-  if (!made) return;
-  const Block& b = *made;
+  cad::defineBlockOnce(doc, name, [&](const Block& b) { drawHandle(b, kind); });
+}
+
+void ensureKeyBlock(const cad::Document& doc, const std::string& name, const std::string& kind) {
+  cad::defineBlockOnce(doc, name, [&](const Block& b) { drawKey(b, kind); });
+}
+
+namespace {
+
+void drawHandle(const Block& b, const std::string& kind) {
   if (kind == "RA") {
     plateHandle(b, 110, 34, 2.5, 76, 22, -25, true);
   } else if (kind == "E") {
@@ -94,10 +97,7 @@ void ensureHandleBlock(const cad::Document& doc, const std::string& name, const 
   }
 }
 
-void ensureKeyBlock(const cad::Document& doc, const std::string& name, const std::string& kind) {
-  auto made = newBlock(doc, name);
-  if (!made) return;
-  const Block& b = *made;
+void drawKey(const Block& b, const std::string& kind) {
   if (kind == "F16") {
     polyline(b, {-15, 0, -15, 11, 15, 11, 15, 0});
     cad::setByBlock(b.addCircle({0, 30, 0}, 17.5));
@@ -108,5 +108,7 @@ void ensureKeyBlock(const cad::Document& doc, const std::string& name, const std
     polyline(b, {15, 0, 15, 11, 6.25, 11});
   }
 }
+
+}  // namespace
 
 }  // namespace qarn::enclosure

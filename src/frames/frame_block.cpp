@@ -42,10 +42,7 @@ void guarded(Step step) {
 
 bool EnsureFrameBlock(const cad::Document& doc, const std::string& name,
                       const std::string& progId) {
-  cad::Blocks blocks = doc.blocks();
-  if (blocks.containsExactly(name)) return true;
-  cad::Block block = blocks.add({0, 0, 0}, name);
-  try {
+  cad::defineBlockOnce(doc, name, [&](const cad::Block& block) {
     guarded([&] {
       cad::Polyline square = block.addLightWeightPolyline({-50, -50, -50, 50, 50, 50, 50, -50});
       square.setClosed(true);
@@ -67,13 +64,7 @@ bool EnsureFrameBlock(const cad::Document& doc, const std::string& name,
         def.setScaleFactor(d.widthFactor);
       });
     }
-  } catch (const cad::AutomationError&) {
-    try {
-      block.remove();
-    } catch (const cad::AutomationError&) {
-    }
-    throw;
-  }
+  });
   return true;
 }
 

@@ -102,18 +102,11 @@ HolesResult Button10Click(cad::Session& session) {
       cmd.prepareMessage();
       return out;
     }
-    cad::Block block = doc.blocks().add({0, 0, 0}, out.block);
-    try {
-      cad::Utility u = doc.utility();
+    cad::Utility u = doc.utility();
+    cad::defineBlockOnce(doc, out.block, [&](const cad::Block& block) {
       for (const Hole& h : holes)
         drawHole(block, u, h);
-    } catch (const cad::AutomationError&) {
-      try {
-        block.remove();
-      } catch (const cad::AutomationError&) {
-      }
-      throw;
-    }
+    });
   }
   out.status = HolesResult::Status::Drawn;
   out.message.clear();

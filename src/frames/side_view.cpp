@@ -51,8 +51,7 @@ void guarded(Step step) {
 
 void defineSideBlock(const cad::Document& doc, const std::string& name, double d, double h,
                      double d2, double h2, const std::string& progId) {
-  cad::Block block = doc.blocks().add({0, 0, 0}, name);
-  try {
+  cad::defineBlockOnce(doc, name, [&](const cad::Block& block) {
     cad::Polyline front =
         block.addLightWeightPolyline({-d, -h / 2, -d, h / 2, 0, h / 2, 0, -h / 2});
     front.setClosed(true);
@@ -78,11 +77,7 @@ void defineSideBlock(const cad::Document& doc, const std::string& name, double d
         def.setScaleFactor(0.6);
       });
     }
-  } catch (const cad::AutomationError&) {
-    // A half-built side block would be reused by every later side view of the model.
-    guarded([&] { block.remove(); });
-    throw;
-  }
+  });
 }
 
 // Inserts the view at the front view, lets the user move it from `base` and keeps it only when
@@ -138,8 +133,7 @@ SideResult InsertTovekSide2(cad::CadCommand& cmd, cad::Point3 at, double w, doub
   if (!(w2 > 0) || !(h2 > 0)) return said(Status::NoSize);
   cad::EnsureLayer(doc, "TOVEK_BODY", 254, "HIDDEN", cmd.progId());
   if (!(w > 0) || !(h > 0)) return said(Status::NoSize);
-  if (!doc.blocks().containsExactly(blkName))
-    defineSideBlock(doc, blkName, w, h, w2, h2, cmd.progId());
+  defineSideBlock(doc, blkName, w, h, w2, h2, cmd.progId());
   SideResult r = placeAndMove(cmd, at, blkName, 1, 1, at);
   if (r.status != Status::Drawn) return r;
   writeSideAttributes(cad::BlockReference(doc.handleToObject(r.handle)), kname, ktype, false,

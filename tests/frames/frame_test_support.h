@@ -26,54 +26,6 @@ inline FrameFields inRow(std::string number, std::string count, std::string gap)
   return f;
 }
 
-// Whether the commands left QARN's main window minimised.
-inline bool leftMinimized(const std::vector<std::string>& events) {
-  bool minimized = false;
-  for (const auto& e : events)
-    if (e == "minimize" || e == "restore") minimized = e == "minimize";
-  return minimized;
-}
-
-// One run of a fault sweep: a fresh simulated CAD, set up, then the command with one automation
-// call failing (none for failAt 0).
-struct SweepRun {
-  long failAt = 0;
-  bool threw = false;  // the failure reached the caller, as the error report would show it
-  cad::sim::SimCad* cad = nullptr;
-  RecordingWindow* window = nullptr;
-  long calls = 0;  // the command's calls
-};
-
-// Runs the command once to count its calls, then once for each call failing; `check` looks at
-// each run. Returns the number of failing runs.
-template <class SetUp, class Command, class Check>
-long sweepCalls(SetUp setUp, Command command, Check check) {
-  long total = 0;
-  for (long k = 0; k == 0 || k <= total; ++k) {
-    cad::sim::SimCad sim;
-    cad::Session session;
-    sim.registerAs(session.CadProgId);
-    session.desktop = &sim.desktop();
-    RecordingWindow window;
-    session.mainWindow = &window;
-    setUp(sim, session);
-    window.events.clear();
-    long before = sim.callCount();
-    if (k > 0) sim.failCall(k);
-    SweepRun run{k, false, &sim, &window, 0};
-    try {
-      command(session);
-    } catch (const cad::AutomationError&) {
-      run.threw = true;
-    }
-    sim.clearFaults();
-    run.calls = sim.callCount() - before;
-    if (k == 0) total = run.calls;
-    check(run);
-  }
-  return total;
-}
-
 class FrameTest : public cad::testing::SimFixture {
  protected:
   FrameTest() { session.mainWindow = &window; }

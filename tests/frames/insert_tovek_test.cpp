@@ -248,43 +248,5 @@ TEST_F(InsertTovekTest, NoSizeOrNoCadPlacesNothing) {
   EXPECT_TRUE(window.events.empty());
 }
 
-// Every automation call of one array placement failed in turn: the command ends with the error
-// or goes on past a guarded step, and either way the CAD is left as it was found.
-TEST(InsertTovekFaults, AFailureAtAnyCallLeavesNoGroupNoVariableAndNoStrayFrame) {
-  auto run = [](long failAt, long* calls, int* errors) {
-    cad::sim::SimCad sim;
-    cad::Session session;
-    sim.registerAs(session.CadProgId);
-    session.desktop = &sim.desktop();
-    testing::RecordingWindow window;
-    session.mainWindow = &window;
-    sim.drawing().variables["ATTDIA"] = cad::Value(1);
-    sim.operatorPoint(500, 300);
-    if (failAt > 0) sim.failCall(failAt);
-    FrameFields f = testing::inRow("MC1", "3", "2");
-    try {
-      InsertTovek(session, 45, 80, 0, "S-T10", "TOVEK_FRONT", 0, f);
-    } catch (const cad::AutomationError&) {
-      ++*errors;
-    }
-    if (calls) *calls = sim.callCount();
-    EXPECT_EQ(sim.openUndoGroups(), 0) << "failing call " << failAt;
-    EXPECT_EQ(sim.drawing().variables["ATTDIA"].toInt(), 1) << failAt;
-    EXPECT_EQ(sim.drawing().variables["ATTREQ"].toInt(), 1) << failAt;
-    EXPECT_FALSE(testing::leftMinimized(window.events)) << failAt;
-    for (const auto& h : sim.drawing().modelSpace().entities)
-      EXPECT_NE(sim.drawing().findEntity(h)->p1, (Point3{0, 0, 0}))
-          << "a frame was left at the origin, failing call " << failAt;
-  };
-  long calls = 0;
-  int errors = 0;
-  run(0, &calls, &errors);
-  ASSERT_EQ(errors, 0);
-  ASSERT_GT(calls, 100);
-  for (long k = 1; k <= calls; ++k)
-    run(k, nullptr, &errors);
-  EXPECT_GT(errors, calls / 2) << "most calls are not guarded and reach the error report";
-}
-
 }  // namespace
 }  // namespace qarn::frames

@@ -146,24 +146,5 @@ TEST(CutCode, ItemsPairsAndSizes) {
   EXPECT_FALSE(parseCutCode("R:12").front().drawable()) << "no height";
 }
 
-TEST(MountingHolesFaults, AFailureAtAnyCallLeavesACompleteBlockOrNone) {
-  long runs = testing::sweepCalls(
-      [](cad::sim::SimCad& sim, cad::Session& s) {
-        sim.operatorPoint(100, 100);
-        FrameFields f = testing::numbered("MC1");
-        f.cut = "C:4 -20 30, R:10X5";
-        InsertTovek(s, 45, 80, 4, "ABC", "TOVEK_FRONT", 0, f);
-        sim.operatorPick(sim.drawing().lastEntity(), {100, 100, 0});
-      },
-      [](cad::Session& s) { Button10Click(s); },
-      [](const testing::SweepRun& run) {
-        const auto* b = run.cad->drawing().findBlock("TOVEKHALABC");
-        if (b) EXPECT_EQ(b->entities.size(), 6u) << "failing call " << run.failAt;
-        EXPECT_EQ(run.cad->openUndoGroups(), 0);
-        EXPECT_FALSE(testing::leftMinimized(run.window->events)) << run.failAt;
-      });
-  EXPECT_GT(runs, 30);
-}
-
 }  // namespace
 }  // namespace qarn::frames

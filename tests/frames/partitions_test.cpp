@@ -112,23 +112,5 @@ TEST_F(Partitions, NothingSuitableDrawsNothingAndMakesNoGroup) {
   EXPECT_EQ(cad.prompts().back(), "端子仕切り線を作成する端子図形を選択 : ");
 }
 
-TEST(PartitionsFaults, AFailureAtAnyCallLeavesNoGroupOpenAndNoEmptyGroup) {
-  long runs = testing::sweepCalls(
-      [](cad::sim::SimCad& sim, cad::Session& s) {
-        sim.operatorPoint(100, 50);
-        FrameFields f = testing::numbered("TB1");
-        f.dimensions = "6 40 30 0 0";
-        InsertTovek(s, 64, 40, 4, "TB", "TOVEK_FRONT", 0, f);
-        sim.operatorPick(sim.drawing().lastEntity(), {100, 50, 0});
-      },
-      [](cad::Session& s) { Button22Click(s); },
-      [](const testing::SweepRun& run) {
-        EXPECT_EQ(run.cad->openUndoGroups(), 0) << "failing call " << run.failAt;
-        for (const auto& g : run.cad->drawing().groups)
-          EXPECT_FALSE(g.members.empty()) << "failing call " << run.failAt;
-      });
-  EXPECT_GT(runs, 100);
-}
-
 }  // namespace
 }  // namespace qarn::frames

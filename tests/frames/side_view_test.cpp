@@ -169,36 +169,5 @@ TEST_F(SideView, ABlockNameTakesNoCharacterTheCadRefusesAndALockedLayerIsSaid) {
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), before + 1) << "only the new front view";
 }
 
-TEST(SideViewFaults, AFailureAtAnyCallLeavesNoGroupNoOrthoModeAndNoHalfView) {
-  for (const char* dims : {"45 80 75 0 0", "40 60 20 50 80"}) {
-    std::string front;
-    long runs = testing::sweepCalls(
-        [&](cad::sim::SimCad& sim, cad::Session& s) {
-          sim.operatorPoint(100, 100);
-          FrameFields f = testing::numbered("MC1");
-          f.dimensions = dims;
-          InsertTovek(s, 45, 80, 4, "ABC", "TOVEK_FRONT", 0, f);
-          front = sim.drawing().lastEntity();
-          sim.operatorPick(front, {100, 100, 0});
-          sim.operatorPoint(300, 100);
-        },
-        [](cad::Session& s) { Button8Click(s); },
-        [&](const testing::SweepRun& run) {
-          const auto& d = run.cad->drawing();
-          EXPECT_EQ(run.cad->openUndoGroups(), 0) << dims << " failing call " << run.failAt;
-          EXPECT_EQ(d.variables.at("ORTHOMODE").toInt(), 0) << dims << " " << run.failAt;
-          EXPECT_FALSE(testing::leftMinimized(run.window->events)) << run.failAt;
-          int atFront = 0;
-          for (const auto& h : d.modelSpace().entities)
-            atFront += d.findEntity(h)->p1 == Point3{100, 100, 0} ? 1 : 0;
-          EXPECT_EQ(atFront, 1) << "no side view left over the front view, call " << run.failAt;
-          if (const auto* b = d.findBlock("ABC_SIDE")) {
-            EXPECT_GE(b->entities.size(), 2u) << "both parts, call " << run.failAt;
-          }
-        });
-    EXPECT_GT(runs, 50) << dims;
-  }
-}
-
 }  // namespace
 }  // namespace qarn::frames

@@ -1,0 +1,138 @@
+// Every drawing command swept: each of its automation calls fails in turn.
+#include <gtest/gtest.h>
+
+#include "enclosure/enclosure_drawing.h"
+#include "fault_sweep.h"
+#include "frames/frame_block.h"
+#include "frames/front_placement.h"
+#include "frames/mounting_holes.h"
+#include "frames/partitions.h"
+#include "frames/side_view.h"
+
+namespace qarn::testing {
+namespace {
+
+using cad::Point3;
+
+void sweep(const SweepCase& c) {
+  long runs = runSweep(c);
+  EXPECT_GT(runs, 10) << c.name;
+  std::printf("[ sweep    ] %s: %ld failing runs\n", c.name.c_str(), runs);
+}
+
+// A front view placed at (100, 100) and picked, as the later frame commands start.
+void placedFrame(cad::sim::SimCad& sim, cad::Session& s, const std::string& dims,
+                 const std::string& cut = "", double w = 45, double h = 80) {
+  sim.operatorPoint(100, 100);
+  frames::FrameFields f;
+  f.number = "MC1";
+  f.dimensions = dims;
+  f.cut = cut;
+  frames::InsertTovek(s, w, h, 4, "ABC", "TOVEK_FRONT", 0, f);
+  sim.operatorPick(sim.drawing().lastEntity(), {100, 100, 0});
+}
+
+int entitiesAt(const cad::sim::Drawing& d, Point3 p) {
+  int n = 0;
+  for (const auto& h : d.modelSpace().entities)
+    n += d.findEntity(h)->p1 == p ? 1 : 0;
+  return n;
+}
+
+TEST(FaultSweep, Enclosures) {
+  const std::pair<const char*, enclosure::ChosenEnclosure> boxes[] = {
+      {"RA", {"RA12-4560", "片扉", "450", "600", "200", "390", "540", "170", "", ""}},
+      {"S", {"SB-6080", "両扉", "600", "800", "250", "550", "750", "220", "", ""}},
+      {"CH", {"CH20-4050", "", "400", "500", "200", "360", "460", "160", "", ""}},
+      {"CL", {"CL16-3040", "", "300", "400", "160", "260", "360", "130", "", ""}},
+      {"E", {"EB-8018", "両扉", "800", "1800", "400", "720", "1700", "365", "", ""}},
+      {"OR", {"OR12-6080", "片扉", "600", "800", "250", "540", "740◇", "220★", "", ""}},
+      {"ORM", {"ORM14-8010", "両扉", "800", "1000", "250", "740", "940", "220", "300", "215"}},
+  };
+  for (const auto& [family, fields] : boxes) {
+    enclosure::EnclosureInput input{family, fields};
+    sweep({std::string("enclosure ") + family,
+           [](cad::sim::SimCad& sim, cad::Session&) { sim.operatorPoint(123.5, -87); },
+           [input](cad::Session& s) { enclosure::drawEnclosure(s, input); }, nullptr});
+  }
+}
+
+TEST(FaultSweep, FrameBlock) {
+  sweep({"frame block", nullptr,
+         [](cad::Session& s) {
+           cad::Document doc = cad::attachCad(s.CadProgId).activeDocument();
+           frames::EnsureFrameBlock(doc, "TOVEK_RA100", s.CadProgId);
+         },
+         nullptr});
+}
+
+TEST(FaultSweep, FrontPlacement) {
+  struct Case {
+    const char* name;
+    bool array, terminal;
+  };
+  for (Case c : {Case{"one frame", false, false},
+                 {"a row of three", true, false},
+                 {"a terminal block", false, true}}) {
+    frames::FrontInput in;
+    in.gridModel = "TB-15";
+    in.width = "10";
+    in.height = "40";
+    in.endWidth = "4.5";
+    in.terminalMode = c.terminal;
+    in.poles = "12";
+    in.baseSw = 0;
+    in.fields.number = "X1";
+    in.fields.arrayMode = c.array;
+    in.fields.arrayCount = "3";
+    in.fields.arrayGap = "2";
+    sweep({std::string("front placement, ") + c.name,
+           [](cad::sim::SimCad& sim, cad::Session&) {
+             sim.drawing().variables["ATTDIA"] = cad::Value(1);
+             sim.operatorPoint(500, 300);
+           },
+           [in](cad::Session& s) { frames::placeFront(s, in); },
+           [](const SweepRun& run) {
+             EXPECT_EQ(entitiesAt(run.cad->drawing(), {0, 0, 0}), 0)
+                 << "a frame left at the origin, failing call " << run.failAt;
+           }});
+  }
+}
+
+TEST(FaultSweep, SideViews) {
+  for (const char* dims : {"45 80 75 0 0", "40 60 20 50 80"}) {
+    sweep({std::string("side view ") + dims,
+           [dims](cad::sim::SimCad& sim, cad::Session& s) {
+             placedFrame(sim, s, dims);
+             sim.operatorPoint(300, 100);
+           },
+           [](cad::Session& s) { frames::Button8Click(s); },
+           [](const SweepRun& run) {
+             EXPECT_EQ(entitiesAt(run.cad->drawing(), {100, 100, 0}), 1)
+                 << "a side view left over the front view, failing call " << run.failAt;
+           }});
+  }
+}
+
+TEST(FaultSweep, MountingHoles) {
+  sweep({"mounting holes",
+         [](cad::sim::SimCad& sim, cad::Session& s) {
+           placedFrame(sim, s, "", "C:4 -20 30, R:10X5");
+         },
+         [](cad::Session& s) { frames::Button10Click(s); }, nullptr});
+}
+
+TEST(FaultSweep, Partitions) {
+  sweep({"partitions",
+         [](cad::sim::SimCad& sim, cad::Session& s) {
+           placedFrame(sim, s, "6 40 30 0 0", "", 64, 40);
+         },
+         [](cad::Session& s) { frames::Button22Click(s); },
+         [](const SweepRun& run) {
+           for (const auto& g : run.cad->drawing().groups)
+             EXPECT_FALSE(g.members.empty()) << "an empty group, failing call " << run.failAt;
+         }});
+}
+
+}  // namespace
+}  // namespace qarn::testing
