@@ -77,6 +77,59 @@ TEST_F(SymbolBlocks, KeysWindowFittingAndLevers) {
   EXPECT_DOUBLE_EQ(item("TOVEKHDLORM", 2).endAngle, 4.369964395070857);
 }
 
+TEST_F(SymbolBlocks, EAndChHandlesAndTheWholeCl) {
+  const double c = -0.44213562373;
+  ensureHandleBlock(doc, "TOVEKHDLE", "E");
+  ASSERT_EQ(block("TOVEKHDLE").entities.size(), 3u);
+  // L 150, B 38, r 4; slot 110 by 24; line at -42.
+  expectVertices(item("TOVEKHDLE", 0),
+                 {-19, 71, -15, 75, 15, 75, 19, 71, 19, -71, 15, -75, -15, -75, -19, -71},
+                 {c, 0, c, 0, c, 0, c, 0});
+  expectVertices(item("TOVEKHDLE", 1), {-12, 55, 12, 55, 12, -55, -12, -55}, {-1, 0, -1, 0});
+  expectVertices(item("TOVEKHDLE", 2), {-12, -42, 12, -42}, {0, 0});
+
+  ensureHandleBlock(doc, "TOVEKHDLCH", "CH");
+  ASSERT_EQ(block("TOVEKHDLCH").entities.size(), 1u);
+  EXPECT_TRUE(item("TOVEKHDLCH", 0).closed);
+  expectVertices(item("TOVEKHDLCH", 0), {0, -25, -8.3, -25, -10, -23.3, -10, 23.3, -8.3, 25, 0, 25},
+                 {0, -0.41421356, 0, -0.41421356, 0, 0});
+
+  ensureHandleBlock(doc, "TOVEKHDLCL", "CL");
+  ASSERT_EQ(block("TOVEKHDLCL").entities.size(), 2u);
+  const double a = -0.11851572, b = -0.28186106, q = -0.41421358;
+  EXPECT_TRUE(item("TOVEKHDLCL", 0).closed);
+  expectVertices(item("TOVEKHDLCL", 0),
+                 {-10.36, -72.8, -12, -66, -12, 21, -10.36, 27.8, -6.8, 30,     -2,
+                  30,     0,     28,  0,   -73, -2, -75,    -6.8, -75,  -10.36, -72.8},
+                 {a, 0, a, b, 0, q, 0, q, 0, b, 0});
+  EXPECT_FALSE(item("TOVEKHDLCL", 1).closed);
+  expectVertices(item("TOVEKHDLCL", 1), {0, -8, -8, -8, -8, -24, -12, -24}, {0, 0, 0, 0});
+}
+
+TEST_F(SymbolBlocks, TheF16KeyAndTheOrmLever) {
+  ensureKeyBlock(doc, "TOVEKEYBF16", "F16");
+  EXPECT_FALSE(item("TOVEKEYBF16", 0).closed);
+  expectVertices(item("TOVEKEYBF16", 0), {-15, 0, -15, 11, 15, 11, 15, 0}, {0, 0, 0, 0});
+  EXPECT_EQ(item("TOVEKEYBF16", 1).p1, (cad::Point3{0, 30, 0}));
+
+  ensureHandleBlock(doc, "TOVEKHDLORM", "ORM");
+  const double p = 0.43132721, r = 0.39730453;
+  expectVertices(
+      item("TOVEKHDLORM", 0),
+      {-2.63691257, 12.6451038, -4.8462149, -25.3548962, -2.35042947, -28, 2.35042947, -28,
+       4.8462149, -25.3548962, 2.63691257, 12.6451038, 0.14112714, 15, -0.14112714, 15},
+      {0, p, 0, p, 0, r, 0, r});
+  for (auto [i, start, end] : {std::tuple{1, 5.054813565698522, 1.3445200605467031},
+                               {2, 1.79707259304309, 4.369964395070857}}) {
+    const auto& arc = item("TOVEKHDLORM", i);
+    EXPECT_EQ(arc.type, cad::sim::EntityType::Arc);
+    EXPECT_EQ(arc.p1, (cad::Point3{0, 0, 0}));
+    EXPECT_DOUBLE_EQ(arc.radius, 12);
+    EXPECT_DOUBLE_EQ(arc.startAngle, start) << i;
+    EXPECT_DOUBLE_EQ(arc.endAngle, end) << i;
+  }
+}
+
 TEST_F(SymbolBlocks, EveryEntityIsByBlockOnLayerZero) {
   doc.layers().add("WORK");
   doc.setVariable("CLAYER", "WORK");  // the user draws on another layer
