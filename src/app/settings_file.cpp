@@ -100,9 +100,7 @@ Settings readSettings(const std::string& path, const std::string& defaultProgId,
   auto number = [&](const char* key) -> std::optional<int> {
     auto v = ini.read("Form", key);
     if (!v) return std::nullopt;
-    auto n = cad::tryReadNumber(*v);
-    if (!n || *n != static_cast<int>(*n)) return std::nullopt;
-    return static_cast<int>(*n);
+    return cad::tryReadWholeNumber(*v);
   };
   s.left = number("Left");
   s.top = number("Top");

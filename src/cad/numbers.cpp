@@ -26,6 +26,13 @@ double readNumber(std::string_view text, double fallback) {
   return tryReadNumber(text).value_or(fallback);
 }
 
+std::optional<int> tryReadWholeNumber(std::string_view text) {
+  auto n = tryReadNumber(text);
+  // Range first: converting a double an int cannot hold is undefined.
+  if (!n || *n < -2147483648.0 || *n > 2147483647.0 || *n != std::trunc(*n)) return std::nullopt;
+  return static_cast<int>(*n);
+}
+
 int readInteger(std::string_view text, int fallback) {
   std::string_view t = trimView(text);
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);

@@ -10,6 +10,8 @@ namespace qarn::cad {
 double readNumber(std::string_view text, double fallback = 0.0);
 // As readNumber, but says when the text is not a number at all.
 std::optional<double> tryReadNumber(std::string_view text);
+// A number (as tryReadNumber reads it) that is whole and fits an int; nothing otherwise.
+std::optional<int> tryReadWholeNumber(std::string_view text);
 // A whole number (no fraction, no exponent); `fallback` otherwise.
 int readInteger(std::string_view text, int fallback = 0);
 

@@ -55,11 +55,7 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
     if (i + 1 >= args.size()) return "missing value after " + a;
     const std::string& v = args[++i];
     auto number = [&]() -> std::optional<double> { return cad::tryReadNumber(v); };
-    auto whole = [&]() -> std::optional<int> {
-      auto n = number();
-      if (!n || *n != static_cast<int>(*n)) return std::nullopt;
-      return static_cast<int>(*n);
-    };
+    auto whole = [&]() -> std::optional<int> { return cad::tryReadWholeNumber(v); };
     if (a == "--model") {
       o.model = v;
     } else if (a == "--catalogue") {

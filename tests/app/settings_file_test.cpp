@@ -38,6 +38,20 @@ TEST(SettingsFile, KeysAndSectionsIgnoreCaseAndMissingOnesGiveDefaults) {
   EXPECT_EQ(none.name, "N");
 }
 
+TEST(SettingsFile, APositionNoIntCanHoldCentresTheWindow) {
+  // Found by the settings fuzzer (tests/fuzz/seeds/settings-huge-top.ini): a Top of 86 digits was
+  // converted to int, which is undefined.
+  QTemporaryDir dir;
+  std::string path = dir.filePath("q.ini").toStdString();
+  std::string bytes = "[Form]\rJ\nTop=" + std::string(83, '8') + "0\r\n[Tar[ge\xff\xff" "aptfA=";
+  cad::writeFileAtomically(path, bytes);
+  EXPECT_FALSE(readSettings(path, "", "").top);
+  cad::writeFileAtomically(path, "[Form]\nLeft=2147483648\nTop=-2147483648\n");
+  Settings s = readSettings(path, "", "");
+  EXPECT_FALSE(s.left);
+  EXPECT_EQ(s.top, -2147483648LL);
+}
+
 TEST(SettingsFile, ANameShiftJisCannotHoldMovesTheFileToUtf16) {
   QTemporaryDir dir;
   std::string path = dir.filePath("q.ini").toStdString();

@@ -93,6 +93,14 @@ TEST(Numbers, FieldsReadWithBlanksTrimmedAndZeroForNonNumbers) {
   EXPECT_EQ(readInteger("4.5"), 0);
 }
 
+TEST(Numbers, WholeNumbersOnlyWhereAnIntHoldsThem) {
+  EXPECT_EQ(tryReadWholeNumber(" 12 "), 12);
+  EXPECT_EQ(tryReadWholeNumber("12.0"), 12);
+  EXPECT_EQ(tryReadWholeNumber("-2147483648"), -2147483647 - 1);
+  for (const char* no : {"12.5", "2147483648", "-2147483649", "1e300", "x", "", "nan"})
+    EXPECT_FALSE(tryReadWholeNumber(no)) << no;
+}
+
 TEST(Numbers, WrittenInTheShortestFormThatReadsBackWithoutExponent) {
   EXPECT_EQ(writeNumber(120), "120");
   EXPECT_EQ(writeNumber(-80), "-80");
