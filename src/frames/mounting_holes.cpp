@@ -48,6 +48,11 @@ void drawHole(const cad::Block& b, const cad::Utility& u, const Hole& hole) {
 
 }  // namespace
 
+void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes) {
+  for (const Hole& h : holes)
+    if (h.drawable()) drawHole(block, u, h);
+}
+
 std::vector<Hole> parseCutCode(const std::string& cut) {
   std::vector<std::string> items = cad::splitCommaText(cad::asciiUpper(cut));
   std::vector<Hole> holes;
@@ -103,10 +108,8 @@ HolesResult Button10Click(cad::Session& session) {
       return out;
     }
     cad::Utility u = doc.utility();
-    cad::defineBlockOnce(doc, out.block, [&](const cad::Block& block) {
-      for (const Hole& h : holes)
-        drawHole(block, u, h);
-    });
+    cad::defineBlockOnce(doc, out.block,
+                         [&](const cad::Block& block) { drawHoles(block, u, holes); });
   }
   out.status = HolesResult::Status::Drawn;
   out.message.clear();

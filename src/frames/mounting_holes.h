@@ -23,6 +23,10 @@ struct Hole {
 // centre x y; a single coordinate, or one followed by another hole, leaves the hole centred.
 std::vector<Hole> parseCutCode(const std::string& cut);
 
+// Each drawable hole with its centre cross into the block, on layer "TOVEK_CUT" (the panel
+// devices' cut-outs are drawn the same way).
+void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes);
+
 struct HolesResult {
   enum class Status { NotRunning, NoData, Drawn };
   Status status = Status::NotRunning;

@@ -124,6 +124,7 @@ TEST_F(SimCommandLine, InsertByNameAsksForThePointAndMakesAttributes) {
   Block b = doc.blocks().add({0, 0, 0}, "TOVEKPB1_22");
   b.addCircle({0, 0, 0}, 15);
   b.addAttribute(18, 0, "器具番号", {0, 38, 0}, "NAME", "");
+  doc.setVariable("ATTREQ", 0);
   cad.operatorPoint(250, 125);
   doc.sendCommand("-INSERT\rTOVEKPB1_22\rX 1 Y 1 R 0\r");
   waitIdle();
@@ -133,7 +134,37 @@ TEST_F(SimCommandLine, InsertByNameAsksForThePointAndMakesAttributes) {
   EXPECT_EQ(ref.attributes.size(), 1u);
 }
 
+TEST_F(SimCommandLine, InsertAsksForAttributeValuesOrOpensTheDialogAsTheVariablesSay) {
+  Block b = doc.blocks().add({0, 0, 0}, "TAGGED");
+  b.addCircle({0, 0, 0}, 5);
+  b.addAttribute(5, 0, "p", {0, 0, 0}, "NAME", "dflt");
+  b.addAttribute(5, 0, "q", {0, 9, 0}, "TYPE", "");
+  // ATTREQ 1: a value for each attribute; Enter keeps the default.
+  cad.operatorPoint(1, 1);
+  cad.operatorEnter();
+  cad.operatorEnter();
+  doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
+  waitIdle();
+  ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
+  EXPECT_EQ(cad.drawing().findEntity(newest().attributes[0])->text, "dflt");
+  EXPECT_EQ(cad.prompts().back(), "Enter attribute value TYPE:");
+  // Nobody answers the values: the insertion is lost.
+  cad.operatorPoint(2, 2);
+  doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
+  waitIdle();
+  EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
+  EXPECT_EQ(cad.transcript().back(), "[attribute value for NAME not given: insertion cancelled]");
+  // ATTDIA 1: the dialog opens (and is what a test sees).
+  doc.setVariable("ATTDIA", 1);
+  cad.operatorPoint(3, 3);
+  doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
+  waitIdle();
+  EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 2u);
+  EXPECT_EQ(cad.transcript().back(), "[attribute dialog opened]");
+}
+
 TEST_F(SimCommandLine, AnUnansweredOrCancelledPointCancelsTheCommand) {
+  doc.setVariable("ATTREQ", 0);
   Block b = doc.blocks().add({0, 0, 0}, "SYM");
   b.addCircle({0, 0, 0}, 1);
   doc.sendCommand("-INSERT\rSYM\rX 1 Y 1 R 0\r");

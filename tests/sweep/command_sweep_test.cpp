@@ -8,6 +8,7 @@
 #include "frames/mounting_holes.h"
 #include "frames/partitions.h"
 #include "frames/side_view.h"
+#include "panel/panel_creation.h"
 
 namespace qarn::testing {
 namespace {
@@ -132,6 +133,35 @@ TEST(FaultSweep, Partitions) {
            for (const auto& g : run.cad->drawing().groups)
              EXPECT_FALSE(g.members.empty()) << "an empty group, failing call " << run.failAt;
          }});
+}
+
+TEST(FaultSweep, PanelDevices) {
+  struct Case {
+    const char* name;
+    const char* kind;
+    const char* width;
+    const char* height;
+    const char* cut;
+  };
+  for (Case c : {Case{"a lamp row", "1", "22", "22", "C:22"},
+                 Case{"a meter row", "6", "80", "80", "C:4 -20 30, R:10x5"}}) {
+    panel::PanelInput in;
+    in.kind = c.kind;
+    in.width = c.width;
+    in.height = c.height;
+    in.cut = c.cut;
+    in.number = "PL1";
+    in.model = "M";
+    in.arrayMode = true;
+    in.count = "3";
+    in.pitch = "60";
+    sweep({std::string("panel device, ") + c.name,
+           [](cad::sim::SimCad& sim, cad::Session&) {
+             sim.drawing().variables["ATTDIA"] = cad::Value(1);
+             sim.operatorPoint(100, 100);
+           },
+           [in](cad::Session& s) { panel::Button6Click(s, in); }, nullptr});
+  }
 }
 
 }  // namespace

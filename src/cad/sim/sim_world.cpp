@@ -360,7 +360,29 @@ void World::resolvePending(DocState& d) {
       e.xScale = pc.xScale;
       e.yScale = pc.yScale;
       e.rotation = pc.rotation;
-      insertReference(d, d.drawing.modelSpace(), def->name, e);
+      std::string ref = insertReference(d, d.drawing.modelSpace(), def->name, e).handle;
+      // With ATTDIA on the CAD opens its attribute dialog; with ATTREQ on it asks for every
+      // value on the command line, and the insertion is lost if nobody answers.
+      if (d.drawing.variables["ATTDIA"].toInt() != 0) {
+        transcript.push_back("[attribute dialog opened]");
+        break;
+      }
+      if (d.drawing.variables["ATTREQ"].toInt() == 0) break;
+      std::vector<std::string> atts = d.drawing.findEntity(ref)->attributes;
+      for (const auto& h : atts) {
+        std::string tag = d.drawing.findEntity(h)->tag;
+        bool answered = false;
+        try {
+          answered = !script.empty() && take("Enter attribute value " + tag + ":").kind ==
+                                            OperatorInput::Kind::Enter;
+        } catch (const AutomationError&) {
+        }
+        if (!answered) {
+          transcript.push_back("[attribute value for " + tag + " not given: insertion cancelled]");
+          erase(d, ref);
+          break;
+        }
+      }
       break;
     }
   }
