@@ -200,6 +200,8 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void RadioGroup1Click();
   void CheckBox8Click();
   void Button1Click();
+  void Button6Click();     // "作成" of the panel devices
+  void DrawTovekImage();   // the chosen panel device's picture in Image1
   void Button8Click();   // both "側面" buttons
   void Button10Click();
   void Button22Click();

@@ -263,6 +263,7 @@ QWidget* TForm2::buildPanelDevicePage() {
   connect(CheckBox5, &QCheckBox::clicked, this, handle(&TForm2::CheckBox5Click));
   connect(CheckBox6, &QCheckBox::clicked, this, handle(&TForm2::CheckBox6Click));
   connect(Button8, &QPushButton::clicked, this, handle(&TForm2::Button8Click));
+  connect(Button6, &QPushButton::clicked, this, handle(&TForm2::Button6Click));
   connect(StringGrid4, &StringGrid::cellClicked, this, handle(&TForm2::StringGrid4Click));
   connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(+1); });
   connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton3Click(-1); });
@@ -360,6 +361,7 @@ void TForm2::StringGrid4Click() {
   put(Edit17, f[10]);
   put(Edit25, catalogue::dimensionString(f));
   put(Edit30, f[13]);
+  DrawTovekImage();
 }
 
 void TForm2::CheckBox1Click() {

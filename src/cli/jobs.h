@@ -10,5 +10,6 @@ int runDemo(const std::vector<std::string>& args);
 int runSearch(const std::vector<std::string>& args);
 int runEnclosure(const std::vector<std::string>& args, const char* argv0);
 int runFrame(const std::vector<std::string>& args, const char* argv0);
+int runPanel(const std::vector<std::string>& args, const char* argv0);
 
 }  // namespace qarn::cli

@@ -16,6 +16,10 @@ void usage() {
                "                      [--terminal POLES] [--array N --gap G] [--dimscale S]"
                " [--at X,Y | --cancel]\n"
                "                      [--side X,Y] [--holes] [--partitions] [--dxf FILE]\n"
+               "       qarn-cli panel --model M [--number N] [--no-plate] [--array N --pitch P"
+               " [--down]]\n"
+               "                      [--at X,Y | --cancel] [--model M2 ...] [--catalogue FILE]"
+               " [--dxf FILE]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -34,6 +38,7 @@ int main(int argc, char** argv) {
     if (job == "search") return qarn::cli::runSearch(args);
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
     if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
+    if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
     return 1;

@@ -92,6 +92,21 @@ bool create(cad::CadCommand& cmd, const PanelInput& in, PanelResult& out) {
 
 }  // namespace
 
+PanelInput chooseCatalogueRow(const catalogue::Fields& f) {
+  PanelInput in;
+  in.model = f[1];
+  in.rating = f[2];
+  in.width = f[5];
+  in.height = f[6];
+  in.kind = f[10];
+  in.auxiliary = f[11];
+  in.dimensions = catalogue::dimensionString(f);
+  in.cut = f[13];
+  in.count = "2";
+  in.pitch = "60";
+  return in;
+}
+
 PanelResult Button6Click(cad::Session& session, const PanelInput& in) {
   PanelResult out;
   out.number = in.number;

@@ -2,6 +2,7 @@
 // Placing a panel device: its block made once per drawing, inserted by the CAD's own insert
 // command at the point the user gives, its attributes filled from the page, and optionally
 // repeated in a row or a column at a pitch.
+#include <array>
 #include <string>
 
 #include "cad/command.h"
@@ -22,6 +23,9 @@ struct PanelInput {
   std::string count, pitch;         // Edit21, Edit22
   bool downwards = false;           // CheckBox7
 };
+
+// The fields a click on a row of the panel-device catalogue fills (the rest keep their defaults).
+PanelInput chooseCatalogueRow(const std::array<std::string, 14>& fields);
 
 struct PanelResult {
   bool running = false;

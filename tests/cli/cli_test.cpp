@@ -103,8 +103,10 @@ TEST_F(CliEnclosure, FramePlacesTheCatalogueRowAsTheFrontButtonDoes) {
          "リレー\tFLAT\t\t\t\t28\tx\r\n";
   std::string in = " --catalogue " + cat.string();
   fs::path dxf = dir / "row.dxf";
-  CliRun row = run("frame --model MY4N --number MC12A --array 3 --gap 2 --dimscale 10 --at 5,6"
-                   " --dxf " + dxf.string() + in);
+  CliRun row =
+      run("frame --model MY4N --number MC12A --array 3 --gap 2 --dimscale 10 --at 5,6"
+          " --dxf " +
+          dxf.string() + in);
   EXPECT_EQ(row.code, 0) << row.out;
   EXPECT_EQ(row.out.substr(0, row.out.find(", device")),
             "wrote " + dxf.string() + ": 3 frames placed");
@@ -143,8 +145,10 @@ TEST_F(CliEnclosure, FrameAddsSideViewHolesAndPartitionsToThePlacedFrame) {
       << "breaker\tNF32\t2P\t\t\t50\t130\t68\t90\t60\t\t\t\tC:4.5 0 55, C:4.5 0 -55\r\n"
          "端子台\tTB-15\t15A\t\t\t10\t40\t30\t\t\t4.5\r\n";
   std::string in = " --catalogue " + cat.string() + " --dxf " + (dir / "s.dxf").string();
-  CliRun all = run("frame --model NF32 --number CB1 --at 100,100 --side 300,120 --holes"
-                   " --partitions" + in);
+  CliRun all =
+      run("frame --model NF32 --number CB1 --at 100,100 --side 300,120 --holes"
+          " --partitions" +
+          in);
   EXPECT_EQ(all.code, 0) << all.out;
   // One two-part side view, one hole block reference, and a 50-wide frame of pitch 50: 2 x 2
   // partition lines.
@@ -160,7 +164,8 @@ TEST_F(CliEnclosure, FrameAddsSideViewHolesAndPartitionsToThePlacedFrame) {
   EXPECT_NE(tb.out.find(", partitions +22, "), std::string::npos) << tb.out;
   CliRun noCut = run("frame --model TB-15 --holes" + in);
   EXPECT_EQ(noCut.code, 0);
-  EXPECT_NE(noCut.out.find(", holes +0 (取付孔データがありません．)"), std::string::npos) << noCut.out;
+  EXPECT_NE(noCut.out.find(", holes +0 (取付孔データがありません．)"), std::string::npos)
+      << noCut.out;
   CliRun none = run("frame --model TB-15 --cancel --side 1,1" + in);
   EXPECT_NE(none.out.find(", side view: no frame to pick"), std::string::npos) << none.out;
 }
@@ -189,6 +194,37 @@ TEST_F(CliEnclosure, FrameSaysWhyNothingWasPlaced) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one line: " << r.out;
   }
   EXPECT_FALSE(fs::exists(dir / "x.dxf"));
+}
+
+TEST_F(CliEnclosure, PanelPlacesDevicesFromTheCatalogue) {
+  fs::path cat = dir / "TPBPL.txt";
+  std::ofstream(cat, std::ios::binary)
+      << "\xEF\xBB\xBF押釦\tPB22\t赤\t\t\t22\t22\t50\t\t\t0\t\t\tC:22\r\n"
+         "計器\tFLAT\t\t\t\t80\t0\t\t\t\t6\r\n";
+  std::string in = " --catalogue " + cat.string() + " --dxf " + (dir / "p.dxf").string();
+  CliRun row =
+      run("panel --model PB22 --number pb1 --array 3 --pitch 60 --model PB22 --no-plate"
+          " --number X --at 0,-100 --down" +
+          in);
+  EXPECT_EQ(row.code, 0) << row.out;
+  EXPECT_NE(row.out.find(": TOVEKPB122NP, 3 devices placed, device number pb4, "),
+            std::string::npos)
+      << row.out;
+  EXPECT_NE(row.out.find(": TOVEKPB122, 1 devices placed, device number X, "), std::string::npos)
+      << row.out;
+  EXPECT_EQ(std::count(row.out.begin(), row.out.end(), '\n'), 2);
+  CliRun cancelled = run("panel --model PB22 --number Q1 --cancel" + in);
+  EXPECT_NE(cancelled.out.find("0 devices placed, device number Q1,"), std::string::npos);
+  for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
+           {"panel --model FLAT" + in, "FLAT: 寸法 H がありません"},
+           {"panel --model NOPE" + in, "model \"NOPE\" is not in"},
+           {"panel --array 2 --model PB22" + in, "--array before --model"},
+           {"panel --model PB22 --pitch x" + in, "--pitch needs a number"},
+           {"panel" + in, "no --model given"}}) {
+    CliRun r = run(args);
+    EXPECT_NE(r.code, 0) << args;
+    EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
+  }
 }
 
 }  // namespace
