@@ -87,7 +87,11 @@ TEST_F(PanelBlock, APushButtonWithItsPlateRingsAndAttributes) {
 
   // Without the plate only the rings; size class 25 and "other".
   EXPECT_EQ(define("TOVEKPB122", 0, "", false, 22, 22).size(), 8u);
-  EXPECT_EQ(define("TOVEKBZ125", 5, "", false, 25, 25.9)[0]->radius, 15) << "kind 5: outer only";
+  auto buzzer = define("TOVEKBZ125", 5, "", false, 25, 25.9);
+  EXPECT_EQ(buzzer[0]->radius, 15) << "size class 25";
+  EXPECT_NE(buzzer[1]->type, EntityType::Circle) << "kind 5: the outer ring only";
+  EXPECT_EQ(def(define("TOVEKPB125NP", 0, "", true, 25, 25), "NAME")->p1, (Point3{0, 43, 0}))
+      << "class 25: the plate's top at 30";
   EXPECT_EQ(def(define("TOVEKPB130NP", 0, "", true, 30, 30), "NAME")->p1, (Point3{0, 43, 0}));
 }
 
@@ -100,6 +104,8 @@ TEST_F(PanelBlock, RectanglesAndTheMeter) {
     EXPECT_NE(x->type, EntityType::Circle);
 
   e = define("TOVEKAM1M", 6, "", false, 80, 80);
+  EXPECT_EQ(def(e, "NAME")->p1, (Point3{0, 53, 0})) << "a meter's texts by its height too";
+  EXPECT_EQ(def(e, "CUT")->p1, (Point3{0, -70, 0}));
   near(xy(*e[1]), {40, -8, -40, -8});
   EXPECT_EQ(e[2]->type, EntityType::Arc);
   EXPECT_EQ(e[2]->p1, (Point3{0, -24, 0}));

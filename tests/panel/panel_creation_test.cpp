@@ -6,6 +6,7 @@
 namespace qarn::panel {
 namespace {
 
+using cad::Block;
 using cad::Point3;
 
 class PanelCreation : public cad::testing::SimFixture {
@@ -108,6 +109,19 @@ TEST_F(PanelCreation, RowsToTheRightAndColumnsDownwards) {
   EXPECT_EQ(r.placed, 3);
   EXPECT_EQ(r.number, "ABC");
   EXPECT_EQ(text(*refs().back(), "NAME"), "ABC");
+}
+
+TEST_F(PanelCreation, ACancelledInsertNeverTakesTheUsersNewestEntity) {
+  // The user's own block with a NAME is the newest entity when the insertion is cancelled.
+  Block mine = doc.blocks().add({0, 0, 0}, "MINE");
+  mine.addCircle({0, 0, 0}, 3);
+  mine.addAttribute(5, 0, "n", {0, 0, 0}, "NAME", "keep");
+  doc.modelSpace().insertBlock({5, 5, 0}, "MINE");
+  cad.operatorEscape();
+  PanelResult r = Button6Click(session, button());
+  EXPECT_EQ(r.placed, 0);
+  EXPECT_EQ(refs().back()->layer, "0");
+  EXPECT_EQ(text(*refs().back(), "NAME"), "keep");
 }
 
 TEST_F(PanelCreation, ACancelledInsertLeavesTheVariablesAndTheNumber) {
