@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <numeric>
 
 #include "cad/numbers.h"
@@ -176,6 +177,8 @@ std::optional<std::string> stepDeviceNumber(std::string_view text, int delta) {
   long long n = 0;
   auto [end, ec] = std::from_chars(d.number.data(), d.number.data() + d.number.size(), n);
   if (ec != std::errc() || end != d.number.data() + d.number.size()) return std::nullopt;
+  // A number at the end of the range has no next one; it stays as it is.
+  if (delta > 0 && n > std::numeric_limits<long long>::max() - delta) return std::nullopt;
   n += delta;
   if (n < 0) return std::nullopt;
   return d.prefix + std::to_string(n) + d.suffix;

@@ -166,6 +166,11 @@ TEST(DeviceNumber, StepsAroundTheLastDigits) {
            {"", +1, std::nullopt},
            {"X1-23", +1, "X1-24"},
            {"99999999999999999999", +1, std::nullopt},
+           // Found by the device-catalogue fuzzer (tests/fuzz/seeds/tovek-last-number.txt): the
+           // largest number stepped on overflowed.
+           {"S-0009223372036854775807V", +1, std::nullopt},
+           {"S-0009223372036854775806V", +1, "S-9223372036854775807V"},
+           {"S-9223372036854775807V", -1, "S-9223372036854775806V"},
        }) {
     EXPECT_EQ(stepDeviceNumber(c.text, c.step), c.want) << c.text << " " << c.step;
   }

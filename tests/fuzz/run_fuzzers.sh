@@ -28,7 +28,7 @@ if [ "$target" = all ]; then
   for t in text_file settings target_cad_list enclosure_catalogue device_catalogue; do
     echo "== fuzz_$t"
     seeds=("$repo/data")
-    case $t in settings | target_cad_list) seeds=("$here/seeds") ;; text_file) seeds+=("$here/seeds") ;; esac
+    case $t in settings | target_cad_list) seeds=("$here/seeds") ;; *) seeds+=("$here/seeds") ;; esac
     run_one "$t" "${seeds[@]}" || status=1
   done
   exit $status
