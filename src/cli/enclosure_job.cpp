@@ -8,6 +8,7 @@
 #include "cad/sim/sim_cad.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
+#include "cli/options.h"
 #include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
 
@@ -47,12 +48,10 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
     else if (a == "--dxf")
       out = v;
     else if (a == "--at") {
-      auto comma = v.find(',');
-      auto x = cad::tryReadNumber(v.substr(0, comma));
-      auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
-      if (!x || !y) return fail("--at needs X,Y, got \"" + v + "\"", 2);
-      atX = *x;
-      atY = *y;
+      auto p = readPoint(v);
+      if (!p) return fail("--at needs X,Y, got \"" + v + "\"", 2);
+      atX = p->x;
+      atY = p->y;
     } else {
       return fail("unknown argument " + a, 2);
     }

@@ -9,6 +9,7 @@
 #include "catalogue/device_catalogue.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
+#include "cli/options.h"
 #include "frames/frame_row.h"
 #include "frames/front_placement.h"
 #include "frames/mounting_holes.h"
@@ -35,14 +36,6 @@ struct Options {
   std::optional<cad::Point3> side;  // answer to the side view's move
   bool holes = false, partitions = false;
 };
-
-std::optional<cad::Point3> readPoint(const std::string& v) {
-  auto comma = v.find(',');
-  auto x = cad::tryReadNumber(v.substr(0, comma));
-  auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
-  if (!x || !y) return std::nullopt;
-  return cad::Point3{*x, *y, 0};
-}
 
 // Reads the options; a reason when one is missing its value or is not a number.
 std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {

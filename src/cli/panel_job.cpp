@@ -10,6 +10,7 @@
 #include "catalogue/device_catalogue.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
+#include "cli/options.h"
 #include "panel/panel_creation.h"
 
 namespace qarn::cli {
@@ -64,12 +65,10 @@ std::optional<std::string> parse(const std::vector<std::string>& args, std::stri
       if (!cad::tryReadNumber(v)) return "--pitch needs a number, got \"" + v + "\"";
       d->pitch = v;
     } else if (a == "--at") {
-      auto comma = v.find(',');
-      auto x = cad::tryReadNumber(v.substr(0, comma));
-      auto y = comma == std::string::npos ? std::nullopt : cad::tryReadNumber(v.substr(comma + 1));
-      if (!x || !y) return "--at needs X,Y, got \"" + v + "\"";
-      d->x = *x;
-      d->y = *y;
+      auto p = readPoint(v);
+      if (!p) return "--at needs X,Y, got \"" + v + "\"";
+      d->x = p->x;
+      d->y = p->y;
     } else {
       return "unknown argument " + a;
     }
