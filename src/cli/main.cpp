@@ -20,6 +20,7 @@ void usage() {
                " [--down]]\n"
                "                      [--at X,Y | --cancel] [--model M2 ...] [--catalogue FILE]"
                " [--dxf FILE]\n"
+               "       qarn-cli thumbnail FILE [--png OUT] [--box WxH]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
     if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
     if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
+    if (job == "thumbnail") return qarn::cli::runThumbnail(args);
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
     return 1;

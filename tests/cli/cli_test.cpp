@@ -227,4 +227,25 @@ TEST_F(CliEnclosure, PanelPlacesDevicesFromTheCatalogue) {
   }
 }
 
+TEST_F(CliEnclosure, ThumbnailSaysWhatADrawingStores) {
+  fs::path samples = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg";
+  fs::path png = dir / "t.png";
+  CliRun r14 = run("thumbnail " + (samples / "R14.dwg").string() + " --png " + png.string() +
+                   " --box 90x90");
+  EXPECT_EQ(r14.code, 0) << r14.out;
+  EXPECT_NE(r14.out.find(": AC1014, preview BMP 8-bit, 512x512\n"), std::string::npos) << r14.out;
+  std::ifstream f(png, std::ios::binary);
+  std::string head(8, '\0');
+  f.read(head.data(), 8);
+  EXPECT_EQ(head, "\x89PNG\r\n\x1a\n");
+  CliRun none = run("thumbnail " + (samples / "Leader.dwg").string());
+  EXPECT_EQ(none.code, 0);
+  EXPECT_NE(none.out.find("preview none, 0x0"), std::string::npos) << none.out;
+  std::ofstream(dir / "bad.dwg", std::ios::binary) << "AC1018";
+  CliRun bad = run("thumbnail " + (dir / "bad.dwg").string() + " --png " + png.string());
+  EXPECT_NE(bad.code, 0);
+  EXPECT_NE(bad.out.find("too short"), std::string::npos) << bad.out;
+  EXPECT_NE(run("thumbnail " + (samples / "v.dwg").string() + " --box 0x5").code, 0);
+}
+
 }  // namespace

@@ -25,10 +25,14 @@ run_one() {
 
 if [ "$target" = all ]; then
   status=0
-  for t in text_file settings target_cad_list enclosure_catalogue device_catalogue; do
+  for t in text_file settings target_cad_list enclosure_catalogue device_catalogue dwg_preview; do
     echo "== fuzz_$t"
     seeds=("$repo/data")
-    case $t in settings | target_cad_list) seeds=("$here/seeds") ;; *) seeds+=("$here/seeds") ;; esac
+    case $t in
+      settings | target_cad_list) seeds=("$here/seeds") ;;
+      dwg_preview) seeds=("$repo/../shared/samples/dwg") ;;
+      *) seeds+=("$here/seeds") ;;
+    esac
     run_one "$t" "${seeds[@]}" || status=1
   done
   exit $status
