@@ -44,7 +44,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, std::stri
     if (i + 1 >= args.size()) return "missing value after " + a;
     const std::string& v = args[++i];
     if (a == "--model") {
-      devices.push_back({v});
+      devices.emplace_back();
+      devices.back().model = v;
       continue;
     }
     if (a == "--catalogue") {

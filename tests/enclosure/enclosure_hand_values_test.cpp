@@ -111,8 +111,10 @@ TEST_F(HandValues, ASecondEnclosureChangesNoDefinition) {
     if (!b.isLayout) sizes[b.name] = b.entities.size();
   draw("E", e);
   draw("ORM", orm);
-  for (const auto& b : cad.drawing().blocks)
-    if (!b.isLayout) EXPECT_EQ(b.entities.size(), sizes[b.name]) << b.name << " drawn into again";
+  for (const auto& b : cad.drawing().blocks) {
+    if (b.isLayout) continue;
+    EXPECT_EQ(b.entities.size(), sizes[b.name]) << b.name << " drawn into again";
+  }
   EXPECT_EQ(sizes.size(), 6u);
 }
 
