@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
     if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
     if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
+#ifdef QARN_WITH_PREVIEW  // built where libpng is (not in the cross build for the Wine tests)
     if (job == "thumbnail") return qarn::cli::runThumbnail(args);
+#endif
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";
     return 1;
