@@ -155,6 +155,15 @@ TEST(DwgPreview, DamagedFilesAreRefusedNeverReadPastTheirEnd) {
   EXPECT_FALSE(ReadDwgPreview((kSamples / "no-such.dwg").string()));
 }
 
+TEST(DwgPreview, PixelsBeyondTheDataAreRefused) {
+  std::string whole = dib(5, 4, 24, false, {}, [](int, int) { return 0x123456u; });
+  EXPECT_TRUE(decode(whole));
+  EXPECT_FALSE(decode(whole.substr(0, whole.size() - 1))) << "the last row cut short";
+  std::string lying = whole;
+  put32(lying, 8, 5);  // one row more than the data holds
+  EXPECT_FALSE(decode(lying));
+}
+
 // A picture from rows of characters: '.' the background colour, '#' the drawing's.
 Picture art(const std::vector<std::string>& rows, std::uint32_t dot, std::uint32_t ink) {
   Picture p = FillCanvas(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), dot);
@@ -197,6 +206,28 @@ TEST(Thumbnail, BackgroundByTheCornersAndNearlyEmptyPicturesShownWhole) {
   EXPECT_EQ(g.pixel(94, 71), 0x808080u);
   EXPECT_EQ(g.pixel(95, 71), 0x000000u);
   EXPECT_EQ(g.pixel(94, 72), 0x000000u);
+}
+
+TEST(Thumbnail, ATieOfCornersGoesToTheEarlierAndAFlatDrawingIsShownWhole) {
+  // Top corners black, bottom corners white: two each, so the top-left's black is the
+  // background and nothing is inverted. 8 x 8 shown whole in 80 x 80: 72 x 72 at (4, 4), the
+  // source from row 1 on, 7 rows.
+  Picture halves = FillCanvas(8, 8, 0x000000);
+  for (int y = 4; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      halves.setPixel(x, y, 0xFFFFFF);
+  Picture h = fitPreview(halves, 80, 80, 0x000000, false);
+  EXPECT_EQ(h.pixel(40, 10), 0x000000u);
+  EXPECT_EQ(h.pixel(40, 70), 0xFFFFFFu);
+
+  // A line 13 wide and one row high: too flat to crop, shown whole (20 x 10 at 1.8: 36 x 18 at
+  // (2, 11)); the line's first column 3 lands at x 6, not at the box's left edge.
+  Picture flat = FillCanvas(20, 10, 0x000000);
+  for (int x = 3; x <= 15; ++x)
+    flat.setPixel(x, 5, 0xFFFFFF);
+  Picture f = fitPreview(flat, 40, 40, 0x000000, true);
+  EXPECT_EQ(f.pixel(4, 19), 0x000000u);
+  EXPECT_EQ(f.pixel(20, 19), 0xFFFFFFu);
 }
 
 TEST(Thumbnail, UnreadableFilesShowTheFailureMarkAndMissingOnesNothing) {
