@@ -15,7 +15,7 @@ void setByBlock(const Entity& e) {
 bool defineBlockOnce(const Document& doc, const std::string& name,
                      const std::function<void(const Block&)>& draw) {
   Blocks blocks = doc.blocks();
-  if (blocks.containsExactly(name)) return false;
+  if (blocks.contains(name)) return false;
   Block block = blocks.add({0, 0, 0}, name);
   try {
     draw(block);
@@ -41,7 +41,7 @@ namespace {
 bool hasLinetype(const Collection& linetypes, const std::string& name) {
   int n = linetypes.count();
   for (int i = 0; i < n; ++i)
-    if (linetypes.item(i).get("Name").toText() == name) return true;
+    if (asciiUpper(linetypes.item(i).get("Name").toText()) == asciiUpper(name)) return true;
   return false;
 }
 }  // namespace

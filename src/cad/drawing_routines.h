@@ -11,8 +11,8 @@ namespace qarn::cad {
 // shows it: layer "0", linetype "BYBLOCK", colour 0.
 void setByBlock(const Entity& e);
 
-// A block made on first use: nothing when the drawing has a block of exactly that name (it is
-// used as it stands); otherwise the block is added at the origin and `draw` fills it. Should
+// A block made on first use: nothing when the drawing has a block of that name, in any case (it
+// is used as it stands); otherwise the block is added at the origin and `draw` fills it. Should
 // drawing it fail, the block is taken away again before the error goes on, so that no later
 // command reuses a half-built block. True when the block was made now.
 bool defineBlockOnce(const Document& doc, const std::string& name,

@@ -1,6 +1,7 @@
 #include "cad/facade.h"
 
 #include "cad/automation_error.h"
+#include "cad/text.h"
 
 namespace qarn::cad {
 
@@ -285,10 +286,11 @@ Block Blocks::add(Point3 origin, const std::string& name) const {
   return Block(Object(o_.call("Add", {pointValue(origin), name})));
 }
 
-bool Blocks::containsExactly(const std::string& name) const {
+bool Blocks::contains(const std::string& name) const {
+  std::string wanted = asciiUpper(name);
   int n = count();
   for (int i = 0; i < n; ++i)
-    if (item(i).get("Name").toText() == name) return true;
+    if (asciiUpper(item(i).get("Name").toText()) == wanted) return true;
   return false;
 }
 

@@ -160,8 +160,9 @@ class Blocks : public Collection {
   using Collection::Collection;
   Block add(Point3 origin, const std::string& name) const;
   Block block(int index) const { return Block(item(index)); }
-  // Exact, case-sensitive look-up by walking the table (the CAD's own look-up ignores case).
-  bool containsExactly(const std::string& name) const;
+  // Whether the table holds the name, by walking it and comparing as the CAD does: ASCII case
+  // ignored, so that "tovekhdlra" is the block "TOVEKHDLRA".
+  bool contains(const std::string& name) const;
 };
 
 class SelectionSet : public Facade {

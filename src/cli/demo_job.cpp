@@ -56,7 +56,7 @@ int runDemo(const std::vector<std::string>& args) {
   inner.setLayer("TOVEK_SIDE");
 
   Blocks blocks = doc.blocks();
-  if (!blocks.containsExactly("QARN_LAMP")) {
+  if (!blocks.contains("QARN_LAMP")) {
     Block lamp = blocks.add({0, 0, 0}, "QARN_LAMP");
     Entity ring = lamp.addCircle({0, 0, 0}, 15);
     ring.setLayer("0");

@@ -7,7 +7,7 @@
 
 namespace qarn::frames {
 
-// True at once when the drawing has a block of exactly that name; otherwise defines it (the
+// True at once when the drawing has a block of that name (in any case); otherwise defines it (the
 // square, then each attribute definition with its layer) and returns true. A definition the CAD
 // refuses is left out and the others still made. Should making a layer fail, the block is taken
 // out again before the error goes on, so that no later frame reuses a block without attributes.

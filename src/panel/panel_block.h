@@ -34,7 +34,7 @@ std::string panelBlockName(int kind, const std::string& widthText, const std::st
 // sizes can be drawn.
 std::optional<std::string> missingSize(int kind, double W, double H);
 
-// Defines the block unless the drawing has one of exactly that name (which is never changed).
+// Defines the block unless the drawing has one of that name, in any case (never changed then).
 // An attribute definition the CAD refuses is left out; any other refusal takes the half-built
 // block away again and goes on to the caller.
 bool DefinePanelDeviceBlock(const cad::Document& doc, const std::string& name, int kind,

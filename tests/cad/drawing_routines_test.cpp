@@ -38,6 +38,7 @@ class RoutinesTest : public SimFixture {};
 TEST_F(RoutinesTest, LoadLinetypeSendsNothingWhenTheDrawingHasIt) {
   LoadLinetype(doc, "PHANTOM", session.CadProgId);
   LoadLinetype(doc, "PHANTOM", session.CadProgId);
+  LoadLinetype(doc, "phantom", session.CadProgId);  // names ignore case in the CAD
   EXPECT_EQ(cad.transcript().size(), 1u);
   EXPECT_EQ(cad.callCount("SetVariable"), 2) << "FILEDIA 0 then 1, once";
 }

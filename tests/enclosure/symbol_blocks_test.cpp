@@ -173,6 +173,16 @@ TEST_F(SymbolBlocks, AnExistingDefinitionIsNeverChanged) {
   EXPECT_EQ(cad.callCount("Add"), 0);
 }
 
+TEST_F(SymbolBlocks, ABlockOfTheSameNameInAnotherCaseIsTheUsersAndStaysAsItIs) {
+  // The CAD names blocks without regard to case: "tovekhdlra" is the block TOVEKHDLRA, and the
+  // handle geometry must not be drawn into the user's own block.
+  cad::Block mine = doc.blocks().add({0, 0, 0}, "tovekhdlra");
+  mine.addCircle({0, 0, 0}, 3);
+  ensureHandleBlock(doc, "TOVEKHDLRA", "RA");
+  EXPECT_EQ(block("tovekhdlra").entities.size(), 1u);
+  EXPECT_EQ(cad.drawing().blocks.size(), 3u) << "no second block";
+}
+
 TEST_F(SymbolBlocks, AnUnknownKindLeavesAnEmptyBlock) {
   ensureHandleBlock(doc, "TOVEKHDLXX", "XX");
   ASSERT_NE(cad.drawing().findBlock("TOVEKHDLXX"), nullptr);
