@@ -169,26 +169,27 @@ TEST_F(SimStrictness, FailsOnDemandAndCountsEveryCall) {
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 3u);
 }
 
-TEST_F(SimStrictness, UndoTakesBackTheWholeGroupAndNestedMarksAreOneGroup) {
+TEST_F(SimStrictness, UndoTakesBackTheWholeGroupAndANewStartEndsTheOpenGroup) {
   Block ms = doc.modelSpace();
   ms.addLine({0, 0, 0}, {1, 0, 0});
   doc.startUndoMark();
-  doc.startUndoMark();
-  doc.layers().add("NEW");
-  ms.addCircle({0, 0, 0}, 3);
-  doc.endUndoMark();
+  doc.layers().add("FIRST");
+  doc.startUndoMark();  // as in the CAD: the first group ends here and a second one begins
   EXPECT_EQ(cad.openUndoGroups(), 1);
+  ms.addCircle({0, 0, 0}, 3);
   Block b = doc.blocks().add({0, 0, 0}, "B1");
   b.addLine({0, 0, 0}, {1, 1, 0});
   doc.endUndoMark();
   EXPECT_EQ(cad.openUndoGroups(), 0);
+  EXPECT_NO_THROW(doc.endUndoMark()) << "an end without a start is ignored";
   ASSERT_TRUE(cad.undo());
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
-  EXPECT_FALSE(cad.drawing().findLayer("NEW"));
   EXPECT_FALSE(cad.drawing().findBlock("B1"));
+  EXPECT_TRUE(cad.drawing().findLayer("FIRST")) << "the first group is an undo step of its own";
   EXPECT_THROW(b.count(), AutomationError) << "the block object outlived its definition";
+  ASSERT_TRUE(cad.undo());
+  EXPECT_FALSE(cad.drawing().findLayer("FIRST"));
   EXPECT_FALSE(cad.undo());
-  EXPECT_NO_THROW(doc.endUndoMark()) << "an end without a start is ignored";
 }
 
 TEST_F(SimStrictness, DocumentsAndTheActiveDocument) {
