@@ -12,6 +12,7 @@
 #include "catalogue/catalogue_rows.h"
 #include "catalogue/row_edit_dialog.h"
 #include "frames/frame_row.h"
+#include "widgets/named_button.h"
 
 namespace qarn::app {
 
@@ -135,8 +136,7 @@ QWidget* TForm2::buildDeviceFramePage() {
     e->setEnabled(false);
     e->setFixedWidth(36);
   }
-  Button2 = new QPushButton(QString::fromUtf8("側面"), page);
-  Button2->setObjectName("Button2");
+  Button2 = widgets::namedButton(page, "Button2", "側面");
   Button2->setEnabled(false);
   StringGrid1 = new StringGrid(page);
   StringGrid1->setObjectName("StringGrid1");
@@ -214,10 +214,8 @@ QWidget* TForm2::buildPanelDevicePage() {
     w->setEnabled(false);
   Edit21->setFixedWidth(36);
   Edit22->setFixedWidth(36);
-  Button6 = new QPushButton(QString::fromUtf8("作成"), page);
-  Button6->setObjectName("Button6");
-  Button8 = new QPushButton(QString::fromUtf8("側面"), page);
-  Button8->setObjectName("Button8");
+  Button6 = widgets::namedButton(page, "Button6", "作成");
+  Button8 = widgets::namedButton(page, "Button8", "側面");
   Image1 = new QLabel(page);
   Image1->setObjectName("Image1");
   Image1->setFixedSize(90, 90);

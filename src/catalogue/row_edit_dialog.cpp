@@ -8,6 +8,7 @@
 #include "cad/numbers.h"
 #include "cad/text_file.h"
 #include "catalogue/device_catalogue.h"
+#include "widgets/named_button.h"
 
 namespace qarn::catalogue {
 
@@ -20,14 +21,9 @@ TForm1::TForm1(app::TForm2* main) : QDialog(main), main_(main) {
   StringGrid1->setColCount(2);
   StringGrid1->setRowCount(kFieldCount + 1);
   StringGrid1->setEditableColumn(1);
-  auto button = [this](const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), this);
-    b->setObjectName(name);
-    return b;
-  };
-  Button1 = button("Button1", "更新");
-  Button2 = button("Button2", "追加");
-  Button3 = button("Button3", "取り消し");
+  Button1 = widgets::namedButton(this, "Button1", "更新");
+  Button2 = widgets::namedButton(this, "Button2", "追加");
+  Button3 = widgets::namedButton(this, "Button3", "取り消し");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* b : {Button1, Button2, Button3})

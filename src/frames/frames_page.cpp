@@ -11,6 +11,7 @@
 #include "frames/mounting_holes.h"
 #include "frames/partitions.h"
 #include "frames/side_view.h"
+#include "widgets/named_button.h"
 
 namespace qarn::app {
 
@@ -44,14 +45,9 @@ QWidget* TForm2::buildFramePlacement(QWidget* page) {
   Edit49->setObjectName("Edit49");
   Edit49->setFixedWidth(40);
   Edit49->setEnabled(false);
-  auto button = [panel](const char* name, const char* caption) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), panel);
-    b->setObjectName(name);
-    return b;
-  };
-  Button1 = button("Button1", "正面");
-  Button10 = button("Button10", "取付孔");
-  Button22 = button("Button22", "TB仕切り作成");
+  Button1 = widgets::namedButton(panel, "Button1", "正面");
+  Button10 = widgets::namedButton(panel, "Button10", "取付孔");
+  Button22 = widgets::namedButton(panel, "Button22", "TB仕切り作成");
 
   auto* offset = new QVBoxLayout;
   offset->addWidget(CheckBox8);
