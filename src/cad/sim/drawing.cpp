@@ -1,5 +1,7 @@
 #include "cad/sim/drawing.h"
 
+#include <map>
+
 #include "cad/text.h"
 
 namespace qarn::cad::sim {
@@ -22,6 +24,8 @@ const char* className(EntityType t) {
       return "AcDbAlignedDimension";
     case EntityType::BlockRef:
       return "AcDbBlockReference";
+    case EntityType::Opaque:
+      break;
   }
   return "AcDbEntity";
 }
@@ -44,8 +48,27 @@ const char* dxfName(EntityType t) {
       return "DIMENSION";
     case EntityType::BlockRef:
       return "INSERT";
+    case EntityType::Opaque:
+      break;
   }
   return "";
+}
+
+std::string className(const Entity& e) {
+  if (e.type != EntityType::Opaque) return className(e.type);
+  // The class names of the kinds drawings hold most often; the rest answer as a plain entity.
+  static const std::map<std::string, std::string> known = {
+      {"TEXT", "AcDbText"},         {"MTEXT", "AcDbMText"},      {"POINT", "AcDbPoint"},
+      {"POLYLINE", "AcDb2dPolyline"}, {"SOLID", "AcDbSolid"},    {"HATCH", "AcDbHatch"},
+      {"ELLIPSE", "AcDbEllipse"},   {"SPLINE", "AcDbSpline"},    {"DIMENSION", "AcDbDimension"},
+      {"LEADER", "AcDbLeader"},     {"3DFACE", "AcDbFace"},      {"XLINE", "AcDbXline"},
+      {"RAY", "AcDbRay"},           {"SHAPE", "AcDbShape"},      {"TRACE", "AcDbTrace"}};
+  auto it = known.find(e.dxfType);
+  return it == known.end() ? "AcDbEntity" : it->second;
+}
+
+std::string dxfName(const Entity& e) {
+  return e.type == EntityType::Opaque ? e.dxfType : dxfName(e.type);
 }
 
 namespace {

@@ -21,10 +21,15 @@ enum class EntityType {
   Attribute,     // AcDbAttribute (owned by a block reference)
   AlignedDim,    // AcDbAlignedDimension
   BlockRef,      // AcDbBlockReference
+  Opaque,        // read from a drawing file, of a kind the simulated CAD does not draw
 };
 
 const char* className(EntityType t);  // "AcDbPolyline", ...
 const char* dxfName(EntityType t);    // "LWPOLYLINE", ...
+struct Entity;
+// As above, and for an opaque entity the kind it was read as.
+std::string className(const Entity& e);
+std::string dxfName(const Entity& e);
 
 struct Vertex {
   double x = 0, y = 0, bulge = 0;
@@ -53,6 +58,8 @@ struct Entity {
   std::string blockName;  // reference
   double xScale = 1, yScale = 1, zScale = 1;
   std::vector<std::string> attributes;  // handles of the reference's attributes
+
+  std::string dxfType;  // opaque: the DXF kind it was read as ("TEXT", "POINT", ...)
 };
 
 struct Block {

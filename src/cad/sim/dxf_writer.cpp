@@ -297,6 +297,7 @@ void Writer::text(const Entity& e, bool definition) {
 }
 
 void Writer::entity(const Entity& e, const std::string& ownerRecord) {
+  if (e.type == EntityType::Opaque) return;  // counted in the file's opening comment
   common(e, ownerRecord);
   switch (e.type) {
     case EntityType::Polyline:
@@ -348,6 +349,8 @@ void Writer::entity(const Entity& e, const std::string& ownerRecord) {
       point(14, e.p2);
       break;
     }
+    case EntityType::Opaque:
+      break;
     case EntityType::BlockRef:
       code(100, "AcDbBlockReference");
       if (!e.attributes.empty()) code(66, 1);
@@ -507,6 +510,17 @@ std::string Writer::run() {
       }
   rootDict_ = handle();
   groupDict_ = handle();
+  // Entities read from another drawing that the simulated CAD does not draw are left out; the
+  // file says so in a comment rather than dropping them unseen.
+  std::map<std::string, int> leftOut;
+  for (const auto& [h, e] : d_.entities)
+    if (e.type == EntityType::Opaque) ++leftOut[e.dxfType];
+  if (!leftOut.empty()) {
+    std::string note = "Entities left out (not drawn by the simulated CAD):";
+    for (const auto& [kind, n] : leftOut)
+      note += " " + kind + " " + std::to_string(n);
+    code(999, note);
+  }
   header();
   tables();
   blocks();

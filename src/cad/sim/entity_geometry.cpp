@@ -128,6 +128,8 @@ void transformEntity(Entity& e, const Affine& t) {
       e.p2 = t.apply(e.p2);
       e.p3 = t.apply(e.p3);
       break;
+    case EntityType::Opaque:
+      break;  // its geometry is not known here
     case EntityType::BlockRef: {
       // New linear part = t's linear part times R(rotation) S(xScale, yScale); read the rotation
       // and scales back from its columns.
@@ -295,6 +297,8 @@ void collect(const Drawing& d, const Entity& e, const Affine& t, Extents& x, int
       }
       break;
     }
+    case EntityType::Opaque:
+      break;  // no known extents: window selections pass it by
   }
 }
 

@@ -65,7 +65,7 @@ void SimCad::closeAllDocuments() {
 }
 
 std::string SimCad::newHandle() {
-  return world_->newHandle();
+  return World::newHandle(world_->activeDoc());
 }
 
 void SimCad::operatorPoint(double x, double y, double z) {
@@ -87,6 +87,28 @@ void SimCad::operatorSelect(std::vector<std::string> handles) {
   OperatorInput in;
   in.kind = OperatorInput::Kind::Selection;
   in.handles = std::move(handles);
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorWindow(Point3 a, Point3 b) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Window;
+  in.point = a;
+  in.corner = b;
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorCrossing(Point3 a, Point3 b) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Crossing;
+  in.point = a;
+  in.corner = b;
+  world_->script.push_back(in);
+}
+
+void SimCad::operatorSelectAll() {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::All;
   world_->script.push_back(in);
 }
 
@@ -170,7 +192,7 @@ bool SimCad::undo() {
 }
 
 std::string SimCad::dxf() const {
-  return sim::writeDxf(world_->activeDoc().drawing, static_cast<unsigned long>(world_->nextHandle));
+  return sim::writeDxf(world_->activeDoc().drawing, world_->activeDoc().nextHandle);
 }
 
 void SimCad::writeDxf(const std::string& path) const {

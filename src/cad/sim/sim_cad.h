@@ -46,6 +46,10 @@ class SimCad {
   void operatorPoint(double x, double y, double z = 0);
   void operatorPick(const std::string& handle, Point3 at = {});
   void operatorSelect(std::vector<std::string> handles);
+  // A selection by box: a window takes what lies wholly inside, a crossing what the box touches.
+  void operatorWindow(Point3 a, Point3 b);
+  void operatorCrossing(Point3 a, Point3 b);
+  void operatorSelectAll();
   void operatorDistance(double d);
   void operatorEnter();
   void operatorEscape();

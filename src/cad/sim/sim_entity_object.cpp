@@ -33,7 +33,7 @@ class EntityObj : public SimObject {
     bool put = kind == CallKind::Put;
     if (m == "entityname" || m == "objectname") {
       if (put) readOnly(member);
-      return Value(className(e.type));
+      return Value(className(e));
     }
     if (m == "handle") {
       if (put) readOnly(member);
@@ -65,6 +65,11 @@ class EntityObj : public SimObject {
       return {};
     }
     if (put) return putTyped(e, m, member, a);
+    // An entity read from a drawing file whose geometry the simulated CAD does not know cannot be
+    // moved: refusing is better than pretending to move it.
+    if (e.type == EntityType::Opaque &&
+        (m == "move" || m == "rotate" || m == "mirror" || m == "arrayrectangular"))
+      fail("The simulated CAD cannot transform an entity of kind " + e.dxfType);
     if (m == "erase" || m == "delete") {
       a.expect(0, 0);
       writable(e);
@@ -225,6 +230,8 @@ class EntityObj : public SimObject {
           a.expect(0, 0);
           return objectArray(w_, doc_, e.attributes);
         }
+        break;
+      case EntityType::Opaque:
         break;
     }
     memberNotFound(member);

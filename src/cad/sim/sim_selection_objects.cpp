@@ -122,7 +122,7 @@ class SelectionSetObj : public SimObject {
 
   bool passes(const Entity& e, const std::vector<std::pair<int, std::string>>& f) const {
     for (const auto& [code, pattern] : f) {
-      if (code == 0 && !wildcardMatch(pattern, dxfName(e.type))) return false;
+      if (code == 0 && !wildcardMatch(pattern, dxfName(e))) return false;
       if (code == 8 && !wildcardMatch(pattern, e.layer)) return false;
       if (code == 2 && (e.type != EntityType::BlockRef || !wildcardMatch(pattern, e.blockName)))
         return false;
@@ -135,6 +135,27 @@ class SelectionSetObj : public SimObject {
     for (const auto& h : sel)
       if (h == handle) return;
     sel.push_back(handle);
+  }
+
+  void selectAll(const DocState& d, const std::vector<std::pair<int, std::string>>& f) {
+    for (const auto& h : d.drawing.modelSpace().entities)
+      if (passes(*d.drawing.findEntity(h), f)) addSelected(h);
+  }
+
+  // A window takes what lies wholly inside the box, a crossing what the box touches; an entity
+  // without known extents is never taken.
+  void selectInBox(const DocState& d, bool window, Point3 p, Point3 q,
+                   const std::vector<std::pair<int, std::string>>& f) {
+    double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
+           y1 = std::max(p.y, q.y);
+    for (const auto& h : d.drawing.modelSpace().entities) {
+      const Entity& e = *d.drawing.findEntity(h);
+      Extents x = extentsOf(d.drawing, e);
+      if (x.empty() || !passes(e, f)) continue;
+      bool inside = x.min.x >= x0 && x.max.x <= x1 && x.min.y >= y0 && x.max.y <= y1;
+      bool touches = x.max.x >= x0 && x.min.x <= x1 && x.max.y >= y0 && x.min.y <= y1;
+      if (window ? inside : touches) addSelected(h);
+    }
   }
 
   Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
@@ -168,42 +189,45 @@ class SelectionSetObj : public SimObject {
     if (m == "selectonscreen") {
       a.expect(0, 2);
       auto f = filter(a, 0);
-      OperatorInput in = w_->take("");
-      if (in.kind == OperatorInput::Kind::Enter) return {};
-      if (in.kind != OperatorInput::Kind::Selection) fail("Invalid selection");
-      for (const auto& h : in.handles) {
-        const Entity* e = d.drawing.findEntity(h);
-        if (e && e->owner == d.drawing.modelSpace().name && passes(*e, f)) addSelected(e->handle);
+      OperatorInput in = w_->take("Select objects:");
+      using K = OperatorInput::Kind;
+      switch (in.kind) {
+        case K::Enter:
+          return {};
+        case K::Selection:
+          for (const auto& h : in.handles) {
+            const Entity* e = d.drawing.findEntity(h);
+            if (e && e->owner == d.drawing.modelSpace().name && passes(*e, f))
+              addSelected(e->handle);
+          }
+          return {};
+        case K::Window:
+        case K::Crossing:
+          selectInBox(d, in.kind == K::Window, in.point, in.corner, f);
+          return {};
+        case K::All:
+          selectAll(d, f);
+          return {};
+        default:
+          fail("Invalid selection");
       }
-      return {};
     }
     if (m == "select") {
       a.expect(1, 5);
       int mode = a.integer(0);
       auto f = filter(a, 3);
-      const Block& ms = d.drawing.modelSpace();
       if (mode == 4) {  // the last entity
         std::string last = d.drawing.lastVisibleEntity();
         if (!last.empty() && passes(*d.drawing.findEntity(last), f)) addSelected(last);
         return {};
       }
       if (mode == 5) {  // all
-        for (const auto& h : ms.entities)
-          if (passes(*d.drawing.findEntity(h), f)) addSelected(h);
+        selectAll(d, f);
         return {};
       }
       if (mode == 0 || mode == 1) {  // window, crossing
         Point3 p = a.point(1), q = a.point(2);
-        double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
-               y1 = std::max(p.y, q.y);
-        for (const auto& h : ms.entities) {
-          const Entity& e = *d.drawing.findEntity(h);
-          Extents x = extentsOf(d.drawing, e);
-          if (x.empty() || !passes(e, f)) continue;
-          bool inside = x.min.x >= x0 && x.max.x <= x1 && x.min.y >= y0 && x.max.y <= y1;
-          bool touches = x.max.x >= x0 && x.min.x <= x1 && x.max.y >= y0 && x.min.y <= y1;
-          if (mode == 0 ? inside : touches) addSelected(h);
-        }
+        selectInBox(d, mode == 0, p, q, f);
         return {};
       }
       fail("The simulated CAD does not select in mode " + std::to_string(mode));

@@ -215,7 +215,7 @@ class CollectionObj : public SimObject {
           if (existing->isLayout) fail("Invalid block name \"" + name + "\"");
           return blockObject(w_, doc_, existing->handle);
         }
-        dr.blocks.push_back({name, w_->newHandle(), origin, {}, false});
+        dr.blocks.push_back({name, w_->newHandle(doc()), origin, {}, false});
         return blockObject(w_, doc_, dr.blocks.back().handle);
       }
       a.expect(1, 1);
@@ -223,7 +223,7 @@ class CollectionObj : public SimObject {
       if (kind_ == Kind::Groups && name == "*") {
         // "*" asks for an anonymous group, which the CAD names itself.
         dr.groups.push_back(
-            {"*A" + std::to_string(dr.groups.size() + 1), w_->newHandle(), {}, true});
+            {"*A" + std::to_string(dr.groups.size() + 1), w_->newHandle(doc()), {}, true});
         return object(dr.groups.back().handle);
       }
       if (!validName(name)) fail("Invalid name \"" + name + "\"");
@@ -231,13 +231,13 @@ class CollectionObj : public SimObject {
         if (Layer* existing = dr.findLayer(name)) return object(existing->handle);
         Layer l;
         l.name = name;
-        l.handle = w_->newHandle();
+        l.handle = w_->newHandle(doc());
         dr.layers.push_back(l);
         return object(l.handle);
       }
       for (Group& g : dr.groups)
         if (asciiUpper(g.name) == asciiUpper(name)) fail("Duplicate group name " + name);
-      dr.groups.push_back({name, w_->newHandle(), {}, false});
+      dr.groups.push_back({name, w_->newHandle(doc()), {}, false});
       return object(dr.groups.back().handle);
     }
     memberNotFound(member);

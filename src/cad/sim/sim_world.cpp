@@ -15,9 +15,9 @@ void memberNotFound(std::string_view member) {
   throw AutomationError(status::kMemberNotFound, "Unknown name: " + std::string(member));
 }
 
-std::string World::newHandle() {
+std::string World::newHandle(DocState& d) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%lX", nextHandle++);
+  std::snprintf(buf, sizeof buf, "%lX", d.nextHandle++);
   return buf;
 }
 
@@ -33,7 +33,8 @@ DocState& World::activeDoc() {
 void World::addDocument() {
   auto d = std::make_unique<DocState>();
   d->name = "Drawing" + std::to_string(docs.size() + 1) + ".dwg";
-  d->drawing = newDrawing([this] { return newHandle(); });
+  DocState& ds = *d;
+  d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(docs.size() + 1);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
@@ -68,7 +69,7 @@ OperatorInput World::take(const std::string& prompt) {
 }
 
 Entity& World::add(DocState& d, Block& owner, Entity e) {
-  e.handle = newHandle();
+  e.handle = newHandle(d);
   e.owner = owner.name;
   e.layer = d.drawing.variables["CLAYER"].toText();
   e.color = 256;
@@ -90,7 +91,7 @@ Entity& World::insertReference(DocState& d, Block& owner, const std::string& def
     if (!ad || ad->type != EntityType::AttributeDef || ad->constant) continue;
     Entity att = *ad;
     att.type = EntityType::Attribute;
-    att.handle = newHandle();
+    att.handle = newHandle(d);
     att.owner = refHandle;
     transformEntity(att, t);
     ref.attributes.push_back(att.handle);
@@ -101,18 +102,23 @@ Entity& World::insertReference(DocState& d, Block& owner, const std::string& def
 
 std::string World::copy(DocState& d, const Entity& src) {
   Entity e = src;
-  e.handle = newHandle();
+  e.handle = newHandle(d);
   e.attributes.clear();
   for (const auto& h : src.attributes) {
     if (const Entity* att = d.drawing.findEntity(h)) {
       Entity a = *att;
-      a.handle = newHandle();
+      a.handle = newHandle(d);
       a.owner = e.handle;
       e.attributes.push_back(a.handle);
       d.drawing.entities[a.handle] = a;
     }
   }
-  if (Block* owner = d.drawing.findBlock(src.owner)) owner->entities.push_back(e.handle);
+  if (src.type == EntityType::Attribute) {
+    // A copy of an attribute belongs to the same block reference, after the original's siblings.
+    if (Entity* ref = d.drawing.findEntity(src.owner)) ref->attributes.push_back(e.handle);
+  } else if (Block* owner = d.drawing.findBlock(src.owner)) {
+    owner->entities.push_back(e.handle);
+  }
   std::string h = e.handle;
   d.drawing.entities[h] = std::move(e);
   return h;
@@ -124,7 +130,11 @@ void World::erase(DocState& d, const std::string& handle) {
   std::string h = e->handle;
   for (const auto& a : e->attributes)
     d.drawing.entities.erase(a);
-  if (Block* owner = d.drawing.findBlock(e->owner)) std::erase(owner->entities, h);
+  if (e->type == EntityType::Attribute) {
+    if (Entity* ref = d.drawing.findEntity(e->owner)) std::erase(ref->attributes, h);
+  } else if (Block* owner = d.drawing.findBlock(e->owner)) {
+    std::erase(owner->entities, h);
+  }
   d.drawing.entities.erase(h);
 }
 
@@ -237,7 +247,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
         for (const auto& def : linetypeFileContents()) {
           if (asciiUpper(def.name) != asciiUpper(*name) && *name != "*") continue;
           if (d.drawing.findLinetype(def.name)) continue;  // reloading changes nothing here
-          d.drawing.linetypes.push_back({def.name, newHandle(), def.description, def.pattern});
+          d.drawing.linetypes.push_back({def.name, newHandle(d), def.description, def.pattern});
         }
       }
       continue;
@@ -319,13 +329,13 @@ void World::resolvePending(DocState& d) {
       const Clipboard& clip = *d.clipboard;
       for (const Entity& src : clip.entities) {
         Entity e = src;
-        e.handle = newHandle();
+        e.handle = newHandle(d);
         e.owner = d.drawing.modelSpace().name;
         e.attributes.clear();
         auto it = clip.owned.find(src.handle);
         if (it != clip.owned.end())
           for (Entity a : it->second) {
-            a.handle = newHandle();
+            a.handle = newHandle(d);
             a.owner = e.handle;
             e.attributes.push_back(a.handle);
             d.drawing.entities[a.handle] = a;

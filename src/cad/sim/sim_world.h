@@ -18,9 +18,11 @@
 namespace qarn::cad::sim {
 
 struct OperatorInput {
-  enum class Kind { Point, Entity, Selection, Distance, Enter, Escape };
+  // Selection: the entities picked one by one; Window, Crossing: a box from `point` to `corner`;
+  // All: every entity of model space.
+  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Enter, Escape };
   Kind kind = Kind::Enter;
-  Point3 point;
+  Point3 point, corner;
   std::string handle;
   std::vector<std::string> handles;
   double distance = 0;
@@ -51,6 +53,8 @@ struct DocState {
   std::vector<std::string> selection;  // the active selection set
   std::optional<Clipboard> clipboard;
   std::optional<PendingCommand> pending;
+  // Handles are numbered per drawing, as in the CAD: two drawings can hold the same handle.
+  unsigned long nextHandle = 0x20;
 };
 
 struct World {
@@ -59,7 +63,6 @@ struct World {
   WindowHandle appWindow = 0x1000;
   std::vector<std::unique_ptr<DocState>> docs;
   int active = -1;
-  long nextHandle = 0x20;
 
   std::deque<OperatorInput> script;
   std::optional<Point3> standingPoint;  // answers points when the script is empty
@@ -72,7 +75,7 @@ struct World {
   long failAtCall = 0;                        // absolute call number, 0 for none
   std::set<std::string> failingMembers;       // lower-case names
 
-  std::string newHandle();
+  static std::string newHandle(DocState& d);
   DocState& doc(int index);
   DocState& activeDoc();
   void addDocument();
