@@ -266,3 +266,55 @@ TEST_F(SimEntities, UtilityAnswersFromTheOperator) {
 
 }  // namespace
 }  // namespace qarn::cad
+
+namespace qarn::cad {
+namespace {
+
+class SimAttributes : public testing::SimFixture {
+ protected:
+  BlockReference frame() {
+    Block b = doc.blocks().add({0, 0, 0}, "F");
+    b.addAttribute(10, 0, "name", {0, 0, 0}, "NAME", "K1");
+    return doc.modelSpace().insertBlock({100, 50, 0}, "F");
+  }
+};
+
+// What splitting a device number relies on: a copy of an attribute is one more attribute of the
+// same reference, moves on its own, and goes when erased.
+TEST_F(SimAttributes, ACopiedAttributeBelongsToItsReferenceUntilErased) {
+  BlockReference ref = frame();
+  Attribute name = ref.getAttributes()[0];
+  Attribute copy(name.copy());
+  copy.move({0, 0, 0}, {0, -6, 0});
+  copy.object().put("TagString", "NAME1");
+  std::vector<Attribute> atts = ref.getAttributes();
+  ASSERT_EQ(atts.size(), 2u);
+  EXPECT_EQ(atts[1].handle(), copy.handle());
+  EXPECT_EQ(atts[1].tagString(), "NAME1");
+  EXPECT_DOUBLE_EQ(atts[1].insertionPoint().y, 44);
+  EXPECT_DOUBLE_EQ(atts[0].insertionPoint().y, 50);
+  // Moving the reference takes the copy along.
+  ref.move({0, 0, 0}, {10, 0, 0});
+  EXPECT_DOUBLE_EQ(Attribute(doc.handleToObject(copy.handle())).insertionPoint().x, 110);
+
+  std::string h = copy.handle();
+  copy.erase();
+  EXPECT_EQ(ref.getAttributes().size(), 1u);
+  EXPECT_THROW(doc.handleToObject(h), AutomationError);
+  EXPECT_THROW(doc.handleToObject("FFFFF"), AutomationError);
+}
+
+// Handles are numbered per drawing, so a handle read from one drawing can name another entity in
+// the next one.
+TEST_F(SimAttributes, TwoDrawingsCanHoldTheSameHandle) {
+  std::string first = doc.modelSpace().addLine({}, {1, 1, 0}).handle();
+  cad.addDocument();
+  Document second = app.activeDocument();
+  std::string again = second.modelSpace().addCircle({}, 1).handle();
+  EXPECT_EQ(first, again);
+  EXPECT_EQ(second.handleToObject(first).entityName(), "AcDbCircle");
+  EXPECT_EQ(doc.handleToObject(first).entityName(), "AcDbLine");
+}
+
+}  // namespace
+}  // namespace qarn::cad

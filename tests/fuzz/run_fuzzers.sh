@@ -25,12 +25,14 @@ run_one() {
 
 if [ "$target" = all ]; then
   status=0
-  for t in text_file settings target_cad_list enclosure_catalogue device_catalogue dwg_preview; do
+  for t in text_file settings target_cad_list enclosure_catalogue device_catalogue dwg_preview \
+    dxf_reader; do
     echo "== fuzz_$t"
     seeds=("$repo/data")
     case $t in
       settings | target_cad_list) seeds=("$here/seeds") ;;
       dwg_preview) seeds=("$repo/../shared/samples/dwg") ;;
+      dxf_reader) seeds=("$repo/../shared/samples/dxf") ;;
       *) seeds+=("$here/seeds") ;;
     esac
     run_one "$t" "${seeds[@]}" || status=1

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "cad/running_objects.h"
+#include "cad/sim/dxf_reader.h"
 #include "cad/sim/dxf_writer.h"
 #include "cad/sim/sim_objects.h"
 #include "cad/sim/sim_world.h"
@@ -57,6 +58,20 @@ const Drawing& SimCad::drawing() const {
 void SimCad::addDocument() {
   world_->addDocument();
   world_->desktop.addWindow(world_->activeDoc().hwnd, 1600, 860);
+}
+
+void SimCad::openDrawing(const std::string& path) {
+  DxfDrawing read = readDxfFile(path);
+  std::size_t slash = path.find_last_of("/\\");
+  world_->openDocument(slash == std::string::npos ? path : path.substr(slash + 1), std::move(read));
+}
+
+void SimCad::openDxf(std::string_view text, const std::string& name) {
+  world_->openDocument(name, readDxf(text));
+}
+
+int SimCad::documentCount() const {
+  return static_cast<int>(world_->docs.size());
 }
 
 void SimCad::closeAllDocuments() {

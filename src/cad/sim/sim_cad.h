@@ -38,6 +38,11 @@ class SimCad {
   Drawing& drawing();
   const Drawing& drawing() const;
   void addDocument();  // a new empty document becomes the active one
+  // A DXF drawing opened as a new document, the active one; DxfError when the text is no DXF,
+  // std::runtime_error when the file cannot be read.
+  void openDrawing(const std::string& path);
+  void openDxf(std::string_view text, const std::string& name);
+  int documentCount() const;
   void closeAllDocuments();
   // A handle for an entity a test adds to the drawing by hand.
   std::string newHandle();

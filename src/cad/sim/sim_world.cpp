@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cad/sim/dxf_reader.h"
 #include "cad/sim/entity_geometry.h"
 #include "cad/text.h"
 
@@ -36,6 +37,17 @@ void World::addDocument() {
   DocState& ds = *d;
   d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(docs.size() + 1);
+  docs.push_back(std::move(d));
+  active = static_cast<int>(docs.size()) - 1;
+}
+
+void World::openDocument(const std::string& name, DxfDrawing&& read) {
+  auto d = std::make_unique<DocState>();
+  d->name = name;
+  d->drawing = std::move(read.drawing);
+  d->nextHandle = read.nextHandle;
+  d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(docs.size() + 1);
+  desktop.addWindow(d->hwnd, 1600, 860);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -91,6 +103,7 @@ Entity& World::insertReference(DocState& d, Block& owner, const std::string& def
     if (!ad || ad->type != EntityType::AttributeDef || ad->constant) continue;
     Entity att = *ad;
     att.type = EntityType::Attribute;
+    att.prompt.clear();  // a reference's attribute has no prompt of its own
     att.handle = newHandle(d);
     att.owner = refHandle;
     transformEntity(att, t);
@@ -146,12 +159,18 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
 
 namespace {
 
-// The CAD's command line takes a carriage return or a space as the end of one input.
+// The CAD's command line takes a carriage return or a space as the end of one input; a space
+// inside double quotes (a file name) belongs to the input, and the quotes are not part of it.
 std::vector<std::string> inputs(const std::string& text) {
   std::vector<std::string> out;
   std::string cur;
+  bool quoted = false;
   for (char c : text) {
-    if (c == '\r' || c == ' ' || c == '\n') {
+    if (c == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (c == '\r' || c == '\n' || (c == ' ' && !quoted)) {
       out.push_back(cur);
       cur.clear();
     } else {
@@ -306,7 +325,25 @@ void World::sendCommand(DocState& d, const std::string& text) {
       d.pending = pc;
       return;  // waits for the insertion point
     }
-    // Any other command (script loads, WBLOCK, OPEN, ...) is kept in the transcript only.
+    if (cmd == "OPEN") {
+      if (d.drawing.variables["FILEDIA"].toInt() != 0) {
+        transcript.push_back("[file dialog opened: nothing opened]");
+        return;
+      }
+      auto path = next();
+      if (!path || path->empty()) return;
+      try {
+        DxfDrawing read = readDxfFile(*path);
+        std::string name = *path;
+        std::size_t slash = name.find_last_of("/\\");
+        if (slash != std::string::npos) name.erase(0, slash + 1);
+        openDocument(name, std::move(read));
+      } catch (const std::exception& e) {
+        transcript.push_back("[" + *path + " not opened: " + e.what() + "]");
+      }
+      return;
+    }
+    // Any other command (script loads, WBLOCK, ...) is kept in the transcript only.
     return;
   }
 }

@@ -79,6 +79,8 @@ struct World {
   DocState& doc(int index);
   DocState& activeDoc();
   void addDocument();
+  // A drawing read from a file becomes a new document, the active one.
+  void openDocument(const std::string& name, struct DxfDrawing&& read);
 
   // Every automation call passes here: counted, and failed on demand.
   void enter(std::string_view member);
