@@ -39,6 +39,12 @@ void CadCommand::openUndoGroup() {
   undoOpen_ = true;
 }
 
+void CadCommand::closeUndoGroup() {
+  if (!undoOpen_) return;
+  doc_.endUndoMark();  // refused, it is ended again on the way out
+  undoOpen_ = false;
+}
+
 void CadCommand::setVariable(const std::string& name, const Value& value) {
   if (!savedVariables_.count(name)) {
     savedVariables_[name] = doc_.getVariable(name);

@@ -39,6 +39,8 @@ class CadCommand {
 
   // Step 3: one undo group around the whole command.
   void openUndoGroup();
+  // The undo group ended now, before what must follow it (a regeneration).
+  void closeUndoGroup();
   // A system variable changed for the command's length; the value it had is put back at the end.
   void setVariable(const std::string& name, const Value& value);
   // A changed system variable put back now rather than at the end.
