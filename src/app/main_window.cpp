@@ -14,6 +14,7 @@
 #include "cad/text_file.h"
 #include "catalogue/catalogue_rows.h"
 #include "catalogue/user_collation.h"
+#include "inspect/summary.h"
 
 namespace qarn::app {
 
@@ -77,11 +78,14 @@ void TForm2::buildPages() {
     *p.member = w;
     PageControl1->addTab(w, QString::fromUtf8(p.caption));
   }
-  // The pages whose commands are built show their tabs: device frames, panel devices and the box;
-  // the others exist, with their tabs hidden. The window opens on the box page.
+  // The pages whose commands are built show their tabs: device frames, panel devices, the three
+  // inspection pages and the box; the others exist, with their tabs hidden. The window opens on
+  // the box page.
   for (int i = 0; i < PageControl1->count(); ++i)
-    PageControl1->setTabVisible(i, i == 0 || i == 1 || i == 6);
+    PageControl1->setTabVisible(i, i <= 4 || i == 6);
   PageControl1->setCurrentIndex(6);
+  connect(PageControl1, &QTabWidget::currentChanged, this,
+          [this] { runHandler([this] { PageControl1Change(); }); });
 }
 
 void TForm2::FormCreate() {
@@ -191,38 +195,31 @@ void TForm2::setUpGrids() {
   }
   StringGrid4->setCell(11, 0, "M");
 
-  const char* attributeHeaders[16] = {"No", "NAME", "NAME1", "TYPE", "SPEC", "AUX1", "AUX2", "ID",
-                                      "X",  "Y",    "ID1",   "ID2",  "ID3",  "ID4",  "ID5",  "ID6"};
-  StringGrid2->setColCount(16);
-  for (int c = 0; c < 16; ++c) {
-    StringGrid2->setCell(c, 0, attributeHeaders[c]);
+  StringGrid2->setColCount(inspect::kAttributeColumns);
+  for (int c = 0; c < inspect::kAttributeColumns; ++c) {
+    StringGrid2->setCell(c, 0, inspect::kAttributeHeaders[c]);
     if (c >= 6) StringGrid2->setColWidth(c, -1);
   }
   StringGrid2->fitColumns();
 
-  const char* summaryHeaders[5] = {"No", "TYPE", "SPEC", "AUX1", "個数"};
   const int summaryWidths[7] = {35, 130, 170, 80, 50, -1, -1};
-  StringGrid3->setColCount(7);
-  for (int c = 0; c < 7; ++c) {
-    if (c < 5) StringGrid3->setCell(c, 0, QString::fromUtf8(summaryHeaders[c]));
+  StringGrid3->setColCount(inspect::kSummaryColumns);
+  for (int c = 0; c < inspect::kSummaryColumns; ++c) {
+    if (c < 5) StringGrid3->setCell(c, 0, QString::fromUtf8(inspect::kSummaryHeaders[c]));
     StringGrid3->setColWidth(c, summaryWidths[c]);
   }
 
-  const char* layerHeaders[6] = {"画層", "説明", "表示", "フリーズ", "ロック", "印刷"};
-  const char* layers[9][2] = {
-      {"TOVEK_FRONT", "正面"},        {"TOVEK_CUT", "カット"},    {"TOVEK_SIDE", "側面"},
-      {"TOVEK_BODY", "側面（胴体）"}, {"TOVEK_NAME", "器具番号"}, {"TOVEK_TYPE", "型番"},
-      {"TOVEK_SPEC", "定格"},         {"TOVEK_AUX1", "補助１"},   {"TOVEK_AUX2", "補助２/ CUT"}};
   StringGrid5->setColCount(7);
   StringGrid5->setRowCount(10);
   for (int c = 0; c < 6; ++c)
-    StringGrid5->setCell(c, 0, QString::fromUtf8(layerHeaders[c]));
+    StringGrid5->setCell(c, 0, QString::fromUtf8(inspect::kLayerHeaders[c]));
   StringGrid5->setColWidth(0, 200);
   StringGrid5->setColWidth(1, 200);
   StringGrid5->setColWidth(6, -1);
-  for (int r = 0; r < 9; ++r) {
-    StringGrid5->setCell(0, r + 1, layers[r][0]);
-    StringGrid5->setCell(1, r + 1, QString::fromUtf8(layers[r][1]));
+  // The nine device layers, as the device frames make them.
+  for (int r = 0; r < static_cast<int>(layers_.rows.size()); ++r) {
+    StringGrid5->setCell(0, r + 1, QString::fromStdString(layers_.rows[r].name));
+    StringGrid5->setCell(1, r + 1, QString::fromStdString(layers_.rows[r].label));
   }
   StringGrid5->fitColumns();
 

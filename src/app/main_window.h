@@ -19,6 +19,8 @@
 #include "cad/command.h"
 #include "cad/message_filter.h"
 #include "catalogue/device_catalogue.h"
+#include "inspect/attribute_editor.h"
+#include "inspect/layer_table.h"
 #include "widgets/string_grid.h"
 
 namespace qarn::cad {
@@ -88,34 +90,34 @@ class TForm2 : public QWidget, public cad::MainWindow {
   StringGrid* StringGrid6;  // enclosures
 
   // Page 0: device frames.
-  QLineEdit* Edit1;           // search text
-  QLineEdit* Edit6;           // device number
-  QToolButton* SpeedButton1;  // "▲": device number up
-  QToolButton* SpeedButton2;  // "▼": device number down
-  QLineEdit* Edit2;           // model (TYPE)
-  QLineEdit* Edit7;           // rating (SPEC)
-  QLineEdit* Edit12;          // auxiliary (AUX1)
-  QLineEdit* Edit3;           // W
-  QLineEdit* Edit4;           // H
-  QLineEdit* Edit5;           // D
-  QLineEdit* Edit28;          // H2
-  QLineEdit* Edit9;           // D2
-  QLineEdit* Edit27;          // E: end allowance of a terminal block
-  QLineEdit* Edit31;          // CUT code (hidden)
-  QLineEdit* Edit23;          // dimension string (hidden)
-  QCheckBox* CheckBox1;       // "端子台モード": terminal-block mode
-  QLineEdit* Edit8;           // number of poles
-  QCheckBox* CheckBox2;       // "配列モード": array mode
-  QLineEdit* Edit10;          // frames in the row
-  QLineEdit* Edit11;          // gap between frames
-  QPushButton* Button2;       // "側面": side view
-  QPushButton* Button1;       // "正面": place the front view
-  QGroupBox* RadioGroup1;     // "正面基点": the frame's base point, items in a 3 by 3 grid
+  QLineEdit* Edit1;                // search text
+  QLineEdit* Edit6;                // device number
+  QToolButton* SpeedButton1;       // "▲": device number up
+  QToolButton* SpeedButton2;       // "▼": device number down
+  QLineEdit* Edit2;                // model (TYPE)
+  QLineEdit* Edit7;                // rating (SPEC)
+  QLineEdit* Edit12;               // auxiliary (AUX1)
+  QLineEdit* Edit3;                // W
+  QLineEdit* Edit4;                // H
+  QLineEdit* Edit5;                // D
+  QLineEdit* Edit28;               // H2
+  QLineEdit* Edit9;                // D2
+  QLineEdit* Edit27;               // E: end allowance of a terminal block
+  QLineEdit* Edit31;               // CUT code (hidden)
+  QLineEdit* Edit23;               // dimension string (hidden)
+  QCheckBox* CheckBox1;            // "端子台モード": terminal-block mode
+  QLineEdit* Edit8;                // number of poles
+  QCheckBox* CheckBox2;            // "配列モード": array mode
+  QLineEdit* Edit10;               // frames in the row
+  QLineEdit* Edit11;               // gap between frames
+  QPushButton* Button2;            // "側面": side view
+  QPushButton* Button1;            // "正面": place the front view
+  QGroupBox* RadioGroup1;          // "正面基点": the frame's base point, items in a 3 by 3 grid
   QButtonGroup* RadioGroup1Items;  // its nine items by index (the base point code)
-  QCheckBox* CheckBox8;       // "オフセット": offset of the base point
-  QLineEdit* Edit49;          // offset distance
-  QPushButton* Button10;      // "取付孔": mounting holes of a picked front view
-  QPushButton* Button22;      // "TB仕切り作成": partitions of a picked terminal block
+  QCheckBox* CheckBox8;            // "オフセット": offset of the base point
+  QLineEdit* Edit49;               // offset distance
+  QPushButton* Button10;           // "取付孔": mounting holes of a picked front view
+  QPushButton* Button22;           // "TB仕切り作成": partitions of a picked terminal block
 
   // Page 1: switches, lamps, meters.
   QLineEdit* Edit13;          // search text
@@ -147,6 +149,25 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QAction* N1;    // "現在行を編集後、更新または追加"
   QAction* N3;    // "現在行を削除"
   int tgRow = 0;  // the catalogue row current when the row editor opened
+
+  // Page 2: attribute editing.
+  QPushButton* Button3;       // "取得": pick blocks and read their attributes
+  QPushButton* Button4;       // "更新": write the grid back (enabled by a Get that found rows)
+  QCheckBox* CheckBox9;       // "[Enter]で下へ↓": Enter moves down
+  QCheckBox* CheckBox4;       // "[Enter] で更新": Enter writes the cell
+  QLineEdit* Edit45;          // increment for "加算"
+  QToolButton* SpeedButton5;  // "加算": add to the numbers of the selected cells
+  QLineEdit* Edit46;          // text to replace
+  QLineEdit* Edit47;          // replacement
+  QToolButton* SpeedButton6;  // "置換": replace in the selected cells
+  QLabel* Label34;            // the "^" hint
+
+  // Page 3: summary.
+  QPushButton* Button5;   // "取得": pick front views and count them
+  QPushButton* Button29;  // "CSV保存": save the summary for a spreadsheet
+
+  // Page 4: layers.
+  QPushButton* Button20;  // "再取得": read the layer states again
 
   // Page 5.
   QPushButton* Button28;  // "ターゲット CAD 選択": choose the target CAD
@@ -200,9 +221,9 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void RadioGroup1Click();
   void CheckBox8Click();
   void Button1Click();
-  void Button6Click();     // "作成" of the panel devices
-  void DrawTovekImage();   // the chosen panel device's picture in Image1
-  void Button8Click();   // both "側面" buttons
+  void Button6Click();    // "作成" of the panel devices
+  void DrawTovekImage();  // the chosen panel device's picture in Image1
+  void Button8Click();    // both "側面" buttons
   void Button10Click();
   void Button22Click();
   void CheckBox5Click();
@@ -217,21 +238,37 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void CheckBox3Click();
   void StringGrid6Click();
   void Button12Click();
+  void Button3Click();
+  void Button4Click();
+  void StringGrid2KeyPress(QChar key);
+  void StringGrid2Click(int col, int row);
+  bool StringGrid2KeyDown(inspect::GridKey key);  // true when the key was used
+  void SpeedButton5Click();
+  void SpeedButton6Click();
+  void Button5Click();
+  void Button29Click();
+  bool StringGrid3KeyDown(inspect::GridKey key);
+  void PageControl1Change();
+  void StringGrid5MouseDown(int col, int row);
+  void StringGrid5KeyDown(int key);
+  // Where "CSV保存" saves; a save-file dialog unless a test says otherwise. Empty: cancelled.
+  std::function<QString()> askCsvPath;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildPages();
-  QWidget* buildDeviceFramePage();  // catalogue/catalogue_pages.cpp
-  QWidget* buildPanelDevicePage();  // catalogue/catalogue_pages.cpp
+  QWidget* buildDeviceFramePage();              // catalogue/catalogue_pages.cpp
+  QWidget* buildPanelDevicePage();              // catalogue/catalogue_pages.cpp
   QWidget* buildFramePlacement(QWidget* page);  // frames/frames_page.cpp
-  QWidget* buildAttributePage();    // inspect/inspect_pages.cpp
-  QWidget* buildSummaryPage();      // inspect/inspect_pages.cpp
-  QWidget* buildLayerPage();        // inspect/inspect_pages.cpp
-  QWidget* buildToolsPage();        // tools/tools_page.cpp
-  QWidget* buildBoxPage();          // enclosure/box_page.cpp
-  QWidget* buildLibraryPage();      // library/library_page.cpp
+  QWidget* buildAttributePage();                // inspect/inspect_pages.cpp
+  QWidget* buildSummaryPage();                  // inspect/inspect_pages.cpp
+  QWidget* buildLayerPage();                    // inspect/inspect_pages.cpp
+  QWidget* buildToolsPage();                    // tools/tools_page.cpp
+  QWidget* buildBoxPage();                      // enclosure/box_page.cpp
+  QWidget* buildLibraryPage();                  // library/library_page.cpp
   void setUpGrids();
   void placeWindow(std::optional<int> left, std::optional<int> top);
   void emptyDeviceFields(StringGrid* sg);
@@ -245,6 +282,9 @@ class TForm2 : public QWidget, public cad::MainWindow {
   catalogue::CatalogueCache catalogues_;
   std::shared_ptr<const catalogue::WidthCache> widths_[2];  // frames, panel devices
   bool closed_ = false;
+  inspect::AttributeGrid attributes_;  // what StringGrid2 was read from
+  inspect::LayerTable layers_;         // the states StringGrid5 shows
+  void showLayerTable();
 };
 
 }  // namespace qarn::app

@@ -30,7 +30,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags f = QAbstractTableModel::flags(index);
-  if (index.column() == editableColumn_) f |= Qt::ItemIsEditable;
+  if (index.column() >= editableFirst_ && index.column() <= editableLast_) f |= Qt::ItemIsEditable;
   return f;
 }
 

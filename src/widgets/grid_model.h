@@ -42,7 +42,11 @@ class GridModel : public QAbstractTableModel {
   // Rows served by the source from now on, until rows are set again.
   void setSource(std::shared_ptr<const RowSource> source);
   const RowSource* source() const { return source_.get(); }
-  void setEditableColumn(int col) { editableColumn_ = col; }
+  void setEditableColumn(int col) { editableFirst_ = editableLast_ = col; }
+  void setEditableColumns(int first, int last) {
+    editableFirst_ = first;
+    editableLast_ = last;
+  }
 
  private:
   void materialize();
@@ -50,7 +54,7 @@ class GridModel : public QAbstractTableModel {
   QStringList header_;
   std::vector<QStringList> rows_;
   std::shared_ptr<const RowSource> source_;
-  int editableColumn_ = -1;
+  int editableFirst_ = -1, editableLast_ = -1;
 };
 
 }  // namespace qarn::widgets

@@ -99,6 +99,11 @@ void StringGrid::setEditableColumn(int col) {
   setEditTriggers(QAbstractItemView::AllEditTriggers);
 }
 
+void StringGrid::setEditableColumns(int first, int last) {
+  model_->setEditableColumns(first, last);
+  setEditTriggers(QAbstractItemView::AllEditTriggers);
+}
+
 QString StringGrid::cell(int col, int row) const {
   if (row == 0) return model_->header(col);
   return model_->text(row - 1, col);

@@ -21,6 +21,7 @@ class StringGrid : public QTableView {
   void setRowSource(std::shared_ptr<const RowSource> source);
   // Cells of this column can be edited in place.
   void setEditableColumn(int col);
+  void setEditableColumns(int first, int last);
   void setColCount(int n);
   // Rows including the header row 0; at least 2 (one data row), as a grid with a fixed row.
   int rowCount() const { return model_->rowCount() + 1; }
