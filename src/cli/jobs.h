@@ -12,5 +12,6 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0);
 int runFrame(const std::vector<std::string>& args, const char* argv0);
 int runPanel(const std::vector<std::string>& args, const char* argv0);
 int runThumbnail(const std::vector<std::string>& args);
+int runBom(const std::vector<std::string>& args);
 
 }  // namespace qarn::cli

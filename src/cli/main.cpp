@@ -21,6 +21,7 @@ void usage() {
                "                      [--at X,Y | --cancel] [--model M2 ...] [--catalogue FILE]"
                " [--dxf FILE]\n"
                "       qarn-cli thumbnail FILE [--png OUT] [--box WxH]\n"
+               "       qarn-cli bom DRAWING.dxf [--csv FILE]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (job == "enclosure") return qarn::cli::runEnclosure(args, argv[0]);
     if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
     if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
+    if (job == "bom") return qarn::cli::runBom(args);
 #ifdef QARN_WITH_PREVIEW  // built where libpng is (not in the cross build for the Wine tests)
     if (job == "thumbnail") return qarn::cli::runThumbnail(args);
 #endif

@@ -1,5 +1,8 @@
 #include "inspect/summary.h"
 
+#include <map>
+#include <tuple>
+
 #include "cad/automation_error.h"
 #include "cad/numbers.h"
 #include "cad/text_file.h"
@@ -75,18 +78,18 @@ SummaryResult GetSummary(cad::Session& session, GridTable& grid) {
 void GroupSummaryRows(GridTable& t) {
   int rows = t.rowCount() - 1;
   if (rows > 1) {
+    // Going up from the bottom, each row merges into the topmost row equal to it, which is the
+    // first row of its kind: found once per kind rather than by searching from the top each time.
+    std::map<std::tuple<std::string, std::string, std::string>, int> first;
+    for (int r = rows; r >= 1; --r)
+      first[{t.cell(kSumType, r), t.cell(kSumSpec, r), t.cell(kSumAux1, r)}] = r;
     for (int b = rows; b >= 2; --b) {
-      for (int a = 1; a <= b - 1; ++a) {
-        if (t.cell(kSumType, a) != t.cell(kSumType, b) ||
-            t.cell(kSumSpec, a) != t.cell(kSumSpec, b) ||
-            t.cell(kSumAux1, a) != t.cell(kSumAux1, b))
-          continue;
-        // A quantity that is not a whole number counts as 1.
-        int n = cad::tryReadWholeNumber(t.cell(kSumCount, a)).value_or(1);
-        t.setCell(kSumCount, a, std::to_string(static_cast<long long>(n) + 1));
-        t.clearRow(b);
-        break;
-      }
+      int a = first[{t.cell(kSumType, b), t.cell(kSumSpec, b), t.cell(kSumAux1, b)}];
+      if (a >= b) continue;
+      // A quantity that is not a whole number counts as 1.
+      int n = cad::tryReadWholeNumber(t.cell(kSumCount, a)).value_or(1);
+      t.setCell(kSumCount, a, std::to_string(static_cast<long long>(n) + 1));
+      t.clearRow(b);
     }
   }
   SortGridRows(t, kSumNo, -1, true, true);
@@ -97,9 +100,21 @@ void GroupSummaryRows(GridTable& t) {
   SortGridRows(t, kSumType, -1, false, false);
 }
 
+namespace {
+// The rows a file shows: the header, and every data row with something in it (the one empty row
+// of an empty grid is no line).
+bool shown(const GridTable& t, int row) {
+  if (row == 0) return true;
+  for (int col = kSumNo; col <= kSumCount; ++col)
+    if (!t.cell(col, row).empty()) return true;
+  return false;
+}
+}  // namespace
+
 std::string summaryText(const GridTable& t) {
   std::string out;
   for (int row = 0; row < t.rowCount(); ++row) {
+    if (!shown(t, row)) continue;
     for (int col = kSumNo; col <= kSumCount; ++col) {
       if (col > kSumNo) out += '\t';
       out += t.cell(col, row);
@@ -124,14 +139,12 @@ std::string csvField(const std::string& s) {
 std::string summaryCsv(const GridTable& t) {
   std::string out = "\xEF\xBB\xBF";
   for (int row = 0; row < t.rowCount(); ++row) {
-    std::string line;
-    bool any = false;
+    if (!shown(t, row)) continue;
     for (int col = kSumNo; col <= kSumCount; ++col) {
-      if (col > kSumNo) line += ',';
-      line += csvField(t.cell(col, row));
-      any = any || !t.cell(col, row).empty();
+      if (col > kSumNo) out += ',';
+      out += csvField(t.cell(col, row));
     }
-    if (any || row == 0) out += line + "\r\n";  // the empty row of an empty grid is no line
+    out += "\r\n";
   }
   return out;
 }

@@ -249,3 +249,47 @@ TEST_F(CliEnclosure, ThumbnailSaysWhatADrawingStores) {
 }
 
 }  // namespace
+
+namespace {
+
+// A bill of materials from a drawing file: frames drawn by the frame job, read back from DXF.
+TEST_F(CliEnclosure, BomCountsTheFramesOfADrawingFile) {
+  fs::path cat = dir / "TOVEK.txt";
+  std::ofstream(cat, std::ios::binary)
+      << "\xEF\xBB\xBFリレー\tMY4N\tAC200V, 4c\tO\t\t28\t36\t60\r\n"
+         "ブレーカ\tNF32\t3P\tM\t\t50\t80\t60\r\n";
+  fs::path dxf = dir / "panel board.dxf";
+  ASSERT_EQ(run("frame --catalogue " + cat.string() +
+                " --model MY4N --number CR1 --array 3 --gap 2"
+                " --dxf \"" +
+                dxf.string() + "\"")
+                .code,
+            0);
+  fs::path csv = dir / "bom.csv";
+  CliRun r = run("bom \"" + dxf.string() + "\" --csv " + csv.string());
+  EXPECT_EQ(r.code, 0) << r.out;
+  EXPECT_EQ(r.out, "No\tTYPE\tSPEC\tAUX1\t個数\n1\tMY4N\tAC200V, 4c\t\t3\n");
+  std::ifstream f(csv, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes, "\xEF\xBB\xBFNo,TYPE,SPEC,AUX1,個数\r\n1,MY4N,\"AC200V, 4c\",,3\r\n");
+
+  std::ofstream(dir / "bad.dxf")
+      << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n0\nENDSEC\n0\nEOF\n";
+  struct Case {
+    std::string args, says;
+    int code;
+  } cases[] = {
+      {"bom " + (dir / "missing.dxf").string(), "cannot open", 1},
+      {"bom " + (dir / "bad.dxf").string(), "line 8: group code 10 needs a number", 1},
+      {"bom", "no drawing file given", 2},
+      {"bom x.dxf --csv", "missing value after --csv", 2},
+  };
+  for (const Case& c : cases) {
+    CliRun b = run(c.args);
+    EXPECT_EQ(b.code, c.code) << c.args;
+    EXPECT_NE(b.out.find(c.says), std::string::npos) << b.out;
+    EXPECT_EQ(std::count(b.out.begin(), b.out.end(), '\n'), 1) << "one line: " << b.out;
+  }
+}
+
+}  // namespace

@@ -8,6 +8,9 @@
 #include "frames/mounting_holes.h"
 #include "frames/partitions.h"
 #include "frames/side_view.h"
+#include "inspect/attribute_editor.h"
+#include "inspect/layer_table.h"
+#include "inspect/summary.h"
 #include "panel/panel_creation.h"
 
 namespace qarn::testing {
@@ -162,6 +165,81 @@ TEST(FaultSweep, PanelDevices) {
            },
            [in](cad::Session& s) { panel::Button6Click(s, in); }, nullptr});
   }
+}
+
+}  // namespace
+}  // namespace qarn::testing
+
+namespace qarn::testing {
+namespace {
+
+// Two frames placed and picked for the inspection commands; the grid read from them.
+void twoFramesPicked(cad::sim::SimCad& sim, cad::Session& s) {
+  std::vector<std::string> picked;
+  for (double x : {100.0, 200.0}) {
+    sim.operatorPoint(x, 100);
+    frames::FrameFields f;
+    f.number = "MC1";
+    frames::InsertTovek(s, 45, 80, 4, "ABC", "TOVEK_FRONT", 0, f);
+    picked.push_back(sim.drawing().lastEntity());
+  }
+  sim.operatorSelect(picked);
+}
+
+// No reference is left with two attributes of one tag, whatever call failed in a split.
+void noTagTwice(const SweepRun& r) {
+  const cad::sim::Drawing& d = r.cad->drawing();
+  for (const auto& h : d.modelSpace().entities) {
+    std::map<std::string, int> tags;
+    for (const auto& a : d.findEntity(h)->attributes)
+      EXPECT_EQ(++tags[d.findEntity(a)->tag], 1)
+          << "call " << r.failAt << " left two " << d.findEntity(a)->tag;
+  }
+}
+
+TEST(FaultSweep, AttributeEditor) {
+  auto grid = std::make_shared<inspect::AttributeGrid>();
+  sweep({"attribute get", twoFramesPicked,
+         [](cad::Session& s) {
+           inspect::AttributeGrid g;
+           inspect::GetAttributes(s, g);
+         },
+         nullptr});
+  auto readAndEdit = [grid](cad::sim::SimCad& sim, cad::Session& s) {
+    twoFramesPicked(sim, s);
+    *grid = inspect::AttributeGrid();
+    inspect::GetAttributes(s, *grid);
+    grid->table.setCell(inspect::kColName, 1, "K1^K2");
+    grid->table.setCell(inspect::kColType, 2, "NEW");
+  };
+  sweep({"attribute update with a split", readAndEdit,
+         [grid](cad::Session& s) { inspect::UpdateAttributes(s, *grid); }, noTagTwice});
+  sweep({"attribute enter with a split", readAndEdit,
+         [grid](cad::Session& s) { inspect::EnterKeyWrite(s, *grid, inspect::kColName, 1); },
+         noTagTwice});
+  sweep({"attribute click", readAndEdit,
+         [grid](cad::Session& s) { inspect::MarkClickedAttribute(s, *grid, inspect::kColType, 1); },
+         nullptr});
+}
+
+TEST(FaultSweep, SummaryAndLayers) {
+  sweep({"summary get", twoFramesPicked,
+         [](cad::Session& s) {
+           inspect::GridTable g = inspect::newSummaryTable();
+           inspect::GetSummary(s, g);
+         },
+         nullptr});
+  auto table = std::make_shared<inspect::LayerTable>();
+  sweep({"layer fill and switch",
+         [table](cad::sim::SimCad& sim, cad::Session& s) {
+           twoFramesPicked(sim, s);
+           *table = inspect::LayerTable();
+         },
+         [table](cad::Session& s) {
+           inspect::FillLayerTable(s, *table);
+           inspect::SpaceOverLayers(s, *table, inspect::kLayerOn, 1, 9);
+         },
+         nullptr});
 }
 
 }  // namespace

@@ -202,6 +202,7 @@ bool SimCad::undo() {
   DocState& d = world_->activeDoc();
   if (d.undoSteps.empty()) return false;
   d.drawing = std::move(d.undoSteps.back());
+  ++d.erasures;
   d.undoSteps.pop_back();
   return true;
 }

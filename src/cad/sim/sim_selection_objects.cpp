@@ -1,5 +1,6 @@
 // The simulated CAD's picks: the utility object and the active selection set.
 #include <cmath>
+#include <unordered_set>
 
 #include "cad/sim/entity_geometry.h"
 #include "cad/sim/sim_object_base.h"
@@ -130,16 +131,21 @@ class SelectionSetObj : public SimObject {
     return true;
   }
 
-  void addSelected(const std::string& handle) {
+  // Adds what is not selected yet, in order (a set of the selection for each call, so that a pick
+  // of thousands of entities stays linear).
+  void addSelected(const std::vector<std::string>& handles) {
     auto& sel = doc().selection;
-    for (const auto& h : sel)
-      if (h == handle) return;
-    sel.push_back(handle);
+    std::unordered_set<std::string> have(sel.begin(), sel.end());
+    for (const auto& h : handles)
+      if (have.insert(h).second) sel.push_back(h);
   }
+  void addSelected(const std::string& handle) { addSelected(std::vector<std::string>{handle}); }
 
   void selectAll(const DocState& d, const std::vector<std::pair<int, std::string>>& f) {
+    std::vector<std::string> hs;
     for (const auto& h : d.drawing.modelSpace().entities)
-      if (passes(*d.drawing.findEntity(h), f)) addSelected(h);
+      if (passes(*d.drawing.findEntity(h), f)) hs.push_back(h);
+    addSelected(hs);
   }
 
   // A window takes what lies wholly inside the box, a crossing what the box touches; an entity
@@ -148,21 +154,27 @@ class SelectionSetObj : public SimObject {
                    const std::vector<std::pair<int, std::string>>& f) {
     double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
            y1 = std::max(p.y, q.y);
+    std::vector<std::string> hs;
     for (const auto& h : d.drawing.modelSpace().entities) {
       const Entity& e = *d.drawing.findEntity(h);
       Extents x = extentsOf(d.drawing, e);
       if (x.empty() || !passes(e, f)) continue;
       bool inside = x.min.x >= x0 && x.max.x <= x1 && x.min.y >= y0 && x.max.y <= y1;
       bool touches = x.max.x >= x0 && x.min.x <= x1 && x.max.y >= y0 && x.min.y <= y1;
-      if (window ? inside : touches) addSelected(h);
+      if (window ? inside : touches) hs.push_back(h);
     }
+    addSelected(hs);
   }
 
   Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     DocState& d = doc();
     // Entities erased since they were selected drop out, as in the CAD.
-    std::erase_if(d.selection, [&](const std::string& h) { return !d.drawing.findEntity(h); });
+    if (d.erasures != d.selectionCheckedAt.first ||
+        d.drawing.entities.size() != d.selectionCheckedAt.second) {
+      std::erase_if(d.selection, [&](const std::string& h) { return !d.drawing.findEntity(h); });
+      d.selectionCheckedAt = {d.erasures, d.drawing.entities.size()};
+    }
     if (m == "count") return Value(static_cast<int>(d.selection.size()));
     if (m == "name") return Value("ACTIVESELECTIONSET");
     if (m == "clear") {
@@ -194,13 +206,16 @@ class SelectionSetObj : public SimObject {
       switch (in.kind) {
         case K::Enter:
           return {};
-        case K::Selection:
+        case K::Selection: {
+          std::vector<std::string> hs;
           for (const auto& h : in.handles) {
             const Entity* e = d.drawing.findEntity(h);
             if (e && e->owner == d.drawing.modelSpace().name && passes(*e, f))
-              addSelected(e->handle);
+              hs.push_back(e->handle);
           }
+          addSelected(hs);
           return {};
+        }
         case K::Window:
         case K::Crossing:
           selectInBox(d, in.kind == K::Window, in.point, in.corner, f);

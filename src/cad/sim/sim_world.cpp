@@ -140,6 +140,7 @@ std::string World::copy(DocState& d, const Entity& src) {
 void World::erase(DocState& d, const std::string& handle) {
   Entity* e = d.drawing.findEntity(handle);
   if (!e) return;
+  ++d.erasures;
   std::string h = e->handle;
   for (const auto& a : e->attributes)
     d.drawing.entities.erase(a);

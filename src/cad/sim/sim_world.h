@@ -51,6 +51,10 @@ struct DocState {
   std::optional<Drawing> openGroup;  // the drawing as it was when the outermost group opened
   std::vector<Drawing> undoSteps;
   std::vector<std::string> selection;  // the active selection set
+  // Erasures so far (entities also leave by undo); the selection is checked for erased entities
+  // when this or the entity count changed since the last look.
+  unsigned long erasures = 0;
+  std::pair<unsigned long, std::size_t> selectionCheckedAt{~0ul, 0};
   std::optional<Clipboard> clipboard;
   std::optional<PendingCommand> pending;
   // Handles are numbered per drawing, as in the CAD: two drawings can hold the same handle.
