@@ -198,6 +198,14 @@ TEST_F(AttributeEditor, AHandleOfAnotherTagIsNotWritten) {
   UpdateAttributes(session, grid);
   EXPECT_EQ(attribute(a, "TYPE")->text, "T1");
   EXPECT_EQ(attribute(a, "NAME")->text, "K1");
+  // The definition of NAME in the frame block has the tag too, but is no attribute of a frame.
+  std::string definition;
+  for (const auto& h : cad.drawing().findBlock("TOVEK_RA100")->entities)
+    if (cad.drawing().findEntity(h)->tag == "NAME") definition = h;
+  ASSERT_FALSE(definition.empty());
+  grid.table.setCell(kColName + 9, 1, definition);
+  UpdateAttributes(session, grid);
+  EXPECT_EQ(cad.drawing().findEntity(definition)->text, "");
 }
 
 TEST_F(AttributeEditor, EnterWritesTheOneCellAndMovesDownWrappingToTheTop) {
