@@ -78,11 +78,10 @@ void TForm2::buildPages() {
     *p.member = w;
     PageControl1->addTab(w, QString::fromUtf8(p.caption));
   }
-  // The pages whose commands are built show their tabs: device frames, panel devices, the three
-  // inspection pages and the box; the others exist, with their tabs hidden. The window opens on
-  // the box page.
+  // The pages whose commands are built show their tabs: all but the block library, which exists
+  // with its tab hidden. The window opens on the box page.
   for (int i = 0; i < PageControl1->count(); ++i)
-    PageControl1->setTabVisible(i, i <= 4 || i == 6);
+    PageControl1->setTabVisible(i, i <= 6);
   PageControl1->setCurrentIndex(6);
   connect(PageControl1, &QTabWidget::currentChanged, this,
           [this] { runHandler([this] { PageControl1Change(); }); });

@@ -169,8 +169,20 @@ class TForm2 : public QWidget, public cad::MainWindow {
   // Page 4: layers.
   QPushButton* Button20;  // "再取得": read the layer states again
 
-  // Page 5.
+  // Page 5: CAD, alignment and script tools.
   QPushButton* Button28;  // "ターゲット CAD 選択": choose the target CAD
+  QPushButton* Button11;  // one row, horizontal, by block
+  QPushButton* Button13;  // one column, vertical, by block
+  QPushButton* Button14;  // one row, horizontal, about a centre
+  QPushButton* Button15;  // one column, vertical, about a centre
+  QPushButton* Button7;   // one row spaced by the outlines
+  QPushButton* Button21;  // grid layout script (pbal)
+  QPushButton* Button16;  // join device numbers, blank NAME1 only
+  QPushButton* Button9;   // join device numbers, every block
+  QPushButton* Button23;  // wiresize script
+  QPushButton* Button24;  // cdsize script
+  QPushButton* Button25;  // swire script
+  QPushButton* Button26;  // swinfo script
 
   // The box page.
   QComboBox* ComboBox1;   // enclosure family
@@ -238,6 +250,13 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void CheckBox3Click();
   void StringGrid6Click();
   void Button12Click();
+  void Button11Click(QPushButton* sender);  // Button11, 13, 14 and 15
+  void Button7Click();
+  void Button21Click();
+  void Button9Click(QPushButton* sender);   // Button9 and Button16
+  void Button23Click(QPushButton* sender);  // Button23 to Button26
+  // The executable's folder as the CAD's scripts are found in it, with its trailing separator.
+  std::string scriptFolder() const;
   void Button3Click();
   void Button4Click();
   void StringGrid2KeyPress(QChar key);

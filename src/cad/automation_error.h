@@ -19,6 +19,9 @@ constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);
 constexpr std::int32_t kInvalidClassString = static_cast<std::int32_t>(0x800401F3);
 constexpr std::int32_t kUnavailable = static_cast<std::int32_t>(0x800401E3);  // MK_E_UNAVAILABLE
 constexpr std::int32_t kCallRejected = static_cast<std::int32_t>(0x80010001);
+// A user-input request (GetPoint, GetDistance, ...) answered with Enter or a keyword instead of a
+// value: "User input is a keyword".
+constexpr std::int32_t kUserInputKeyword = static_cast<std::int32_t>(0x80200020);
 }  // namespace status
 
 class AutomationError : public std::runtime_error {

@@ -324,6 +324,9 @@ void SelectionSet::addItems(const std::vector<Entity>& items) const {
     objects.emplace_back(e.object().dispatch());
   o_.call("AddItems", {Value(std::move(objects))});
 }
+void SelectionSet::erase() const {
+  o_.call("Erase");
+}
 
 // Utility
 
@@ -340,6 +343,9 @@ Point3 Utility::getPoint(Point3 base, const std::string& prompt) const {
 }
 double Utility::getDistance(Point3 base, const std::string& prompt) const {
   return o_.call("GetDistance", {pointValue(base), prompt}).toDouble();
+}
+double Utility::getDistance(const std::string& prompt) const {
+  return o_.call("GetDistance", {Value::missing(), prompt}).toDouble();
 }
 Point3 Utility::polarPoint(Point3 p, double angle, double distance) const {
   return toPoint(o_.call("PolarPoint", {pointValue(p), angle, distance}));

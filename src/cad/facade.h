@@ -177,6 +177,7 @@ class SelectionSet : public Facade {
   int count() const;
   Entity item(int index) const;
   void addItems(const std::vector<Entity>& items) const;
+  void erase() const;  // every entity of the set
 };
 
 // The answer to a pick: the entity and the point the user picked it at.
@@ -193,6 +194,8 @@ class Utility : public Facade {
   Point3 getPoint(const std::string& prompt) const;
   Point3 getPoint(Point3 base, const std::string& prompt) const;
   double getDistance(Point3 base, const std::string& prompt) const;
+  // A distance typed, or the two points picked; Enter raises status::kUserInputKeyword.
+  double getDistance(const std::string& prompt) const;
   Point3 polarPoint(Point3 p, double angle, double distance) const;
 };
 

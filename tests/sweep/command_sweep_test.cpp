@@ -12,6 +12,8 @@
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
 #include "panel/panel_creation.h"
+#include "tools/alignment.h"
+#include "tools/device_numbers.h"
 
 namespace qarn::testing {
 namespace {
@@ -240,6 +242,49 @@ TEST(FaultSweep, SummaryAndLayers) {
            inspect::SpaceOverLayers(s, *table, inspect::kLayerOn, 1, 9);
          },
          nullptr});
+}
+
+}  // namespace
+}  // namespace qarn::testing
+
+namespace qarn::testing {
+namespace {
+
+// Three blocks of a circle and a rectangle picked, with the reference and the value answered.
+void threeBlocksPicked(cad::sim::SimCad& sim, cad::Session& s) {
+  cad::Document doc = cad::attachCad(s.CadProgId).activeDocument();
+  cad::Block b = doc.blocks().add({0, 0, 0}, "BOX");
+  b.addLightWeightPolyline({-10, -5, 10, -5, 10, 5, -10, 5}).setClosed(true);
+  b.addCircle({0, 0, 0}, 3);
+  std::vector<std::string> hs;
+  for (double x : {0.0, 40.0, 100.0})
+    hs.push_back(doc.modelSpace().insertBlock({x, x / 10, 0}, "BOX").handle());
+  sim.operatorSelect(hs);
+  sim.operatorPick(hs[1]);
+  sim.operatorDistance(30);
+}
+
+TEST(FaultSweep, LayoutTools) {
+  sweep({"align by block", threeBlocksPicked,
+         [](cad::Session& s) {
+           tools::Button11Click(s, tools::AlignAxis::Horizontal, tools::AlignReference::Block);
+         },
+         nullptr});
+  sweep({"outline spacing", threeBlocksPicked, [](cad::Session& s) { tools::Button7Click(s); },
+         [](const SweepRun& r) {
+           // Whatever failed, no loose copy of a block is left in the drawing.
+           EXPECT_EQ(r.cad->drawing().modelSpace().entities.size(), 3u) << "call " << r.failAt;
+         }});
+  sweep({"join device numbers",
+         [](cad::sim::SimCad& sim, cad::Session& s) {
+           twoFramesPicked(sim, s);
+           inspect::AttributeGrid g;
+           inspect::GetAttributes(s, g);
+           g.table.setCell(inspect::kColName, 1, "MC^12");
+           inspect::UpdateAttributes(s, g);
+           sim.operatorSelect({sim.drawing().modelSpace().entities});
+         },
+         [](cad::Session& s) { tools::Button9Click(s, false); }, noTagTwice});
 }
 
 }  // namespace

@@ -299,6 +299,7 @@ class EntityObj : public SimObject {
         if (m == "insertionpoint") {
           Point3 to = a.point(0);
           w_->transform(doc(), e, Affine::translation(to.x - e.p1.x, to.y - e.p1.y));
+          e.p1.z = to.z;
           return {};
         }
         if (m == "rotation") {

@@ -28,12 +28,18 @@ class UtilityObj : public SimObject {
       a.out(1) = point(in.point);
       return {};
     }
+    // Enter (or a keyword) where a value is asked raises its own error, which a command can tell
+    // from a cancel; Escape raises as a failed call.
+    auto noValue = [] {
+      throw AutomationError(status::kUserInputKeyword, "User input is a keyword");
+    };
     if (m == "getpoint") {
       a.expect(0, 2);
       if (a.given(0) && !a.at(0).isEmpty()) a.point(0);
       std::string prompt = a.given(1) ? a.text(1) : "";
       OperatorInput in = w_->take(prompt);
-      if (in.kind != OperatorInput::Kind::Point) fail("User input is a keyword or empty");
+      if (in.kind == OperatorInput::Kind::Enter) noValue();
+      if (in.kind != OperatorInput::Kind::Point) fail("Invalid point input");
       return point(in.point);
     }
     if (m == "getdistance") {
@@ -43,9 +49,16 @@ class UtilityObj : public SimObject {
       std::string prompt = a.given(1) ? a.text(1) : "";
       OperatorInput in = w_->take(prompt);
       if (in.kind == OperatorInput::Kind::Distance) return Value(in.distance);
-      if (in.kind == OperatorInput::Kind::Point && base)
-        return Value(std::hypot(in.point.x - base->x, in.point.y - base->y));
-      fail("User input is a keyword or empty");
+      if (in.kind == OperatorInput::Kind::Enter) noValue();
+      if (in.kind != OperatorInput::Kind::Point) fail("Invalid distance input");
+      // Without a base point the first point picked is the base, and a second one is asked.
+      if (!base) {
+        base = in.point;
+        in = w_->take("Specify second point:");
+        if (in.kind == OperatorInput::Kind::Enter) noValue();
+        if (in.kind != OperatorInput::Kind::Point) fail("Invalid distance input");
+      }
+      return Value(std::hypot(in.point.x - base->x, in.point.y - base->y));
     }
     if (m == "polarpoint") {
       a.expect(3, 3);
@@ -188,6 +201,17 @@ class SelectionSetObj : public SimObject {
       if (i < 0 || i >= static_cast<int>(d.selection.size()))
         fail("Invalid index " + std::to_string(i));
       return entityObject(w_, doc_, d.selection[i]);
+    }
+    if (m == "erase") {
+      // Every entity of the set erased, the set emptied; one on a locked layer is refused.
+      a.expect(0, 0);
+      for (const auto& h : d.selection)
+        if (const Entity* e = d.drawing.findEntity(h); e && d.drawing.onLockedLayer(*e))
+          fail("On locked layer");
+      for (const auto& h : std::vector<std::string>(d.selection))
+        w_->erase(d, h);
+      d.selection.clear();
+      return {};
     }
     if (m == "additems") {
       a.expect(1, 1);
