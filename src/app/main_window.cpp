@@ -71,6 +71,7 @@ void TForm2::buildPages() {
       {&TForm2::buildToolsPage, &TabSheet7, "TabSheet7", "CAD、整列 ... 他"},
       {&TForm2::buildBoxPage, &TabSheet6, "TabSheet6", "ボックス"},
       {&TForm2::buildLibraryPage, &TabSheet8, "TabSheet8", "ブロック"},
+      {&TForm2::buildPlatePage, &TabSheet9, "TabSheet9", "盤レイアウト"},
   };
   for (const Page& p : pages) {
     QWidget* w = (this->*p.build)();
@@ -81,7 +82,7 @@ void TForm2::buildPages() {
   // The pages whose commands are built show their tabs: all but the block library, which exists
   // with its tab hidden. The window opens on the box page.
   for (int i = 0; i < PageControl1->count(); ++i)
-    PageControl1->setTabVisible(i, i <= 6);
+    PageControl1->setTabVisible(i, i != 7);
   PageControl1->setCurrentIndex(6);
   connect(PageControl1, &QTabWidget::currentChanged, this,
           [this] { runHandler([this] { PageControl1Change(); }); });

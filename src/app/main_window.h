@@ -1,5 +1,5 @@
 #pragma once
-// TForm2, QARN's main window: the page control with its eight pages, the settings file, the
+// TForm2, QARN's main window: the page control with its nine pages, the settings file, the
 // caption, the target CAD and the error report every handler runs under. Each page is built and
 // handled in the folder of its subsystem (box_page.cpp for the enclosure page, ...).
 #include <QButtonGroup>
@@ -81,6 +81,7 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QWidget* TabSheet7;  // CAD, alignment, others
   QWidget* TabSheet6;  // box (enclosures)
   QWidget* TabSheet8;  // block library
+  QWidget* TabSheet9;  // mounting-plate layout
 
   StringGrid* StringGrid1;  // device catalogue
   StringGrid* StringGrid4;  // switch/lamp catalogue
@@ -168,6 +169,14 @@ class TForm2 : public QWidget, public cad::MainWindow {
 
   // Page 4: layers.
   QPushButton* Button20;  // "再取得": read the layer states again
+
+  // Page 8: mounting-plate layout.
+  QLabel* Label35;        // the enclosure chosen on the box page and its plate
+  QLineEdit* Edit50;      // the device list file
+  QPushButton* Button30;  // "参照": choose the device list
+  QLineEdit* Edit51;      // duct width Dw
+  QLineEdit* Edit52;      // gap g
+  QPushButton* Button31;  // "配置": lay out and draw the plate
 
   // Page 5: CAD, alignment and script tools.
   QPushButton* Button28;  // "ターゲット CAD 選択": choose the target CAD
@@ -257,6 +266,11 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void Button23Click(QPushButton* sender);  // Button23 to Button26
   // The executable's folder as the CAD's scripts are found in it, with its trailing separator.
   std::string scriptFolder() const;
+  void Button30Click();
+  void Button31Click();
+  void showPlateEnclosure();  // Label35 from the box page's fields
+  // Where "参照" finds the device list; a file dialog unless a test says otherwise.
+  std::function<QString()> askListPath;
   void Button3Click();
   void Button4Click();
   void StringGrid2KeyPress(QChar key);
@@ -287,6 +301,7 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QWidget* buildLayerPage();                    // inspect/inspect_pages.cpp
   QWidget* buildToolsPage();                    // tools/tools_page.cpp
   QWidget* buildBoxPage();                      // enclosure/box_page.cpp
+  QWidget* buildPlatePage();                    // plate/plate_page.cpp
   QWidget* buildLibraryPage();                  // library/library_page.cpp
   void setUpGrids();
   void placeWindow(std::optional<int> left, std::optional<int> top);

@@ -13,5 +13,6 @@ int runFrame(const std::vector<std::string>& args, const char* argv0);
 int runPanel(const std::vector<std::string>& args, const char* argv0);
 int runThumbnail(const std::vector<std::string>& args);
 int runBom(const std::vector<std::string>& args);
+int runLayout(const std::vector<std::string>& args, const char* argv0);
 
 }  // namespace qarn::cli

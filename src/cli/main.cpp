@@ -22,6 +22,9 @@ void usage() {
                " [--dxf FILE]\n"
                "       qarn-cli thumbnail FILE [--png OUT] [--box WxH]\n"
                "       qarn-cli bom DRAWING.dxf [--csv FILE]\n"
+               "       qarn-cli layout LIST --enclosure FAMILY:MODEL [--catalogue FILE]"
+               " [--catalogue-dir DIR]\n"
+               "                       [--duct W] [--gap G] [--at X,Y] [--dxf FILE] [--bom FILE]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -42,6 +45,7 @@ int main(int argc, char** argv) {
     if (job == "frame") return qarn::cli::runFrame(args, argv[0]);
     if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
     if (job == "bom") return qarn::cli::runBom(args);
+    if (job == "layout") return qarn::cli::runLayout(args, argv[0]);
 #ifdef QARN_WITH_PREVIEW  // built where libpng is (not in the cross build for the Wine tests)
     if (job == "thumbnail") return qarn::cli::runThumbnail(args);
 #endif

@@ -56,8 +56,10 @@ void fitTest(const Attribute& name, double w, double h) {
   }
 }
 
-void fillAttributes(const BlockReference& ref, double w, double h, const std::string& ktype,
-                    const FrameFields& f, double dimscale) {
+}  // namespace
+
+void fillFrameAttributes(const BlockReference& ref, double w, double h, const std::string& ktype,
+                         const FrameFields& f, double dimscale) {
   for (const Attribute& a : ref.getAttributes()) {
     std::string tag = cad::asciiUpper(a.tagString());
     std::string text;
@@ -85,6 +87,8 @@ void fillAttributes(const BlockReference& ref, double w, double h, const std::st
     if (tag == "NAME") fitTest(a, w, h);
   }
 }
+
+namespace {
 
 // The copies count on from the pasted frame's number; a number without digits stays on all.
 void numberCopies(const std::vector<cad::Entity>& copies, double w, double h, FrameFields& f) {
@@ -131,7 +135,7 @@ InsertResult InsertTovek(cad::Session& session, double w, double h, int baseSw,
   try {
     ref.setLayer(layName);
     if (ref.hasAttributes()) {
-      fillAttributes(ref, w, h, ktype, fields, textScale(doc));
+      fillFrameAttributes(ref, w, h, ktype, fields, textScale(doc));
       out.result = true;
     }
     cmd.minimizeMainWindow();

@@ -30,6 +30,11 @@ struct InsertResult {
 // One frame of outer size w by h on layer layName. baseSw 0 to 8 chooses the base point (left,
 // centre, right column; top, middle, bottom row); offx moves a left or right base point further
 // out. In array mode `fields.number` ends at the last copy's number. One undo group holds it all.
+// The six attributes of a frame reference of outer size w by h filled from the fields: texts,
+// heights from DIMSCALE, width factors, and a NAME too wide for a tall frame turned upwards.
+void fillFrameAttributes(const cad::BlockReference& ref, double w, double h,
+                         const std::string& ktype, const FrameFields& f, double dimscale);
+
 InsertResult InsertTovek(cad::Session& session, double w, double h, int baseSw,
                          const std::string& ktype, const std::string& layName, double offx,
                          FrameFields& fields);

@@ -331,6 +331,7 @@ void TForm2::showLayerTable() {
 }
 
 void TForm2::PageControl1Change() {
+  if (PageControl1->currentIndex() == 8) showPlateEnclosure();
   if (PageControl1->currentIndex() != 4) return;
   inspect::FillLayerTable(session(), layers_);
   showLayerTable();

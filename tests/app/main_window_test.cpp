@@ -8,22 +8,23 @@ namespace {
 
 using testing::GuiTest;
 
-TEST_F(GuiTest, PagesInOrderWithOnlyTheBoxTabShown) {
+TEST_F(GuiTest, PagesInOrderWithTheBuiltOnesShown) {
   auto w = makeWindow();
   QTabWidget* pages = w->PageControl1;
-  ASSERT_EQ(pages->count(), 8);
+  ASSERT_EQ(pages->count(), 9);
   QStringList captions;
-  for (int i = 0; i < 8; ++i)
+  for (int i = 0; i < 9; ++i)
     captions << pages->tabText(i);
-  EXPECT_EQ(captions, (QStringList{"機器枠", "スイッチ、表示灯、電流計、調節計...", "属性編集",
-                                   " 集計", "画層", "CAD、整列 ... 他", "ボックス", "ブロック"}));
+  EXPECT_EQ(captions,
+            (QStringList{"機器枠", "スイッチ、表示灯、電流計、調節計...", "属性編集", " 集計",
+                         "画層", "CAD、整列 ... 他", "ボックス", "ブロック", "盤レイアウト"}));
   QStringList names;
-  for (int i = 0; i < 8; ++i)
+  for (int i = 0; i < 9; ++i)
     names << pages->widget(i)->objectName();
   EXPECT_EQ(names, (QStringList{"TabSheet1", "TabSheet4", "TabSheet2", "TabSheet3", "TabSheet5",
-                                "TabSheet7", "TabSheet6", "TabSheet8"}));
-  for (int i = 0; i < 8; ++i)
-    EXPECT_EQ(pages->isTabVisible(i), i <= 6) << i;
+                                "TabSheet7", "TabSheet6", "TabSheet8", "TabSheet9"}));
+  for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(pages->isTabVisible(i), i != 7) << i;
   EXPECT_EQ(pages->currentIndex(), 6);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(w->size(), QSize(573, 353));

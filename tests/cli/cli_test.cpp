@@ -293,3 +293,51 @@ TEST_F(CliEnclosure, BomCountsTheFramesOfADrawingFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CliEnclosure, LayoutPlacesTheListAndSaysWhatDidNotFit) {
+  fs::path dxf = dir / "plate.dxf", bom = dir / "plate.csv";
+  CliRun all = run("layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --at 10,20 --dxf " +
+                   dxf.string() + " --bom " + bom.string());
+  EXPECT_EQ(all.code, 0) << all.out;
+  EXPECT_EQ(all.out.substr(0, all.out.find(" automation")),
+            "wrote " + dxf.string() +
+                ": 20 of 20 devices placed in 4 rows, DINレール 35: 4 pieces 1840 mm, "
+                "配線ダクト 40: 8 pieces 4240 mm, 807");
+  EXPECT_TRUE(fs::exists(dxf));
+  std::ifstream f(bom, std::ios::binary);
+  std::string csv((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(csv.find(",DINレール,35,,4,1840\r\n"), std::string::npos) << csv;
+
+  // A small plate: what does not fit is listed, the drawing is still written, exit 3.
+  std::ofstream(dir / "list.txt", std::ios::binary)
+      << "NF1\tZRGT2006-M\r\nCB1\tNF63-CV 3P\r\nCB2\tNF63-CV 3P\r\n";
+  CliRun some = run("layout " + (dir / "list.txt").string() + " --enclosure RA:RA12-3530 --dxf " +
+                    (dir / "small.dxf").string());
+  EXPECT_EQ(some.code, 3) << some.out;
+  EXPECT_NE(some.out.find("\nnot placed: CB2 (NF63-CV 3P, line 3)\n"), std::string::npos)
+      << some.out;
+  EXPECT_TRUE(fs::exists(dir / "small.dxf"));
+
+  std::ofstream(dir / "bad.txt", std::ios::binary) << "MC1\tS-T10\r\n// x\r\nX1\tNOPE\r\n";
+  struct Case {
+    std::string args, says;
+    int code;
+  } cases[] = {
+      {"layout " + (dir / "bad.txt").string() + " --enclosure RA:RA12-6080",
+       "line 3: model \"NOPE\" is not in the catalogue", 1},
+      {"layout LAYOUT_SAMPLE.txt --enclosure RA:NOPE", "enclosure \"NOPE\" is not in", 1},
+      {"layout LAYOUT_SAMPLE.txt", "--enclosure FAMILY:MODEL is needed", 2},
+      {"layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --duct 0", "--duct needs", 2},
+      {"layout " + (dir / "none.txt").string() + " --enclosure RA:RA12-6080", "no device list", 1},
+  };
+  for (const Case& c : cases) {
+    CliRun b = run(c.args);
+    EXPECT_EQ(b.code, c.code) << c.args;
+    EXPECT_NE(b.out.find(c.says), std::string::npos) << b.out;
+    EXPECT_EQ(std::count(b.out.begin(), b.out.end(), '\n'), 1) << "one line: " << b.out;
+  }
+}
+
+}  // namespace

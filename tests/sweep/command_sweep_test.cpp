@@ -12,6 +12,7 @@
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
 #include "panel/panel_creation.h"
+#include "plate/plate_layout.h"
 #include "tools/alignment.h"
 #include "tools/device_numbers.h"
 
@@ -285,6 +286,31 @@ TEST(FaultSweep, LayoutTools) {
            sim.operatorSelect({sim.drawing().modelSpace().entities});
          },
          [](cad::Session& s) { tools::Button9Click(s, false); }, noTagTwice});
+}
+
+}  // namespace
+}  // namespace qarn::testing
+
+namespace qarn::testing {
+namespace {
+
+TEST(FaultSweep, PlateLayout) {
+  std::vector<plate::LayoutDevice> devices;
+  for (int i = 0; i < 4; ++i) {
+    plate::LayoutDevice d;
+    d.item.number = "MC" + std::to_string(i + 1);
+    d.item.line = i + 1;
+    d.row.model = d.type = "S-T10";
+    d.width = 44;
+    d.height = 74;
+    d.terminal = i == 3;
+    devices.push_back(d);
+  }
+  sweep({"plate layout", [](cad::sim::SimCad& sim, cad::Session&) { sim.operatorPoint(0, 0); },
+         [devices](cad::Session& s) {
+           plate::placePlate(s, {300, 400, {}, 40, 5}, devices);
+         },
+         nullptr});
 }
 
 }  // namespace
