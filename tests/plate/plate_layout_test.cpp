@@ -88,6 +88,18 @@ TEST(PlateLayout, RowsFilledInListOrderWithTheTallestSettingTheHeight) {
   }
 }
 
+// The gap counts between devices: 100 + 5 + 105 is the row's 210 exactly, 100 + 5 + 106 is not.
+TEST(PlateLayout, ADeviceWrapsWhenItAndItsGapPassTheUsableWidth) {
+  PlateLayout fits = layOutPlate({300, 400, {0, 0, 0}, 40, 5},
+                                 {device("A", 100, 50), device("B", 105, 50)});
+  EXPECT_EQ(fits.rows, 1);
+  EXPECT_DOUBLE_EQ(fits.placed[1].centre.x + 105 / 2.0, 255);
+  PlateLayout wraps = layOutPlate({300, 400, {0, 0, 0}, 40, 5},
+                                  {device("A", 100, 50), device("B", 106, 50)});
+  EXPECT_EQ(wraps.rows, 2);
+  EXPECT_DOUBLE_EQ(wraps.placed[1].centre.x, 45 + 53);
+}
+
 TEST(PlateLayout, RowsThatDoNotFitTheHeightAreLeftOutLastOrdinaryFirst) {
   // Rows of 60, 40 and 40 with two ducts take 220; a plate of 290 has 210 between its top and
   // bottom ducts, so the row of C (the last ordinary one) is left out.
