@@ -61,13 +61,12 @@ void SimCad::addDocument() {
 }
 
 void SimCad::openDrawing(const std::string& path) {
-  DxfDrawing read = readDxfFile(path);
-  std::size_t slash = path.find_last_of("/\\");
-  world_->openDocument(slash == std::string::npos ? path : path.substr(slash + 1), std::move(read));
+  world_->openDocument(path, readDxfFile(path));
 }
 
 void SimCad::openDxf(std::string_view text, const std::string& name) {
   world_->openDocument(name, readDxf(text));
+  world_->activeDoc().path.clear();  // read from memory: no file behind it
 }
 
 int SimCad::documentCount() const {

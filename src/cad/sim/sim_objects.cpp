@@ -141,7 +141,7 @@ class DocumentsObj : public SimObject {
       int i = a.integer(0);
       if (i < 0 || i >= static_cast<int>(w_->docs.size()))
         fail("Invalid index " + std::to_string(i));
-      return Value(DispatchPtr(std::make_shared<DocumentObj>(w_, i)));
+      return Value(DispatchPtr(std::make_shared<DocumentObj>(w_, w_->docs[i]->id)));
     }
     memberNotFound(member);
   }
@@ -156,7 +156,7 @@ class ApplicationObj : public SimObject {
     if (kind == CallKind::Put) memberNotFound(member);
     if (m == "activedocument") {
       if (w_->active < 0) fail("No document is open");
-      return Value(DispatchPtr(std::make_shared<DocumentObj>(w_, w_->active)));
+      return Value(DispatchPtr(std::make_shared<DocumentObj>(w_, w_->activeDoc().id)));
     }
     if (m == "documents") return Value(DispatchPtr(std::make_shared<DocumentsObj>(w_, -1)));
     if (m == "hwnd") return Value(static_cast<int>(w_->appWindow));

@@ -1,6 +1,7 @@
 #pragma once
 // Inside the simulated CAD: the state its automation objects share.
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,6 +36,8 @@ struct PendingCommand {
   Point3 base;         // move: the base point
   std::string target;  // move: the entity; insert: the block name
   double xScale = 1, yScale = 1, rotation = 0;
+  bool exploded = false;    // insert: "*name", the parts placed instead of a reference
+  bool temporary = false;   // insert: the block was made for this insertion only
 };
 
 struct Clipboard {
@@ -44,7 +47,9 @@ struct Clipboard {
 };
 
 struct DocState {
+  int id = 0;  // what the automation objects hold: it stays when other documents close
   std::string name;
+  std::string path;  // the file it was opened from; empty for a new drawing
   Drawing drawing;
   WindowHandle hwnd = 0;
   int undoDepth = 0;
@@ -66,7 +71,8 @@ struct World {
   SimDesktop desktop;
   WindowHandle appWindow = 0x1000;
   std::vector<std::unique_ptr<DocState>> docs;
-  int active = -1;
+  int active = -1;  // index into docs
+  int nextDocId = 1;
 
   std::deque<OperatorInput> script;
   std::optional<Point3> standingPoint;  // answers points when the script is empty
@@ -80,11 +86,13 @@ struct World {
   std::set<std::string> failingMembers;       // lower-case names
 
   static std::string newHandle(DocState& d);
-  DocState& doc(int index);
+  DocState& doc(int id);  // by id; fails when the document was closed
   DocState& activeDoc();
   void addDocument();
   // A drawing read from a file becomes a new document, the active one.
-  void openDocument(const std::string& name, struct DxfDrawing&& read);
+  void openDocument(const std::string& path, struct DxfDrawing&& read);
+  // The document closed; the one opened before it becomes the active one.
+  void closeDocument(int id);
 
   // Every automation call passes here: counted, and failed on demand.
   void enter(std::string_view member);
@@ -101,6 +109,16 @@ struct World {
   void erase(DocState& d, const std::string& handle);
   // Moves an entity and the attributes of a reference together.
   void transform(DocState& d, Entity& e, const struct Affine& t);
+
+  // A drawing's blocks, layers and linetypes the document lacks, and its model space as the block
+  // `name` (made anew when `redefine`), copied in with new handles.
+  void importAsBlock(DocState& d, const Drawing& from, const std::string& name, bool redefine);
+  // The block written as a drawing file of its own (DXF, whatever the file's extension).
+  void writeBlockFile(const DocState& d, const Block& block, const std::string& path);
+
+  std::optional<std::pair<std::string, bool>> blockFromFile(
+      DocState& d, const std::string& path, bool exploded,
+      const std::function<std::optional<std::string>()>& next);
 
   // Command lines: run what can run now; a command that waits for a point stays pending.
   void sendCommand(DocState& d, const std::string& text);
