@@ -79,10 +79,7 @@ void TForm2::buildPages() {
     *p.member = w;
     PageControl1->addTab(w, QString::fromUtf8(p.caption));
   }
-  // The pages whose commands are built show their tabs: all but the block library, which exists
-  // with its tab hidden. The window opens on the box page.
-  for (int i = 0; i < PageControl1->count(); ++i)
-    PageControl1->setTabVisible(i, i != 7);
+  // Every page shows its tab; the window opens on the box page.
   PageControl1->setCurrentIndex(6);
   connect(PageControl1, &QTabWidget::currentChanged, this,
           [this] { runHandler([this] { PageControl1Change(); }); });

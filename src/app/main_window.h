@@ -8,10 +8,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -25,6 +27,9 @@
 
 namespace qarn::cad {
 class TTargetCADForm;
+}
+namespace qarn::library {
+class TForm3;
 }
 namespace qarn::catalogue {
 class TForm1;
@@ -170,6 +175,22 @@ class TForm2 : public QWidget, public cad::MainWindow {
   // Page 4: layers.
   QPushButton* Button20;  // "再取得": read the layer states again
 
+  // Page 7: the block library.
+  QComboBox* ComboBox2;          // registered folders, "title | folder", sorted
+  QComboBox* DriveComboBox1;     // drives
+  QTreeView* DirectoryListBox1;  // the folder tree of the drive
+  QLineEdit* Edit48;             // file-name filter, "*" at start
+  QListWidget* FileListBox1;     // the drawings of the folder matching the mask
+  QLabel* Image2;                // the thumbnail, 225 x 229
+  QLabel* Label33;               // the stored preview's size
+  QPushButton* Button18;         // "挿入": insert
+  QPushButton* Button19;         // "分解挿入": insert exploded
+  QPushButton* Button17;         // "WBLOCK": write a picked block out
+  QAction* N4;                   // "現フォルダを登録"
+  QAction* N5;                   // "タイトルを編集"
+  QAction* N6;                   // "登録を削除"
+  library::TForm3* Form3 = nullptr;
+
   // Page 8: mounting-plate layout.
   QLabel* Label35;        // the enclosure chosen on the box page and its plate
   QLineEdit* Edit50;      // the device list file
@@ -266,6 +287,21 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void Button23Click(QPushButton* sender);  // Button23 to Button26
   // The executable's folder as the CAD's scripts are found in it, with its trailing separator.
   std::string scriptFolder() const;
+  // The block library.
+  QString libraryFolder() const { return libraryFolder_; }
+  void setLibraryFolder(const QString& folder);  // the folder tree's current folder
+  void ComboBox2Change();
+  void N4Click();
+  void N5Click();
+  void N6Click();
+  void Form3Button1Click();
+  void DirectoryListBox1Change();
+  void Edit48Change();
+  void FileListBox1Change();
+  void Button18Click(QPushButton* sender);  // Button18 and Button19; a double click is Button18
+  void Button17Click();
+  // A Yes/No question over the main window with the caption "TOVEK.exe".
+  bool askYesNo(const QString& text);
   void Button30Click();
   void Button31Click();
   void showPlateEnclosure();  // Label35 from the box page's fields
@@ -317,7 +353,10 @@ class TForm2 : public QWidget, public cad::MainWindow {
   std::shared_ptr<const catalogue::WidthCache> widths_[2];  // frames, panel devices
   bool closed_ = false;
   inspect::AttributeGrid attributes_;  // what StringGrid2 was read from
-  inspect::LayerTable layers_;         // the states StringGrid5 shows
+  QString libraryFolder_;
+  void fillFileList();
+  void saveLibraryFolders();
+  inspect::LayerTable layers_;  // the states StringGrid5 shows
   void showLayerTable();
 };
 

@@ -119,6 +119,25 @@ void writeSettings(const std::string& path, int left, int top, const std::string
   ini.save(path);
 }
 
+std::vector<std::string> readLibraryFolders(const std::string& path) {
+  IniFile ini = IniFile::load(path);
+  std::vector<std::string> items;
+  int n = ini.readInteger("Library", "Count", 0);
+  for (int i = 1; i <= n && i <= 10000; ++i) {
+    std::string item = ini.readText("Library", "Folder" + std::to_string(i), "");
+    if (item.find('|') != std::string::npos) items.push_back(item);
+  }
+  return items;
+}
+
+void writeLibraryFolders(const std::string& path, const std::vector<std::string>& items) {
+  IniFile ini = IniFile::load(path);
+  ini.write("Library", "Count", std::to_string(items.size()));
+  for (std::size_t i = 0; i < items.size(); ++i)
+    ini.write("Library", "Folder" + std::to_string(i + 1), items[i]);
+  ini.save(path);
+}
+
 std::string captionFor(const std::string& cadName) {
   return std::string(kAppTitle) + " [ " + cadName + " ]";
 }

@@ -40,6 +40,11 @@ Settings readSettings(const std::string& path, const std::string& defaultProgId,
 void writeSettings(const std::string& path, int left, int top, const std::string& progId,
                    const std::string& name);
 
+// The block library's registered folders ("title | folder"), in section "Library": "Count" and
+// "Folder1" ... "FolderN".
+std::vector<std::string> readLibraryFolders(const std::string& path);
+void writeLibraryFolders(const std::string& path, const std::vector<std::string>& items);
+
 // "QARN Ver.1.50 [ name ]"
 inline const char* const kAppTitle = "QARN Ver.1.50";
 std::string captionFor(const std::string& cadName);

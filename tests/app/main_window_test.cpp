@@ -24,7 +24,7 @@ TEST_F(GuiTest, PagesInOrderWithTheBuiltOnesShown) {
   EXPECT_EQ(names, (QStringList{"TabSheet1", "TabSheet4", "TabSheet2", "TabSheet3", "TabSheet5",
                                 "TabSheet7", "TabSheet6", "TabSheet8", "TabSheet9"}));
   for (int i = 0; i < 9; ++i)
-    EXPECT_EQ(pages->isTabVisible(i), i != 7) << i;
+    EXPECT_TRUE(pages->isTabVisible(i)) << i;
   EXPECT_EQ(pages->currentIndex(), 6);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(w->size(), QSize(573, 353));

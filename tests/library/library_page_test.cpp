@@ -1,0 +1,136 @@
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+
+#include "../app/gui_fixture.h"
+#include "app/settings_file.h"
+#include "cad/sim/sim_cad.h"
+#include "library/folder_dialog.h"
+
+namespace qarn::app {
+namespace {
+
+class LibraryPage : public testing::GuiTest {
+ protected:
+  LibraryPage() {
+    w = std::make_unique<TForm2>(paths, &sim.desktop());
+    sim.registerAs(w->CadProgId());
+    QDir(dir.path()).mkpath("lib");
+    lib = file("lib");
+    for (const char* name : {"R14.dwg", "Point.dwg", "ATMOS-DC22S.dwg"})
+      QFile::copy(QString(QARN_SOURCE_DIR) + "/../shared/samples/dwg/" + name, lib + "/" + name);
+    writeFile("lib/notes.txt", "x");
+  }
+  QStringList files() const {
+    QStringList out;
+    for (int i = 0; i < w->FileListBox1->count(); ++i)
+      out << w->FileListBox1->item(i)->text();
+    return out;
+  }
+  // Answers the next question with Yes or No.
+  void answer(bool yes) {
+    testing::onNextModal([yes](QWidget* m) {
+      if (auto* box = qobject_cast<QMessageBox*>(m))
+        box->done(yes ? QMessageBox::Yes : QMessageBox::No);
+    });
+  }
+  cad::sim::SimCad sim;
+  std::unique_ptr<TForm2> w;
+  QString lib;
+};
+
+TEST_F(LibraryPage, ListsTheDrawingsOfTheFolderAndShowsTheirThumbnails) {
+  EXPECT_TRUE(w->PageControl1->isTabVisible(7));
+  w->setLibraryFolder(lib);
+  EXPECT_EQ(w->Edit48->text(), "*");
+  EXPECT_EQ(files(), (QStringList{"ATMOS-DC22S.dwg", "Point.dwg", "R14.dwg"}));
+  w->Edit48->setText("DC");
+  EXPECT_EQ(files(), (QStringList{"ATMOS-DC22S.dwg"}));
+  w->FileListBox1->setCurrentRow(0);
+  EXPECT_EQ(w->Label33->text(), "256 x 160");
+  ASSERT_FALSE(w->Image2->pixmap().isNull());
+  EXPECT_EQ(w->Image2->pixmap().size(), QSize(225, 229));
+  // A drawing without a preview shows no size.
+  w->Edit48->setText("Point");
+  w->FileListBox1->setCurrentRow(0);
+  EXPECT_EQ(w->Label33->text(), "");
+  // Another folder: the filter back to "*", the thumbnail gone.
+  w->setLibraryFolder(dir.path());
+  EXPECT_EQ(w->Edit48->text(), "*");
+  EXPECT_TRUE(w->Image2->pixmap().isNull());
+  EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(LibraryPage, RegisteredFoldersAreAskedForKeptSortedAndComeBack) {
+  w->setLibraryFolder(lib);
+  w->N4Click();
+  EXPECT_EQ(w->Form3->windowTitle(), "フォルダの登録");
+  EXPECT_EQ(w->Form3->Button1->text(), "登録");
+  EXPECT_EQ(w->Form3->Edit1->text(), QDir::toNativeSeparators(lib));
+  w->Form3->Edit2->setText("Motors");
+  answer(true);
+  w->Form3Button1Click();
+  EXPECT_EQ(w->ComboBox2->count(), 1);
+  EXPECT_EQ(w->ComboBox2->currentText(), "Motors | " + QDir::toNativeSeparators(lib));
+  EXPECT_FALSE(w->Form3->isVisible());
+
+  // The same again: asked before adding; No leaves the dialog open.
+  w->N4Click();
+  answer(true);
+  answer(false);
+  w->Form3Button1Click();
+  EXPECT_EQ(w->ComboBox2->count(), 1);
+  EXPECT_TRUE(w->Form3->isVisible());
+  // A "|" in the title is refused.
+  w->Form3->Edit2->setText("A|B");
+  auto said = testing::closeNextMessageBox();
+  w->Form3Button1Click();
+  EXPECT_TRUE(said->contains("|"));
+  EXPECT_EQ(w->ComboBox2->count(), 1);
+  w->Form3->close();
+
+  // Edit the title.
+  w->N5Click();
+  EXPECT_EQ(w->Form3->Button1->text(), "更新");
+  EXPECT_EQ(w->Form3->Edit2->text(), "Motors");
+  w->Form3->Edit2->setText("Aa motors");
+  answer(true);
+  w->Form3Button1Click();
+  EXPECT_EQ(w->ComboBox2->itemText(0), "Aa motors | " + QDir::toNativeSeparators(lib));
+
+  // The next start finds it again.
+  EXPECT_EQ(
+      readLibraryFolders(paths.settingsFile.toStdString()),
+      (std::vector<std::string>{("Aa motors | " + QDir::toNativeSeparators(lib)).toStdString()}));
+  auto again = std::make_unique<TForm2>(paths, &sim.desktop());
+  EXPECT_EQ(again->ComboBox2->count(), 1);
+
+  // Choosing it goes there; a folder that is gone says so.
+  w->setLibraryFolder(dir.path());
+  w->ComboBox2->setCurrentIndex(0);
+  w->ComboBox2Change();
+  EXPECT_EQ(w->libraryFolder(), QDir::toNativeSeparators(lib));
+  QDir(lib).removeRecursively();
+  said = testing::closeNextMessageBox();
+  w->ComboBox2Change();
+  EXPECT_TRUE(said->endsWith("が見つかりません.")) << said->toStdString();
+  answer(true);
+  w->N6Click();
+  EXPECT_EQ(w->ComboBox2->count(), 0);
+}
+
+TEST_F(LibraryPage, WblockWritesIntoTheCurrentFolderAndListsTheNewFile) {
+  w->setLibraryFolder(lib);
+  cad::Document doc = cad::attachCad(w->CadProgId()).activeDocument();
+  cad::Block b = doc.blocks().add({0, 0, 0}, "PUMP");
+  b.addCircle({0, 0, 0}, 3);
+  std::string h = doc.modelSpace().insertBlock({0, 0, 0}, "PUMP").handle();
+  w->Edit48->setText("x");
+  sim.operatorPick(h);
+  w->Button17Click();
+  EXPECT_EQ(w->Edit48->text(), "*");
+  EXPECT_TRUE(files().contains("PUMP.dwg")) << files().join(",").toStdString();
+}
+
+}  // namespace
+}  // namespace qarn::app
