@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 class SimFiles : public testing::SimFixture {
  protected:
-  SimFiles() : dir(::testing::TempDir() + "sim files/") {
+  SimFiles()
+      : dir(::testing::TempDir() + "sim files " +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/") {
     fs::remove_all(dir);
     fs::create_directories(dir);
     doc.setVariable("FILEDIA", 0);

@@ -36,7 +36,9 @@ TEST(LibraryCommandLines, InsertFormsAndMasks) {
 
 class LibraryCommands : public cad::testing::SimFixture {
  protected:
-  LibraryCommands() : dir(::testing::TempDir() + "block library/") {
+  LibraryCommands()
+      : dir(::testing::TempDir() + "block library " +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/") {
     fs::remove_all(dir);
     fs::create_directories(dir);
     session.mainWindow = &window;
