@@ -1,6 +1,8 @@
 // Every drawing command swept: each of its automation calls fails in turn.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "enclosure/enclosure_drawing.h"
 #include "fault_sweep.h"
 #include "frames/frame_block.h"
@@ -12,6 +14,7 @@
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
 #include "panel/panel_creation.h"
+#include "library/library_commands.h"
 #include "plate/plate_layout.h"
 #include "tools/alignment.h"
 #include "tools/device_numbers.h"
@@ -311,6 +314,40 @@ TEST(FaultSweep, PlateLayout) {
            plate::placePlate(s, {300, 400, {}, 40, 5}, devices);
          },
          nullptr});
+}
+
+}  // namespace
+}  // namespace qarn::testing
+
+namespace qarn::testing {
+namespace {
+
+TEST(FaultSweep, BlockLibrary) {
+  std::string dir = ::testing::TempDir() + "sweep library/";
+  std::filesystem::create_directories(dir);
+  {
+    cad::sim::SimCad other;
+    cad::Document d = cad::Application(cad::Object(other.application())).activeDocument();
+    d.modelSpace().addCircle({0, 0, 0}, 5);
+    other.writeDxf(dir + "motor.dwg");
+  }
+  sweep({"library insert", [](cad::sim::SimCad& sim, cad::Session&) { sim.operatorPoint(1, 2); },
+         [dir](cad::Session& s) { library::Button18Click(s, dir + "motor.dwg", false); },
+         nullptr});
+  sweep({"library wblock",
+         [dir](cad::sim::SimCad& sim, cad::Session& s) {
+           std::filesystem::remove(dir + "VALVE.dwg");
+           cad::Document doc = cad::attachCad(s.CadProgId).activeDocument();
+           cad::Block b = doc.blocks().add({0, 0, 0}, "VALVE");
+           b.addCircle({0, 0, 0}, 4);
+           sim.operatorPick(doc.modelSpace().insertBlock({5, 5, 0}, "VALVE").handle());
+         },
+         [dir](cad::Session& s) { library::Button17Click(s, dir, [] { return true; }); },
+         [](const SweepRun& r) {
+           // Whatever failed, the drawing QARN started in is the active one again, or the
+           // opened file is (when CLOSE itself failed); never a third.
+           EXPECT_LE(r.cad->documentCount(), 2) << "call " << r.failAt;
+         }});
 }
 
 }  // namespace
