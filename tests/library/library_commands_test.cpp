@@ -155,6 +155,12 @@ TEST(FolderRegistry, RegisteredFoldersComeBackFromTheSettingsFile) {
   app::writeLibraryFolders(path, {"Only | C:\\"});
   EXPECT_EQ(app::readLibraryFolders(path), (std::vector<std::string>{"Only | C:\\"}));
   EXPECT_EQ(app::readSettings(path, "", "").progId, "X.Application") << "the rest is kept";
+  // A line edited by hand into something that is no registration is passed over.
+  app::IniFile ini = app::IniFile::load(path);
+  ini.write("Library", "Count", "2");
+  ini.write("Library", "Folder2", "no bar here");
+  ini.save(path);
+  EXPECT_EQ(app::readLibraryFolders(path), (std::vector<std::string>{"Only | C:\\"}));
 }
 
 }  // namespace
