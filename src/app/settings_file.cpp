@@ -25,7 +25,8 @@ IniFile IniFile::load(const std::string& path) {
   try {
     if (auto f = cad::readTextFile(path)) ini.file_ = *f;
   } catch (const std::exception&) {
-    // An unreadable settings file counts as none: the defaults apply.
+    // An unreadable settings file counts as none: the defaults apply, and it is not overwritten.
+    ini.readable_ = false;
   }
   return ini;
 }
@@ -56,7 +57,9 @@ std::string IniFile::readText(const std::string& section, const std::string& key
   return read(section, key).value_or(fallback);
 }
 
-void IniFile::write(const std::string& section, const std::string& key, const std::string& value) {
+void IniFile::write(const std::string& section, const std::string& key,
+                    const std::string& rawValue) {
+  const std::string value = cad::fieldValue(rawValue, key);  // one line per key
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   auto& lines = file_.lines;
   std::size_t insertAt = kNone;  // after the section's last non-empty line
@@ -84,6 +87,7 @@ void IniFile::write(const std::string& section, const std::string& key, const st
 }
 
 void IniFile::save(const std::string& path) const {
+  if (!readable_) return;
   try {
     cad::writeTextFile(path, file_);
   } catch (const cad::EncodingError&) {

@@ -23,9 +23,13 @@ class IniFile {
   // cannot hold moves the file to UTF-16, which the system's INI functions also read.
   void save(const std::string& path) const;
   const std::vector<std::string>& lines() const { return file_.lines; }
+  // False when the file exists but could not be read: saving it then writes nothing, so that the
+  // user's settings are not replaced by defaults.
+  bool readable() const { return readable_; }
 
  private:
   cad::TextFile file_;
+  bool readable_ = true;
 };
 
 struct Settings {

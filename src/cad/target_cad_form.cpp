@@ -95,6 +95,7 @@ TTargetCADForm::TTargetCADForm(QString listFile, QWidget* parent)
   layout->addLayout(buttons);
 
   connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+  connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ListBox1Click(); });
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
   connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });

@@ -18,6 +18,7 @@ bool TargetCadList::load(const std::string& path) {
   auto file = readTextFile(path);
   if (!file) return false;
   encoding_ = file->encoding;
+  badLine_ = file->badLine;
   lines_ = file->lines;
   std::stable_sort(lines_.begin(), lines_.end(), less_);
   selected_.reset();
@@ -44,13 +45,14 @@ TargetCadList::Entry TargetCadList::split(const std::string& line) {
 void TargetCadList::save(const std::string& path, const std::vector<std::string>& lines) const {
   TextFile f;
   f.encoding = encoding_;
+  f.badLine = badLine_;
   f.lines = lines;
   writeTextFile(path, f);
 }
 
 void TargetCadList::add(const std::string& path, const std::string& name,
                         const std::string& progId) {
-  std::string entry = name + "\t" + progId;
+  std::string entry = fieldValue(name, "CAD 名") + "\t" + fieldValue(progId, "ProgID");
   std::vector<std::string> next = lines_;
   auto at = std::upper_bound(next.begin(), next.end(), entry, less_);
   int index = static_cast<int>(at - next.begin());
@@ -78,7 +80,7 @@ bool TargetCadList::change(const std::string& path, const std::string& name,
                            const std::string& progId) {
   if (!selected_) return false;
   std::vector<std::string> next = lines_;
-  next[*selected_] = name + "\t" + progId;
+  next[*selected_] = fieldValue(name, "CAD 名") + "\t" + fieldValue(progId, "ProgID");
   save(path, next);
   lines_ = std::move(next);
   return true;

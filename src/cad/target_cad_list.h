@@ -46,6 +46,7 @@ class TargetCadList {
   std::vector<std::string> lines_;
   std::optional<int> selected_;
   TextEncoding encoding_ = TextEncoding::ShiftJis;
+  int badLine_ = 0;  // a line read with undefined bytes: the file is not rewritten
 };
 
 }  // namespace qarn::cad

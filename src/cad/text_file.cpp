@@ -6,10 +6,17 @@
 #include <fstream>
 #include <sstream>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace qarn::cad {
@@ -125,8 +132,7 @@ std::string utf8ToSjis(const std::string& utf8) {
     BOOL lossy = FALSE;
     char buf[8];
     int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w, wn, buf, sizeof buf, nullptr, &lossy);
-    if (n <= 0 || lossy)
-      throw EncodingError("The character \"" + ch + "\" cannot be written in Shift-JIS", ch);
+    if (n <= 0 || lossy) throw EncodingError("文字「" + ch + "」は Shift-JIS で書けません。", ch);
     out.append(buf, n);
     i += ch.size();
   }
@@ -184,7 +190,7 @@ std::string utf8ToSjis(const std::string& utf8) {
   std::size_t used = 0;
   if (!cv.convert(utf8, out, used)) {
     std::string ch = firstCharacter(utf8, used);
-    throw EncodingError("The character \"" + ch + "\" cannot be written in Shift-JIS", ch);
+    throw EncodingError("文字「" + ch + "」は Shift-JIS で書けません。", ch);
   }
   return out;
 }
@@ -257,43 +263,194 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+namespace {
+
+// Whether the bytes are well formed in the encoding (Shift-JIS: whether they decode without a
+// replacement).
+bool wellFormed(const std::string& b, TextEncoding encoding, const std::string& decoded) {
+  switch (encoding) {
+    case TextEncoding::Utf8Bom: {
+      // More replacement characters than the file spells out: some bytes were malformed.
+      std::u32string cps = toCodePoints(b);
+      auto replaced = std::count(cps.begin(), cps.end(), U'\uFFFD');
+      std::size_t literal = 0;
+      for (std::size_t at = b.find("\xEF\xBF\xBD"); at != std::string::npos;
+           at = b.find("\xEF\xBF\xBD", at + 3))
+        ++literal;
+      return static_cast<std::size_t>(replaced) == literal;
+    }
+    case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16BeBom: {
+      if (b.size() % 2) return false;
+      bool be = encoding == TextEncoding::Utf16BeBom;
+      for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+        unsigned u =
+            be ? (static_cast<unsigned char>(b[i]) << 8 | static_cast<unsigned char>(b[i + 1]))
+               : (static_cast<unsigned char>(b[i + 1]) << 8 | static_cast<unsigned char>(b[i]));
+        if (u >= 0xDC00 && u < 0xE000) return false;  // a low surrogate alone
+        if (u >= 0xD800 && u < 0xDC00) {
+          if (i + 3 >= b.size()) return false;
+          unsigned lo = be ? (static_cast<unsigned char>(b[i + 2]) << 8 |
+                              static_cast<unsigned char>(b[i + 3]))
+                           : (static_cast<unsigned char>(b[i + 3]) << 8 |
+                              static_cast<unsigned char>(b[i + 2]));
+          if (lo < 0xDC00 || lo >= 0xE000) return false;
+          i += 2;
+        }
+      }
+      return true;
+    }
+    case TextEncoding::ShiftJis:
+      return decoded.find("\xEF\xBF\xBD") == std::string::npos;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::optional<TextFile> readTextFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
+  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ec)) return std::nullopt;
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  if (!in) throw std::runtime_error("「" + path + "」を読めません。");
   std::stringstream ss;
   ss << in.rdbuf();
+  if (in.bad()) throw std::runtime_error("「" + path + "」を読めません。");
   std::string bytes = ss.str();
   std::size_t mark = 0;
   TextFile f;
   f.encoding = detectEncoding(bytes, mark);
-  f.lines = splitLines(decodeText(bytes.substr(mark), f.encoding));
+  std::string body = bytes.substr(mark);
+  std::string text = decodeText(body, f.encoding);
+  f.lines = splitLines(text);
+  if (!wellFormed(body, f.encoding, text)) {
+    // The first line where a replacement stands; the first line at all if none can be told.
+    f.badLine = 1;
+    for (std::size_t i = 0; i < f.lines.size(); ++i)
+      if (f.lines[i].find("\xEF\xBF\xBD") != std::string::npos) {
+        f.badLine = static_cast<int>(i) + 1;
+        break;
+      }
+  }
   return f;
 }
 
+std::string fieldValue(const std::string& value, const std::string& fieldName) {
+  std::string v = value;
+  if (v.size() >= 2 && v.compare(v.size() - 2, 2, "\r\n") == 0)
+    v.resize(v.size() - 2);
+  else if (!v.empty() && (v.back() == '\n' || v.back() == '\r'))
+    v.pop_back();
+  if (v.find_first_of("\t\r\n") != std::string::npos)
+    throw FieldError("「" + fieldName +
+                     "」にタブや改行は入れられません。1 行の文字で入力してください。");
+  return v;
+}
+
+namespace {
+
+// A name for the temporary file that no other process or call shares.
+std::string temporaryName(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+#ifdef _WIN32
+  unsigned long pid = GetCurrentProcessId();
+#else
+  unsigned long pid = static_cast<unsigned long>(::getpid());
+#endif
+  return path + ".tmp~" + std::to_string(pid) + "-" + std::to_string(counter++);
+}
+
+[[noreturn]] void writeFailed(const std::string& path, const std::string& why) {
+  throw std::runtime_error("「" + path + "」に書き込めません（" + why + "）。");
+}
+
+}  // namespace
+
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string tmp = path + ".tmp~";
+  namespace fs = std::filesystem;
+  const fs::path target = fs::u8path(path);
+  std::error_code ec;
+  fs::file_status st = fs::status(target, ec);
+  bool exists = fs::exists(st);
+  if (exists) {
+    using fs::perms;
+    bool writable =
+        (st.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) !=
+        perms::none;
+#ifdef _WIN32
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      writable = false;
+#endif
+    if (!writable)
+      throw std::runtime_error("「" + path +
+                               "」は読み取り専用です。書き換えずにそのままにしました。");
+  }
+  const std::string tmp = temporaryName(path);
+  const fs::path tmpPath = fs::u8path(tmp);
+  auto discard = [&] {
+    std::error_code ignored;
+    fs::remove(tmpPath, ignored);
+  };
+#ifdef _WIN32
   {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(tmp.c_str());
-      throw std::runtime_error("cannot write " + path + " (disk full?)");
+    HANDLE h = CreateFileW(tmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) writeFailed(path, "一時ファイルを作れません");
+    DWORD written = 0;
+    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(h);
+    CloseHandle(h);
+    if (!ok) {
+      discard();
+      writeFailed(path, "ディスクがいっぱいかもしれません");
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw std::runtime_error("cannot replace " + path + ": " + ec.message());
+  if (!MoveFileExW(tmpPath.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    discard();
+    writeFailed(path, "置き換えられません");
   }
+#else
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) writeFailed(path, std::string("一時ファイルを作れません: ") + std::strerror(errno));
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<std::size_t>(n);
+  }
+  // The new file keeps the old one's permissions.
+  if (ok && exists) ok = ::fchmod(fd, static_cast<mode_t>(st.permissions())) == 0;
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok) {
+    discard();
+    writeFailed(path, "ディスクがいっぱいかもしれません");
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    int e = errno;
+    discard();
+    writeFailed(path, std::string("置き換えられません: ") + std::strerror(e));
+  }
+  // The rename itself reaches the disk with the folder.
+  std::string folder = target.parent_path().string();
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+#endif
 }
 
 void writeTextFile(const std::string& path, const TextFile& file) {
+  if (file.badLine > 0)
+    throw EncodingError(
+        "「" + path + "」の " + std::to_string(file.badLine) +
+            " 行目に、文字として読めないバイトがあります。書き換えると失われるため、"
+            "保存しません。",
+        "");
   std::string text;
   for (const auto& line : file.lines) {
     text += line;

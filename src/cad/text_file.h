@@ -15,6 +15,9 @@ enum class TextEncoding { ShiftJis, Utf8Bom, Utf16LeBom, Utf16BeBom };
 struct TextFile {
   TextEncoding encoding = TextEncoding::ShiftJis;
   std::vector<std::string> lines;  // UTF-8, without their line ends
+  // The first line (from 1) holding bytes the encoding does not define, read as U+FFFD; 0 when
+  // every byte was read. Such a file is never written back: the user's bytes would be lost.
+  int badLine = 0;
 };
 
 // A character that the file's encoding cannot hold; the file is left untouched.
@@ -42,8 +45,20 @@ std::vector<std::string> splitLines(const std::string& text);
 // Nothing when the file does not exist; std::runtime_error when it cannot be read.
 std::optional<TextFile> readTextFile(const std::string& path);
 // Writes every line followed by CR LF, with the encoding's byte-order mark, atomically.
+// EncodingError when the file was read with undefined bytes (`badLine`).
 void writeTextFile(const std::string& path, const TextFile& file);
-// Bytes to a temporary file beside `path`, then renamed over it.
+// Bytes to a temporary file beside `path` (a name of this process's own), flushed to the disk,
+// then renamed over it and the folder flushed; the file keeps its permissions. A read-only file
+// is refused and left as it is. Failures are std::runtime_error with a message for the user.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+// A value for one field of a line of a tab-separated file: one line break at its end (a cell
+// pasted from a spreadsheet) is dropped; any other tab or line break would split the line or
+// shift its fields, and is refused with a message naming the field.
+std::string fieldValue(const std::string& value, const std::string& fieldName);
+class FieldError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 }  // namespace qarn::cad

@@ -180,6 +180,9 @@ QWidget* TForm2::buildDeviceFramePage() {
   connect(CheckBox1, &QCheckBox::clicked, this, handle(&TForm2::CheckBox1Click));
   connect(CheckBox2, &QCheckBox::clicked, this, handle(&TForm2::CheckBox2Click));
   connect(StringGrid1, &StringGrid::cellClicked, this, handle(&TForm2::StringGrid1Click));
+  // The fields follow the current row however it was reached, so that "正面" acts on the row the
+  // user sees.
+  connect(StringGrid1, &StringGrid::currentRowChanged, this, handle(&TForm2::StringGrid1Click));
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(+1); });
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton1Click(-1); });
   return page;
@@ -263,6 +266,7 @@ QWidget* TForm2::buildPanelDevicePage() {
   connect(Button8, &QPushButton::clicked, this, handle(&TForm2::Button8Click));
   connect(Button6, &QPushButton::clicked, this, handle(&TForm2::Button6Click));
   connect(StringGrid4, &StringGrid::cellClicked, this, handle(&TForm2::StringGrid4Click));
+  connect(StringGrid4, &StringGrid::currentRowChanged, this, handle(&TForm2::StringGrid4Click));
   connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(+1); });
   connect(SpeedButton4, &QToolButton::clicked, this, [this] { SpeedButton3Click(-1); });
   return page;
@@ -437,8 +441,10 @@ void TForm2::N3Click() {
   int row = c.grid->currentRow();
   int n = cad::readInteger(c.grid->cell(0, row).toStdString());
   if (n <= 0) return;
+  auto* rows = dynamic_cast<const catalogue::CatalogueRows*>(c.grid->gridModel()->source());
+  if (!rows || row < 1 || row > rows->rows()) return;
   try {
-    catalogue::deleteLine(catalogueFilePath(c.file), n, catalogueSorter());
+    catalogue::deleteLine(catalogueFilePath(c.file), n, rows->lineText(row - 1), catalogueSorter());
   } catch (const catalogue::EditRefused& e) {
     showMessage(QString::fromUtf8(e.what()));
     return;

@@ -49,6 +49,10 @@ class CatalogueRows : public widgets::RowSource {
     return widths_->widest(col, hits_, fm);
   }
   const Record& record(int row) const { return widths_->snapshot().records[hits_[row]]; }
+  // The row's line as the file held it when the grid was filled.
+  const std::string& lineText(int row) const {
+    return widths_->snapshot().lines[record(row).lineNumber - 1];
+  }
 
  private:
   std::shared_ptr<const WidthCache> widths_;

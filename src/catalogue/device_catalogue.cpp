@@ -148,13 +148,31 @@ void checkLineNumber(const cad::TextFile& f, int lineNumber) {
 }
 }  // namespace
 
-void updateLine(const std::string& path, int lineNumber, const std::string& line,
-                const LineSorter& sorter) {
+namespace {
+// Line N must still hold what the user saw, or the edit would land on another record.
+void checkShown(const cad::TextFile& f, int lineNumber, const std::string& shown) {
+  checkLineNumber(f, lineNumber);
+  if (f.lines[lineNumber - 1] != shown) throw EditRefused(kFileChangedMessage);
+}
+}  // namespace
+
+void updateLine(const std::string& path, int lineNumber, const std::string& shown,
+                const std::string& line, const LineSorter& sorter) {
   cad::TextFile f = readForEdit(path);
   sorter(f.lines);
-  checkLineNumber(f, lineNumber);
+  checkShown(f, lineNumber, shown);
   f.lines[lineNumber - 1] = line;
   cad::writeTextFile(path, f);
+}
+
+std::string recordLine(const std::vector<std::string>& values,
+                       const std::vector<std::string>& names) {
+  std::string line;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) line += '\t';
+    line += cad::fieldValue(values[i], i < names.size() ? names[i] : std::to_string(i + 1));
+  }
+  return line;
 }
 
 void appendLine(const std::string& path, const std::string& line) {
@@ -163,10 +181,11 @@ void appendLine(const std::string& path, const std::string& line) {
   cad::writeTextFile(path, f);
 }
 
-void deleteLine(const std::string& path, int lineNumber, const LineSorter& sorter) {
+void deleteLine(const std::string& path, int lineNumber, const std::string& shown,
+                const LineSorter& sorter) {
   cad::TextFile f = readForEdit(path);
   sorter(f.lines);
-  checkLineNumber(f, lineNumber);
+  checkShown(f, lineNumber, shown);
   f.lines.erase(f.lines.begin() + (lineNumber - 1));
   cad::writeTextFile(path, f);
 }

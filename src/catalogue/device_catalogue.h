@@ -83,15 +83,28 @@ class EditRefused : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+inline const char* const kFileChangedMessage =
+    "ファイルが変更されています（行の内容が表示と違います）。再読み込みしてから、もう一度操作してく"
+    "ださい。";
+
 // The line of the record numbered `lineNumber` replaced, the file sorted as a load sorts it and
-// written back in its own encoding. EditRefused when the number is not a line of the file
-// (changed outside QARN), cad::EncodingError for a character the encoding cannot hold.
-void updateLine(const std::string& path, int lineNumber, const std::string& line,
-                const LineSorter& sorter);
+// written back in its own encoding. `shown` is the line's text as the user saw it: when line N no
+// longer holds it (another edit moved the lines, or the file was changed outside QARN), the edit
+// is refused with EditRefused and the file keeps its bytes. cad::EncodingError for a character
+// the encoding cannot hold.
+void updateLine(const std::string& path, int lineNumber, const std::string& shown,
+                const std::string& line, const LineSorter& sorter);
 // The line appended at the end; the other lines keep their order.
 void appendLine(const std::string& path, const std::string& line);
-// The line removed from the sorted file, which is written back sorted.
-void deleteLine(const std::string& path, int lineNumber, const LineSorter& sorter);
+// The line removed from the sorted file, which is written back sorted; refused as update is.
+void deleteLine(const std::string& path, int lineNumber, const std::string& shown,
+                const LineSorter& sorter);
+
+// A record's line from the values of its fields, tab-separated. Each value loses one trailing
+// line break (a cell pasted from a spreadsheet); a tab or line break inside one is refused with
+// cad::FieldError naming its field (names[i]).
+std::string recordLine(const std::vector<std::string>& values,
+                       const std::vector<std::string>& names);
 
 // The device number stepped by `delta` around its last run of digits; nothing when it has no
 // digits or would go below zero. Leading zeros are not kept: A01 down is A0.

@@ -1,5 +1,7 @@
 #include "catalogue/row_edit_dialog.h"
 
+#include "catalogue/catalogue_rows.h"
+
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QVBoxLayout>
@@ -50,15 +52,18 @@ void TForm1::fillFrom(const widgets::StringGrid* grid, int row) {
   StringGrid1->setColWidth(0, 70);
   StringGrid1->setColWidth(1, 300);
   StringGrid1->setCurrentCell(1, 1);
+  shown_.clear();
+  if (auto* rows = dynamic_cast<const CatalogueRows*>(grid->gridModel()->source()))
+    if (row >= 1 && row <= rows->rows()) shown_ = rows->lineText(row - 1);
 }
 
 std::string TForm1::line() const {
-  std::string line;
+  std::vector<std::string> values, names;
   for (int r = 1; r <= kFieldCount; ++r) {
-    if (r > 1) line += '\t';
-    line += StringGrid1->cell(1, r).toStdString();
+    values.push_back(StringGrid1->cell(1, r).toStdString());
+    names.push_back(StringGrid1->cell(0, r).toStdString());
   }
-  return line;
+  return recordLine(values, names);
 }
 
 bool TForm1::confirm(const char* question, const char* caption) {
@@ -86,6 +91,8 @@ bool TForm1::write(const std::function<void()>& change) {
     main_->showMessage(refusal(e));
   } catch (const cad::EncodingError& e) {
     main_->showMessage(refusal(e));
+  } catch (const cad::FieldError& e) {
+    main_->showMessage(QString::fromUtf8(e.what()));
   }
   return false;
 }
@@ -104,7 +111,7 @@ void TForm1::Button1Click() {
   for (int r = 1; r < c.grid->rowCount() && !shown; ++r)
     shown = c.grid->cell(0, r) == number;
   if (shown && !write([&] {
-        updateLine(main_->catalogueFilePath(c.file), n, line(), main_->catalogueSorter());
+        updateLine(main_->catalogueFilePath(c.file), n, shown_, line(), main_->catalogueSorter());
       }))
     return;
   if (shown) main_->reloadCatalogue(c, main_->tgRow);

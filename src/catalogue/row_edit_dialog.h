@@ -20,8 +20,11 @@ class TForm1 : public QDialog {
 
   // Row 0: "No" and the line number; rows 1 to 14: the headers and the row's values.
   void fillFrom(const widgets::StringGrid* grid, int row);
-  // Column 1 of rows 1 to 14 joined by tabs.
+  // Column 1 of rows 1 to 14 joined by tabs; cad::FieldError for a value with a tab or a line
+  // break inside.
   std::string line() const;
+  // The line of the row the dialog was filled from, as the grid showed it.
+  const std::string& shownLine() const { return shown_; }
 
   widgets::StringGrid* StringGrid1;  // names and values
   QPushButton* Button1;              // "更新": update
@@ -37,6 +40,7 @@ class TForm1 : public QDialog {
   // Runs a write of the catalogue; a refusal is said to the user and gives false.
   bool write(const std::function<void()>& change);
   app::TForm2* main_;
+  std::string shown_;
 };
 
 }  // namespace qarn::catalogue

@@ -102,6 +102,8 @@ QWidget* TForm2::buildBoxPage() {
           [this] { runHandler([this] { CheckBox3Click(); }); });
   connect(StringGrid6, &StringGrid::cellClicked, this,
           [this] { runHandler([this] { StringGrid6Click(); }); });
+  connect(StringGrid6, &StringGrid::currentRowChanged, this,
+          [this] { runHandler([this] { StringGrid6Click(); }); });
   connect(Button12, &QPushButton::clicked, this,
           [this] { runHandler([this] { Button12Click(); }); });
   connect(Button27, &QPushButton::clicked, this,

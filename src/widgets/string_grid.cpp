@@ -75,6 +75,10 @@ StringGrid::StringGrid(QWidget* parent)
   });
   auto clicked = [this](const QModelIndex& i) { emit cellClicked(i.column(), i.row() + 1); };
   connect(this, &QTableView::clicked, this, clicked);
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& now, const QModelIndex&) {
+            if (now.isValid()) emit currentRowChanged(now.row() + 1);
+          });
   connect(frozen_, &QTableView::clicked, this, clicked);
 }
 

@@ -59,6 +59,8 @@ class StringGrid : public QTableView {
 
  signals:
   void cellClicked(int col, int row);
+  // The current row changed, by the mouse or the keyboard (row 1 is the first data row).
+  void currentRowChanged(int row);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;

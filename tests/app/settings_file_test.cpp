@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "app/settings_file.h"
 #include "cad/text_file.h"
@@ -43,7 +47,9 @@ TEST(SettingsFile, APositionNoIntCanHoldCentresTheWindow) {
   // converted to int, which is undefined.
   QTemporaryDir dir;
   std::string path = dir.filePath("q.ini").toStdString();
-  std::string bytes = "[Form]\rJ\nTop=" + std::string(83, '8') + "0\r\n[Tar[ge\xff\xff" "aptfA=";
+  std::string bytes = "[Form]\rJ\nTop=" + std::string(83, '8') +
+                      "0\r\n[Tar[ge\xff\xff"
+                      "aptfA=";
   cad::writeFileAtomically(path, bytes);
   EXPECT_FALSE(readSettings(path, "", "").top);
   cad::writeFileAtomically(path, "[Form]\nLeft=2147483648\nTop=-2147483648\n");
@@ -62,6 +68,34 @@ TEST(SettingsFile, ANameShiftJisCannotHoldMovesTheFileToUtf16) {
   EXPECT_EQ(readSettings(path, "", "").name, "캐드");
   writeSettings(path, 1, 2, "X.Application", "図面CAD");
   EXPECT_EQ(readSettings(path, "", "").name, "図面CAD");
+}
+
+// Settings that could not be read as they are stay as they are: the defaults are used for the run
+// and nothing is written over the user's file at close.
+TEST(SettingsFile, AFileThatCouldNotBeReadIsNotOverwritten) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("qarn.ini").toStdString();
+  std::string bytes = "[Form]\r\nLeft=10\r\n[Mine]\r\nNote=caf\x80\r\n";  // undefined in 932
+  cad::writeFileAtomically(path, bytes);
+  EXPECT_EQ(readSettings(path, "P", "N").left, 10);
+  EXPECT_THROW(writeSettings(path, 1, 2, "X", "Y"), cad::EncodingError);
+  QFile f(QString::fromStdString(path));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(), bytes);
+  f.close();
+  if (::geteuid() != 0) {  // the superuser reads any file: no unreadable file can be made here
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    EXPECT_FALSE(IniFile::load(path).readable());
+    writeSettings(path, 1, 2, "X", "Y");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().toStdString(), bytes);
+  }
+  // A value with a line break inside would make two lines of the file.
+  std::string clean = dir.filePath("clean.ini").toStdString();
+  EXPECT_THROW(writeSettings(clean, 1, 2, "A.Application\nEvil=1", "A"), cad::FieldError);
+  writeSettings(clean, 1, 2, "A.Application\r\n", "A");
+  EXPECT_EQ(readSettings(clean, "", "").progId, "A.Application");
 }
 
 TEST(Caption, RuleAndListLookUp) {

@@ -102,5 +102,85 @@ TEST_F(TextFileOnDisk, AFolderThatCannotTakeTheFileIsAClearError) {
   EXPECT_FALSE(fs::exists(dir / "gone"));
 }
 
+// A file read with bytes its encoding does not define is not written back: the replacement
+// characters would take the place of the user's bytes for good.
+TEST_F(TextFileOnDisk, AFileWithUndefinedBytesIsNotRewritten) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int line;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"utf8.txt", "\xEF\xBB\xBFok\r\nbad \xC3\x28 here\r\n", 2},
+           {"utf8-literal.txt", "\xEF\xBB\xBF\xEF\xBF\xBD spelled out\r\n", 0},
+           {"utf16.txt", std::string("\xFF\xFEo\0k\0\r\0\n\0\x00\xDC\r\0\n\0", 16), 2},
+           {"utf16-odd.txt", std::string("\xFF\xFEo\0k", 5), 1},
+           {"sjis.txt", "A\r\nB\r\nC\x80\r\n", 3},
+       }) {
+    fs::path p = dir / c.name;
+    std::ofstream(p, std::ios::binary) << c.bytes;
+    TextFile f = *readTextFile(p.string());
+    EXPECT_EQ(f.badLine, c.line) << c.name;
+    if (c.line == 0) continue;
+    try {
+      writeTextFile(p.string(), f);
+      ADD_FAILURE() << c.name << " was rewritten";
+    } catch (const EncodingError& e) {
+      EXPECT_NE(std::string(e.what()).find(std::to_string(c.line) + " 行目"), std::string::npos)
+          << e.what();
+    }
+    EXPECT_EQ(bytesOf(p), c.bytes) << c.name;
+  }
+}
+
+TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoTemporary) {
+  fs::path p = dir / "keep.txt";
+  std::ofstream(p) << "old";
+  fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  writeFileAtomically(p.string(), "new");
+  EXPECT_EQ(bytesOf(p), "new");
+  EXPECT_EQ(fs::status(p).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // A read-only file is refused (also for a user whom the system would let write it).
+  fs::permissions(p, fs::perms::owner_read | fs::perms::group_read);
+  try {
+    writeFileAtomically(p.string(), "newer");
+    FAIL();
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("読み取り専用"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(bytesOf(p), "new");
+  fs::permissions(p, fs::perms::owner_all);
+  // Two writers of one file never share a temporary name.
+  writeFileAtomically(p.string(), "a");
+  writeFileAtomically(p.string(), "b");
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    (void)e;
+    ++files;
+  }
+  EXPECT_EQ(files, 1) << "no temporary left";
+  try {
+    writeFileAtomically((dir / "no" / "such.txt").string(), "x");
+    FAIL();
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("書き込めません"), std::string::npos) << e.what();
+  }
+}
+
+TEST(FieldValues, OneTrailingLineBreakGoesAnyOtherIsRefused) {
+  EXPECT_EQ(fieldValue("MY4N\r\n", "型番"), "MY4N");
+  EXPECT_EQ(fieldValue("MY4N\n", "型番"), "MY4N");
+  EXPECT_EQ(fieldValue("", "型番"), "");
+  for (const char* bad : {"a\tb", "a\r\nb", "a\r\n\r\n", "\t"}) {
+    try {
+      fieldValue(bad, "型番");
+      ADD_FAILURE() << bad;
+    } catch (const FieldError& e) {
+      EXPECT_NE(std::string(e.what()).find("型番"), std::string::npos);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qarn::cad

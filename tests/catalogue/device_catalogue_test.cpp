@@ -109,21 +109,58 @@ TEST_F(DeviceCatalogue, TheCacheServesUntilTheFileChanges) {
 TEST_F(DeviceCatalogue, UpdateRewritesTheFileSortedWithFourteenFields) {
   write("zeta\tZ\r\n// note\r\nalpha\tA\tspec\r\n");
   // Sorted: "// note", "alpha...", "zeta..."; alpha is line 2.
-  updateLine(path, 2, "alpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t", sortIgnoringCase);
+  updateLine(path, 2, "alpha\tA\tspec", "alpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t", sortIgnoringCase);
   EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nzeta\tZ\r\n");
   appendLine(path, "beta\tB");
   EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nzeta\tZ\r\nbeta\tB\r\n");
-  deleteLine(path, 4, sortIgnoringCase);  // sorted: note, alpha, beta, zeta: zeta goes
+  deleteLine(path, 4, "zeta\tZ", sortIgnoringCase);  // sorted: note, alpha, beta, zeta
   EXPECT_EQ(bytes(), "// note\r\nalpha\tA2\tspec\t\t\t\t\t\t\t\t\t\t\t\r\nbeta\tB\r\n");
+}
+
+// The row editor is open on line 4 while line 2 is deleted from the grid: line 4 now holds the
+// next record. Its update must not overwrite that record.
+TEST_F(DeviceCatalogue, AnEditForALineThatMovedIsRefused) {
+  write("a\tA\r\nb\tB\r\nc\tC\r\nd\tD\r\ne\tE\r\n");
+  CatalogueCache cache;
+  auto shown = cache.load(path);
+  std::string editedLine = shown->lines[3];  // "d\tD", open in the row editor
+  deleteLine(path, 2, shown->lines[1], sortIgnoringCase);
+  std::string after = bytes();
+  try {
+    updateLine(path, 4, editedLine, "d\tD2", sortIgnoringCase);
+    FAIL() << "the record now on line 4 was overwritten";
+  } catch (const EditRefused& e) {
+    EXPECT_EQ(std::string(e.what()), kFileChangedMessage);
+  }
+  EXPECT_EQ(bytes(), after);
+  // The same for a second delete of what the grid showed as line 2.
+  EXPECT_THROW(deleteLine(path, 2, shown->lines[1], sortIgnoringCase), EditRefused);
+  // Read again, the edit goes through.
+  auto again = cache.load(path);
+  updateLine(path, 3, again->lines[2], "d\tD2", sortIgnoringCase);
+  EXPECT_EQ(bytes(), "a\tA\r\nc\tC\r\nd\tD2\r\ne\tE\r\n");
+}
+
+TEST(RecordLine, PastedValuesLoseTheirLineBreakAndATabIsRefused) {
+  EXPECT_EQ(recordLine({"リレー", "MY4N\r\n", ""}, {"名称", "型番", "仕様"}), "リレー\tMY4N\t");
+  try {
+    recordLine({"リレー", "MY\t4N"}, {"名称", "型番"});
+    FAIL();
+  } catch (const cad::FieldError& e) {
+    EXPECT_NE(std::string(e.what()).find("型番"), std::string::npos);
+  }
 }
 
 TEST_F(DeviceCatalogue, RefusedEditsLeaveTheBytesAlone) {
   std::string before = "b\r\na\r\n";
   write(before);
-  EXPECT_THROW(updateLine(path, 3, "c", sortIgnoringCase), EditRefused) << "beyond the end";
-  EXPECT_THROW(updateLine(path, 0, "c", sortIgnoringCase), EditRefused);
-  EXPECT_THROW(deleteLine(path, 9, sortIgnoringCase), EditRefused);
-  EXPECT_THROW(updateLine(path, 1, "한국어", sortIgnoringCase), cad::EncodingError);
+  EXPECT_THROW(updateLine(path, 3, "", "c", sortIgnoringCase), EditRefused) << "beyond the end";
+  EXPECT_THROW(updateLine(path, 0, "", "c", sortIgnoringCase), EditRefused);
+  EXPECT_THROW(deleteLine(path, 9, "", sortIgnoringCase), EditRefused);
+  EXPECT_THROW(updateLine(path, 1, "a", "한국어", sortIgnoringCase), cad::EncodingError);
+  // Line 1 holds "a": an edit made for another text there is refused.
+  EXPECT_THROW(updateLine(path, 1, "b", "c", sortIgnoringCase), EditRefused);
+  EXPECT_THROW(deleteLine(path, 2, "a", sortIgnoringCase), EditRefused);
   EXPECT_THROW(appendLine(path, "🙂"), cad::EncodingError);
   EXPECT_EQ(bytes(), before);
   fs::remove(path);
@@ -146,7 +183,8 @@ TEST_F(DeviceCatalogue, EachEncodingRoundTripsByteForByteThroughAnUnchangedUpdat
     CatalogueCache cache;
     auto s = cache.load(path);
     const Record& r = s->records[0];
-    updateLine(path, r.lineNumber, s->lines[r.lineNumber - 1], sortIgnoringCase);
+    updateLine(path, r.lineNumber, s->lines[r.lineNumber - 1], s->lines[r.lineNumber - 1],
+               sortIgnoringCase);
     EXPECT_EQ(bytes(), file);
   }
 }

@@ -2,6 +2,7 @@
 #include "cad/sim/sim_cad.h"
 
 #include <QFile>
+#include <QKeyEvent>
 
 namespace qarn::app {
 namespace {
@@ -106,6 +107,26 @@ TEST_F(BoxPage, CreateDrawsTheChosenEnclosureInTheCad) {
   sim.unregister();
   w->Button12->click();
   EXPECT_EQ(sim.drawing().modelSpace().entities.size(), 18u);
+}
+
+}  // namespace
+}  // namespace qarn::app
+
+namespace qarn::app {
+namespace {
+
+// The arrow keys move the current row, and the fields the drawing command reads follow it, so
+// that "作成" draws the enclosure the user sees chosen.
+TEST_F(BoxPage, TheFieldsFollowTheCurrentRowMovedByTheKeyboard) {
+  auto w = makeWindow();
+  w->StringGrid6->setCurrentCell(1, 1);
+  w->StringGrid6Click();
+  std::string first = w->Edit32->text().toStdString();
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(w->StringGrid6, &down);
+  EXPECT_EQ(w->StringGrid6->currentRow(), 2);
+  EXPECT_EQ(w->Edit32->text(), w->StringGrid6->cell(1, 2));
+  EXPECT_NE(w->Edit32->text().toStdString(), first);
 }
 
 }  // namespace
