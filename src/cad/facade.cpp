@@ -392,7 +392,28 @@ void Document::sendCommand(const std::string& text) const {
 Value Document::getVariable(const std::string& name) const {
   return o_.call("GetVariable", {name});
 }
+bool isShortVariable(const std::string& name) {
+  static const char* const shorts[] = {"ATTDIA",   "ATTREQ",   "FILEDIA",   "ORTHOMODE", "OSMODE",
+                                       "CMDECHO",  "CMDDIA",   "PICKFIRST", "PICKADD",   "EXPERT",
+                                       "DIMZIN",   "LUNITS",   "LUPREC",    "AUNITS",    "AUPREC",
+                                       "TEXTEVAL", "MIRRTEXT", "HIGHLIGHT", "BLIPMODE",  "QAFLAGS"};
+  std::string u = asciiUpper(name);
+  for (const char* s : shorts)
+    if (u == s) return true;
+  return false;
+}
+
 void Document::setVariable(const std::string& name, const Value& value) const {
+  // A whole number for a short variable goes as the 16-bit integer the CAD expects.
+  if (isShortVariable(name) &&
+      (value.kind() == Value::Kind::Int || value.kind() == Value::Kind::Int16)) {
+    std::int32_t v = value.toInt();
+    if (v < INT16_MIN || v > INT16_MAX)
+      throw AutomationError(status::kInvalidArg,
+                            name + " takes a 16-bit integer, not " + std::to_string(v));
+    o_.call("SetVariable", {name, Value::int16(static_cast<std::int16_t>(v))});
+    return;
+  }
   o_.call("SetVariable", {name, value});
 }
 Entity Document::handleToObject(const std::string& handle) const {

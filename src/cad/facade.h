@@ -15,6 +15,10 @@ namespace qarn::cad {
 
 using WindowHandle = std::int64_t;
 
+// The CAD's system variables of type short (ATTDIA, ATTREQ, FILEDIA, ORTHOMODE, OSMODE, CMDECHO,
+// ...): they take a 16-bit integer, and a real CAD may refuse a 32-bit one.
+bool isShortVariable(const std::string& name);
+
 Value pointValue(Point3 p);
 Value pointValue(double x, double y, double z = 0.0);
 Point3 toPoint(const Value& v);  // an array of two or three doubles

@@ -17,13 +17,19 @@ Value Value::missing() {
   return v;
 }
 
+Value Value::int16(std::int16_t v) {
+  Value out;
+  out.data_ = v;
+  return out;
+}
+
 Value::Kind Value::kind() const {
   return static_cast<Kind>(data_.index());
 }
 
 bool Value::isNumber() const {
   Kind k = kind();
-  return k == Kind::Int || k == Kind::Double || k == Kind::Currency;
+  return k == Kind::Int || k == Kind::Int16 || k == Kind::Double || k == Kind::Currency;
 }
 
 const char* kindName(Value::Kind k) {
@@ -50,6 +56,8 @@ const char* kindName(Value::Kind k) {
       return "int16 array";
     case Value::Kind::ValueArray:
       return "value array";
+    case Value::Kind::Int16:
+      return "int16";
   }
   return "?";
 }
@@ -67,6 +75,8 @@ bool Value::toBool() const {
       return std::get<bool>(data_);
     case Kind::Int:
       return std::get<std::int32_t>(data_) != 0;
+    case Kind::Int16:
+      return std::get<std::int16_t>(data_) != 0;
     default:
       mismatch(*this, "bool");
   }
@@ -76,6 +86,8 @@ std::int64_t Value::toInt64() const {
   switch (kind()) {
     case Kind::Int:
       return std::get<std::int32_t>(data_);
+    case Kind::Int16:
+      return std::get<std::int16_t>(data_);
     case Kind::Bool:
       return std::get<bool>(data_) ? -1 : 0;
     case Kind::Double: {
@@ -105,6 +117,8 @@ double Value::toDouble() const {
   switch (kind()) {
     case Kind::Int:
       return std::get<std::int32_t>(data_);
+    case Kind::Int16:
+      return std::get<std::int16_t>(data_);
     case Kind::Double:
       return std::get<double>(data_);
     case Kind::Currency:
@@ -148,6 +162,8 @@ std::string Value::describe() const {
       return s + " " + (std::get<bool>(data_) ? "true" : "false");
     case Kind::Int:
       return s + " " + std::to_string(std::get<std::int32_t>(data_));
+    case Kind::Int16:
+      return s + " " + std::to_string(std::get<std::int16_t>(data_));
     case Kind::Double:
       return s + " " + writeNumber(std::get<double>(data_));
     case Kind::Currency:

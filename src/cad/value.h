@@ -33,10 +33,12 @@ class Value {
     DoubleArray,  // points and coordinate lists
     Int16Array,   // selection filter codes
     ValueArray,   // filter data, arrays of objects
+    Int16,        // a 16-bit integer: the CAD's short system variables
   };
 
   Value() = default;
   static Value missing();
+  static Value int16(std::int16_t v);
   Value(bool v) : data_(v) {}
   Value(int v) : data_(static_cast<std::int32_t>(v)) {}
   Value(double v) : data_(v) {}
@@ -72,7 +74,8 @@ class Value {
     bool operator==(const MissingTag&) const = default;
   };
   std::variant<std::monostate, MissingTag, bool, std::int32_t, double, Currency, std::string,
-               DispatchPtr, std::vector<double>, std::vector<std::int16_t>, std::vector<Value>>
+               DispatchPtr, std::vector<double>, std::vector<std::int16_t>, std::vector<Value>,
+               std::int16_t>
       data_;
 };
 

@@ -33,7 +33,7 @@ TEST_F(CommandTest, AnUnregisteredProgIdReachesTheUser) {
 }
 
 TEST_F(CommandTest, AnErrorInTheMiddleStillClosesUndoRestoresVariablesAndWindow) {
-  cad.drawing().variables["ATTREQ"] = Value(1);
+  cad.drawing().variables["ATTREQ"] = Value::int16(1);
   cad.operatorPoint(10, 20);
   try {
     CadCommand cmd(session);

@@ -204,3 +204,29 @@ TEST_F(SimStrictness, DocumentsAndTheActiveDocument) {
 
 }  // namespace
 }  // namespace qarn::cad
+
+namespace qarn::cad {
+namespace {
+
+class ShortVariables : public testing::SimFixture {};
+
+// The CAD's short system variables take a 16-bit integer: the simulated CAD refuses a 32-bit one
+// as a real CAD may, and the program always sends the 16-bit kind.
+TEST_F(ShortVariables, AreSetAsSixteenBitIntegers) {
+  Object raw = doc.object();
+  EXPECT_THROW(raw.call("SetVariable", {"FILEDIA", Value(0)}), AutomationError);
+  raw.call("SetVariable", {"FILEDIA", Value::int16(0)});
+  EXPECT_EQ(doc.getVariable("FILEDIA").kind(), Value::Kind::Int16);
+  for (const char* name : {"ATTDIA", "ATTREQ", "FILEDIA", "ORTHOMODE", "OSMODE", "CMDECHO"}) {
+    doc.setVariable(name, 1);  // through the facade: goes as 16-bit
+    EXPECT_EQ(doc.getVariable(name).toInt(), 1) << name;
+    EXPECT_TRUE(isShortVariable(name));
+  }
+  EXPECT_THROW(doc.setVariable("OSMODE", 70000), AutomationError);
+  EXPECT_FALSE(isShortVariable("DIMSCALE"));
+  EXPECT_EQ(Value::int16(-3).toDouble(), -3.0);
+  EXPECT_EQ(Value::int16(7).describe(), "int16 7");
+}
+
+}  // namespace
+}  // namespace qarn::cad

@@ -173,7 +173,7 @@ TEST_F(InsertTovekTest, ACountBelowTwoOrNotANumberMakesNoCopies) {
 }
 
 TEST_F(InsertTovekTest, ACancelledPasteLeavesNothingAndStillCounts) {
-  cad.drawing().variables["ATTDIA"] = cad::Value(1);
+  cad.drawing().variables["ATTDIA"] = cad::Value::int16(1);
   FrameFields f = testing::inRow("MC1", "3", "0");
   cad.operatorEscape();
   InsertResult r = InsertTovek(session, 45, 80, 4, "S-T10", "TOVEK_FRONT", 0, f);

@@ -13,7 +13,7 @@ class PanelCreation : public cad::testing::SimFixture {
  protected:
   PanelCreation() {
     session.mainWindow = &window;
-    cad.drawing().variables["ATTDIA"] = cad::Value(1);
+    cad.drawing().variables["ATTDIA"] = cad::Value::int16(1);
   }
   static PanelInput button(const std::string& number = "PB1") {
     PanelInput in;

@@ -98,7 +98,7 @@ TEST(FaultSweep, FrontPlacement) {
     in.fields.arrayGap = "2";
     sweep({std::string("front placement, ") + c.name,
            [](cad::sim::SimCad& sim, cad::Session&) {
-             sim.drawing().variables["ATTDIA"] = cad::Value(1);
+             sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
              sim.operatorPoint(500, 300);
            },
            [in](cad::Session& s) { frames::placeFront(s, in); },
@@ -166,7 +166,7 @@ TEST(FaultSweep, PanelDevices) {
     in.pitch = "60";
     sweep({std::string("panel device, ") + c.name,
            [](cad::sim::SimCad& sim, cad::Session&) {
-             sim.drawing().variables["ATTDIA"] = cad::Value(1);
+             sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
              sim.operatorPoint(100, 100);
            },
            [in](cad::Session& s) { panel::Button6Click(s, in); }, nullptr});

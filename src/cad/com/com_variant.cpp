@@ -76,6 +76,10 @@ void toVariant(const Value& value, VARIANT* out, const DispatchOf& toDispatch) {
       out->vt = VT_I4;
       out->lVal = value.toInt();
       return;
+    case Value::Kind::Int16:
+      out->vt = VT_I2;
+      out->iVal = static_cast<SHORT>(value.toInt());
+      return;
     case Value::Kind::Double:
       out->vt = VT_R8;
       out->dblVal = value.toDouble();
@@ -210,7 +214,7 @@ Value fromVariant(const VARIANT* in, const WrapDispatch& wrap) {
     case VT_UI1:
       return Value(static_cast<int>(in->bVal));
     case VT_I2:
-      return Value(static_cast<int>(in->iVal));
+      return Value::int16(in->iVal);
     case VT_UI2:
       return Value(static_cast<int>(in->uiVal));
     case VT_I4:

@@ -135,16 +135,16 @@ Drawing newDrawing(const std::function<std::string()>& nextHandle) {
   d.linetypes.push_back({"ByLayer", nextHandle(), "", {}});
   d.linetypes.push_back({"Continuous", nextHandle(), "Solid line", {}});
   d.variables = {
-      {"ATTDIA", Value(0)},
-      {"ATTREQ", Value(1)},
+      {"ATTDIA", Value::int16(0)},
+      {"ATTREQ", Value::int16(1)},
       {"DIMSCALE", Value(1.0)},
-      {"FILEDIA", Value(1)},
-      {"ORTHOMODE", Value(0)},
+      {"FILEDIA", Value::int16(1)},
+      {"ORTHOMODE", Value::int16(0)},
       {"VIEWSIZE", Value(297.0)},
       {"SCREENSIZE", Value(std::vector<double>{1600.0, 900.0})},
       {"CLAYER", Value("0")},
-      {"CMDECHO", Value(1)},
-      {"OSMODE", Value(0)},
+      {"CMDECHO", Value::int16(1)},
+      {"OSMODE", Value::int16(0)},
   };
   return d;
 }

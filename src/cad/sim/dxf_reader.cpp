@@ -278,6 +278,11 @@ void Reader::header(std::size_t& i) {
       case Value::Kind::Int:
         if (kindOf(v.code) == ValueKind::Integer) it->second = Value(static_cast<int>(integer(v)));
         break;
+      case Value::Kind::Int16:
+        if (kindOf(v.code) == ValueKind::Integer && integer(v) >= INT16_MIN &&
+            integer(v) <= INT16_MAX)
+          it->second = Value::int16(static_cast<std::int16_t>(integer(v)));
+        break;
       case Value::Kind::Double:
         if (kindOf(v.code) == ValueKind::Real) it->second = Value(real(v));
         break;

@@ -45,8 +45,7 @@ class DocumentObj : public SimObject {
     if (m == "linetypes") return coll(CollectionKind::Linetypes);
     if (m == "groups") return coll(CollectionKind::Groups);
     if (m == "utility") return Value(utilityObject(w_, doc_));
-    if (m == "activeselectionset")
-      return Value(selectionSetObject(w_, doc_));
+    if (m == "activeselectionset") return Value(selectionSetObject(w_, doc_));
     if (m == "application") return Value(makeApplication(w_));
     if (m == "name") return Value(d.name);
     if (m == "hwnd") return Value(static_cast<int>(d.hwnd));
@@ -93,6 +92,10 @@ class DocumentObj : public SimObject {
       if (want == Value::Kind::Int && v.kind() != Value::Kind::Int)
         fail("Error setting system variable " + name + ": an integer is needed, got " +
              v.describe());
+      // A short system variable takes a 16-bit integer only, as in the CAD.
+      if (want == Value::Kind::Int16 && v.kind() != Value::Kind::Int16)
+        fail("Error setting system variable " + name + ": a 16-bit integer is needed, got " +
+             v.describe());
       if (want == Value::Kind::Double && !v.isNumber())
         fail("Error setting system variable " + name + ": a number is needed, got " + v.describe());
       if (want == Value::Kind::Text && v.kind() != Value::Kind::Text)
@@ -115,8 +118,7 @@ class DocumentObj : public SimObject {
       for (const Block& b : d.drawing.blocks)
         if (asciiUpper(b.handle) == asciiUpper(h)) return blockObject(w_, doc_, b.handle);
       for (const Layer& l : d.drawing.layers)
-        if (asciiUpper(l.handle) == asciiUpper(h))
-          return Value(layerObject(w_, doc_, l.handle));
+        if (asciiUpper(l.handle) == asciiUpper(h)) return Value(layerObject(w_, doc_, l.handle));
       fail("Invalid handle " + h);
     }
     if (m == "regen") {
