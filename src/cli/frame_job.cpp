@@ -7,6 +7,7 @@
 #include "cad/numbers.h"
 #include "cad/sim/sim_cad.h"
 #include "catalogue/device_catalogue.h"
+#include "catalogue/user_collation.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
 #include "cli/options.h"
@@ -106,7 +107,7 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
       o.catalogue.empty()
           ? (std::filesystem::path(executableFolder(argv0)) / catalogue::kFrameCatalogue).string()
           : o.catalogue;
-  catalogue::CatalogueCache cache;
+  catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto snapshot = cache.load(file);
   if (!snapshot) return fail("no catalogue file " + file);
   const catalogue::Record* record = nullptr;

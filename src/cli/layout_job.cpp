@@ -5,6 +5,7 @@
 
 #include "cad/sim/sim_cad.h"
 #include "cad/text_file.h"
+#include "catalogue/user_collation.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
 #include "cli/options.h"
@@ -83,7 +84,7 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
 
   if (catalogueFile.empty())
     catalogueFile = (std::filesystem::path(folder) / catalogue::kFrameCatalogue).string();
-  catalogue::CatalogueCache cache;
+  catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto catalogue = cache.load(catalogueFile);
   if (!catalogue) return fail("no catalogue file " + catalogueFile);
   std::vector<plate::LayoutDevice> devices;

@@ -8,6 +8,7 @@
 #include "cad/numbers.h"
 #include "cad/sim/sim_cad.h"
 #include "catalogue/device_catalogue.h"
+#include "catalogue/user_collation.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
 #include "cli/options.h"
@@ -86,7 +87,7 @@ int runPanel(const std::vector<std::string>& args, const char* argv0) {
   if (auto why = parse(args, file, out, devices)) return fail(*why, 2);
   if (file.empty())
     file = (std::filesystem::path(executableFolder(argv0)) / catalogue::kPanelCatalogue).string();
-  catalogue::CatalogueCache cache;
+  catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto snapshot = cache.load(file);
   if (!snapshot) return fail("no catalogue file " + file);
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "catalogue/device_catalogue.h"
+#include "catalogue/user_collation.h"
 #include "cli/jobs.h"
 
 namespace qarn::cli {
@@ -12,7 +13,8 @@ int runSearch(const std::vector<std::string>& args) {
     std::cerr << "usage: qarn-cli search FILE [TEXT]\n";
     return 2;
   }
-  catalogue::CatalogueCache cache;
+  // The window's collation, so that a line number here is the line the window shows.
+  catalogue::CatalogueCache cache(catalogue::userCollationSorter());
   auto snapshot = cache.load(args[0]);
   if (!snapshot) {
     std::cerr << "qarn-cli search: " << catalogue::kMissingFileMessage << " (" << args[0] << ")\n";

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -338,6 +339,45 @@ TEST_F(CliEnclosure, LayoutPlacesTheListAndSaysWhatDidNotFit) {
     EXPECT_NE(b.out.find(c.says), std::string::npos) << b.out;
     EXPECT_EQ(std::count(b.out.begin(), b.out.end(), '\n'), 1) << "one line: " << b.out;
   }
+}
+
+}  // namespace
+
+#include "catalogue/user_collation.h"
+
+namespace {
+
+// The command-line tool and the window sort a catalogue with one collation: a line number that
+// one prints is the line the other shows, non-ASCII lines included.
+TEST_F(CliEnclosure, SearchNumbersLinesAsTheWindowDoes) {
+  fs::path cat = dir / "TOVEK.txt";
+  std::string text =
+      "\xEF\xBB\xBFリレー\tMY4N\r\nabc\tx\r\nÄpfel\tA\r\n端子台\tTB\r\nZeta\tZ\r\nalpha\ta\r\n";
+  std::ofstream(cat, std::ios::binary) << text;
+  const char* before = std::getenv("LANG");
+  std::string saved = before ? before : "";
+  for (const char* lang : {"C", "C.UTF-8"}) {
+    SCOPED_TRACE(lang);
+    ::setenv("LANG", lang, 1);
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_COLLATE");
+    qarn::catalogue::CatalogueCache cache(qarn::catalogue::userCollationSorter());
+    auto shown = cache.load(cat.string());
+    ASSERT_TRUE(shown);
+    std::string expected;
+    for (const auto& r : shown->records)
+      expected += std::to_string(r.lineNumber) + "\t" + r.fields[0] + "\n";
+    CliRun r = run("search " + cat.string());
+    std::string got;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+      got += line.substr(0, line.find('\t', line.find('\t') + 1)) + "\n";
+    EXPECT_EQ(got, expected);
+  }
+  if (before)
+    ::setenv("LANG", saved.c_str(), 1);
+  else
+    ::unsetenv("LANG");
 }
 
 }  // namespace
