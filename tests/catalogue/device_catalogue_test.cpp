@@ -216,3 +216,35 @@ TEST(DeviceNumber, StepsAroundTheLastDigits) {
 
 }  // namespace
 }  // namespace qarn::catalogue
+
+#include "catalogue/user_collation.h"
+
+namespace qarn::catalogue {
+namespace {
+
+// The user's collation ignores case whichever locale it runs under; equal lines keep their order.
+TEST(UserCollation, IgnoresCaseUnderThePlainAndAUtf8Locale) {
+  const char* before = std::getenv("LANG");
+  std::string saved = before ? before : "";
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_COLLATE");
+  struct Case {
+    const char* lang;
+    std::vector<std::string> order;
+  };
+  // Under "C" the lines that differ only in case follow their bytes; under a locale of the
+  // platform they keep their order.
+  for (const Case& c : {Case{"C", {"A", "a", "B", "b"}}, Case{"C.UTF-8", {"A", "a", "b", "B"}}}) {
+    ::setenv("LANG", c.lang, 1);
+    std::vector<std::string> lines{"b", "A", "a", "B", "端子台", "Ä"};
+    userCollationSorter()(lines);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4), c.order) << c.lang;
+  }
+  if (before)
+    ::setenv("LANG", saved.c_str(), 1);
+  else
+    ::unsetenv("LANG");
+}
+
+}  // namespace
+}  // namespace qarn::catalogue
