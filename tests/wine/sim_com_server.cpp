@@ -75,14 +75,27 @@ class SimComObject final : public IDispatch {
     *n = 1;
     return S_OK;
   }
-  // One type description per interface (an empty one: names go through GetIDsOfNames).
+  // One type description per interface, with a GUID of its own as a real CAD's type library
+  // gives each interface (no members: names go through GetIDsOfNames).
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
     ITypeInfo*& info = server.typeInfos[cls_];
     if (!info) {
-      static METHODDATA none[1] = {};
-      INTERFACEDATA data{none, 0};
-      HRESULT hr = CreateDispTypeInfo(&data, LOCALE_SYSTEM_DEFAULT, &info);
+      ICreateTypeLib2* lib = nullptr;
+      HRESULT hr = CreateTypeLib2(SYS_WIN64, L"qarn-sim.tlb", &lib);
       if (FAILED(hr)) return hr;
+      ICreateTypeInfo* make = nullptr;
+      std::wstring name = L"ISim" + std::to_wstring(server.classIndex[cls_]);
+      hr = lib->CreateTypeInfo(name.data(), TKIND_DISPATCH, &make);
+      if (SUCCEEDED(hr)) {
+        GUID guid = {0x5141524E, 0x5349, 0x4D00, {0, 0, 0, 0, 0, 0, 0, 0}};
+        guid.Data4[7] = static_cast<unsigned char>(server.classIndex[cls_]);
+        make->SetGuid(guid);
+        make->LayOut();
+        hr = make->QueryInterface(IID_ITypeInfo, reinterpret_cast<void**>(&info));
+        make->Release();
+      }
+      lib->Release();
+      if (FAILED(hr) || !info) return FAILED(hr) ? hr : E_FAIL;
     }
     info->AddRef();
     *out = info;

@@ -14,18 +14,28 @@ ComCounters& comCounters() {
 
 namespace {
 
-// DISPIDs by interface and lower-case member name. An interface is known by its type
-// information, one object for every object of the interface; each is kept for the run so that
-// its address never comes to stand for another interface.
-std::map<std::pair<ITypeInfo*, std::string>, DISPID>& dispidCache() {
-  static std::map<std::pair<ITypeInfo*, std::string>, DISPID> cache;
+// DISPIDs by interface and lower-case member name. An interface is known by the GUID of its type
+// description, the same for every object of it however the CAD hands the description out; the
+// cache is bounded, so that a CAD naming its interfaces without end cannot grow it for good.
+using InterfaceKey = std::pair<std::string, std::string>;  // GUID bytes, member
+std::map<InterfaceKey, DISPID>& dispidCache() {
+  static std::map<InterfaceKey, DISPID> cache;
   return cache;
 }
+constexpr std::size_t kCacheLimit = 8192;
 
-ITypeInfo* keep(ITypeInfo* info) {
-  static std::map<ITypeInfo*, bool> kept;
-  if (kept.emplace(info, true).second) info->AddRef();
-  return info;
+// The GUIDs of the type descriptions seen, so that an object whose CAD hands out the same
+// description as before costs no second round trip for its attributes. The descriptions are held
+// while they are in the table, so that an address never comes to stand for another one; the
+// table is bounded like the cache.
+std::map<ITypeInfo*, GUID>& knownTypes() {
+  static std::map<ITypeInfo*, GUID> types;
+  return types;
+}
+constexpr std::size_t kTypeLimit = 1024;
+
+std::string guidBytes(const GUID& g) {
+  return std::string(reinterpret_cast<const char*>(&g), sizeof g);
 }
 
 std::string lower(std::string_view s) {
@@ -65,28 +75,51 @@ ComDispatch::ComDispatch(IDispatch* p) : p_(p) {
 }
 
 ComDispatch::~ComDispatch() {
-  if (typeInfo_) typeInfo_->Release();
   p_->Release();
 }
 
-ITypeInfo* ComDispatch::interfaceInfo() {
+const GUID* ComDispatch::interfaceId() {
   if (!typeAsked_) {
     typeAsked_ = true;
-    // One round trip: an object without type information simply fails it.
+    // Once per object: an object without type information simply fails it.
     ITypeInfo* info = nullptr;
     ++comCounters().typeInfos;
-    if (SUCCEEDED(p_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) typeInfo_ = keep(info);
+    if (SUCCEEDED(p_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) {
+      auto& types = knownTypes();
+      auto known = types.find(info);
+      if (known != types.end()) {
+        iid_ = known->second;
+      } else {
+        TYPEATTR* attr = nullptr;
+        ++comCounters().typeInfos;
+        iid_ = GUID_NULL;
+        if (SUCCEEDED(info->GetTypeAttr(&attr)) && attr) {
+          iid_ = attr->guid;
+          info->ReleaseTypeAttr(attr);
+        }
+        if (types.size() >= kTypeLimit) {
+          for (auto& [held, guid] : types)
+            held->Release();
+          types.clear();
+        }
+        info->AddRef();
+        types.emplace(info, iid_);
+      }
+      hasIid_ = !IsEqualGUID(iid_, GUID_NULL);
+      info->Release();
+    }
   }
-  return typeInfo_;
+  return hasIid_ ? &iid_ : nullptr;
 }
 
 DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
-  ITypeInfo* info = interfaceInfo();
+  const GUID* iid = interfaceId();
   std::string name = lower(member);
   auto& cache = dispidCache();
+  InterfaceKey key = iid ? InterfaceKey{guidBytes(*iid), name} : InterfaceKey{};
   if (!fresh) {
-    if (info) {
-      auto it = cache.find({info, name});
+    if (iid) {
+      auto it = cache.find(key);
       if (it != cache.end()) return it->second;
     } else if (auto it = own_.find(name); it != own_.end()) {
       return it->second;
@@ -100,10 +133,12 @@ DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
   if (FAILED(hr))
     throw AutomationError(hr == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : hr,
                           "Unknown name: " + member + " (" + systemMessage(hr) + ")");
-  if (info)
-    cache[{info, name}] = id;
-  else
+  if (iid) {
+    if (cache.size() >= kCacheLimit) cache.clear();
+    cache[key] = id;
+  } else {
     own_[name] = id;
+  }
   return id;
 }
 

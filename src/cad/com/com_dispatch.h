@@ -17,7 +17,7 @@ namespace qarn::cad::com {
 struct ComCounters {
   long lookups = 0;    // GetIDsOfNames
   long invokes = 0;    // Invoke
-  long typeInfos = 0;  // GetTypeInfo: once for each object, to know its interface
+  long typeInfos = 0;  // GetTypeInfo and GetTypeAttr: once for each object, to know its interface
 };
 ComCounters& comCounters();
 
@@ -35,9 +35,12 @@ class ComDispatch : public Dispatch {
 
  private:
   DISPID dispid(const std::string& member, bool fresh);
-  ITypeInfo* interfaceInfo();
+  // The interface's identity: the GUID of its type description; nothing when the object has no
+  // type description or one without a GUID.
+  const GUID* interfaceId();
   IDispatch* p_;
-  ITypeInfo* typeInfo_ = nullptr;  // the interface's identity, when the object tells it
+  GUID iid_{};
+  bool hasIid_ = false;
   bool typeAsked_ = false;
   std::map<std::string, DISPID> own_;  // for an object that does not tell its interface
 };
