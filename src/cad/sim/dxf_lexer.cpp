@@ -1,0 +1,163 @@
+#include "cad/sim/dxf_lexer.h"
+
+#include <charconv>
+#include <map>
+#include <numbers>
+
+#include "cad/sim/dxf_reader.h"
+
+namespace qarn::cad::sim::dxf {
+
+ValueKind kindOf(int c) {
+  if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
+      (c >= 460 && c <= 469) || (c >= 1010 && c <= 1059))
+    return ValueKind::Real;
+  if ((c >= 60 && c <= 99) || (c >= 160 && c <= 179) || (c >= 270 && c <= 299) ||
+      (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 420 && c <= 429) ||
+      (c >= 440 && c <= 459) || (c >= 1060 && c <= 1071))
+    return ValueKind::Integer;
+  return ValueKind::Text;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool isInteger(std::string_view s) {
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool isReal(std::string_view s) {
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  double v;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// The versions read: R12 (AC1009) to 2018 (AC1032).
+std::optional<int> versionNumber(std::string_view v) {
+  static const std::map<std::string, int, std::less<>> known = {
+      {"AC1009", 1009}, {"AC1012", 1012}, {"AC1014", 1014}, {"AC1015", 1015}, {"AC1018", 1018},
+      {"AC1021", 1021}, {"AC1024", 1024}, {"AC1027", 1027}, {"AC1032", 1032}};
+  auto it = known.find(trimBlanks(v));
+  if (it == known.end()) return std::nullopt;
+  return it->second;
+}
+
+[[noreturn]] void unknownVersion(int line, std::string_view v) {
+  throw DxfError(line, "drawing version " + std::string(trimBlanks(v)) +
+                           " is not read; drawings from R12 (AC1009) to 2018 (AC1032) are");
+}
+
+// The file as group-code pairs; every code an integer, every number a number.
+std::vector<Pair> tokenize(std::string_view bytes) {
+  if (bytes.substr(0, 18) == "AutoCAD Binary DXF")
+    throw DxfError(1, "a binary DXF file; only ASCII DXF is read");
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    std::size_t stop = end == std::string_view::npos ? bytes.size() : end;
+    std::string_view line = bytes.substr(start, stop - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end == std::string_view::npos ? bytes.size() : end + 1;
+  }
+  if (lines.empty()) throw DxfError(1, "the file is empty");
+  std::vector<Pair> pairs;
+  pairs.reserve(lines.size() / 2);
+  for (std::size_t i = 0; i < lines.size(); i += 2) {
+    int codeLine = static_cast<int>(i) + 1;
+    std::string_view c = trimBlanks(lines[i]);
+    if (c.empty() && i + 1 == lines.size()) break;  // a blank last line
+    if (!isInteger(c)) throw DxfError(codeLine, "a group code must be a whole number");
+    int code = 0;
+    std::from_chars(c.data() + (c.front() == '+'), c.data() + c.size(), code);
+    if (i + 1 >= lines.size()) throw DxfError(codeLine + 1, "the file ends after a group code");
+    std::string_view v = lines[i + 1];
+    if (code == 0) v = trimBlanks(v);
+    ValueKind k = kindOf(code);
+    if (k != ValueKind::Text) {
+      v = trimBlanks(v);
+      if (k == ValueKind::Integer ? !isInteger(v) : !isReal(v))
+        throw DxfError(codeLine + 1, "group code " + std::to_string(code) + " needs a number");
+    }
+    if (code == 999) continue;  // a comment
+    pairs.push_back({code, v, codeLine + 1});
+    // A drawing of a version not read is refused as such, not for what follows in it.
+    if (code == 1 && pairs.size() >= 2 && pairs[pairs.size() - 2].code == 9 &&
+        pairs[pairs.size() - 2].value == "$ACADVER" && !versionNumber(v))
+      unknownVersion(codeLine + 1, v);
+  }
+  return pairs;
+}
+
+double real(const Pair& p) {
+  std::string_view s = p.value;
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  double v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return v;
+}
+
+long integer(const Pair& p) {
+  std::string_view s = p.value;
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  long long v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc()) throw DxfError(p.line, "a number out of range");
+  return static_cast<long>(v);
+}
+
+double radians(double degrees) {
+  return degrees * std::numbers::pi / 180.0;
+}
+
+void appendUtf8(std::string& out, unsigned cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+extern const unsigned kCp1252[32];
+const unsigned kCp1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                              0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+bool hexDigits(std::string_view s, std::size_t at, std::size_t n, unsigned& v) {
+  if (at + n > s.size()) return false;
+  v = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    char c = s[at + k];
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                   : -1;
+    if (d < 0) return false;
+    v = v * 16 + static_cast<unsigned>(d);
+  }
+  return true;
+}
+
+}  // namespace qarn::cad::sim::dxf

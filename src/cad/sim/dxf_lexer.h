@@ -1,0 +1,36 @@
+#pragma once
+// Reading a DXF file's group-code pairs: the lines paired and checked (every code a whole number,
+// every number a number), the versions read, and the small conversions the reader shares.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qarn::cad::sim::dxf {
+
+struct Pair {
+  int code;
+  std::string_view value;  // trimmed of the line end; numbers also of blanks
+  int line;                // of the value
+};
+
+enum class ValueKind { Text, Real, Integer };
+ValueKind kindOf(int code);
+std::string_view trimBlanks(std::string_view s);
+
+// The versions read: R12 (AC1009) to 2018 (AC1032), as a number (1009 ...).
+std::optional<int> versionNumber(std::string_view v);
+[[noreturn]] void unknownVersion(int line, std::string_view v);
+
+// The file as group-code pairs, comments left out; DxfError at the first line that is not one.
+std::vector<Pair> tokenize(std::string_view bytes);
+
+double real(const Pair& p);
+long integer(const Pair& p);
+double radians(double degrees);
+void appendUtf8(std::string& out, unsigned cp);
+// Windows-1252 bytes 0x80 to 0x9F; the others are Latin-1.
+extern const unsigned kCp1252[32];
+bool hexDigits(std::string_view s, std::size_t at, std::size_t n, unsigned& v);
+
+}  // namespace qarn::cad::sim::dxf

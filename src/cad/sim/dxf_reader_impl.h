@@ -1,0 +1,62 @@
+#pragma once
+// The DXF reader's working state, shared by its two files: the sections and tables
+// (dxf_reader.cpp) and the entities (dxf_entities.cpp).
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cad/sim/dxf_lexer.h"
+#include "cad/sim/dxf_reader.h"
+
+namespace qarn::cad::sim::dxf {
+
+class Reader {
+ public:
+  explicit Reader(std::vector<Pair> pairs) : p_(std::move(pairs)) {}
+  DxfDrawing run();
+
+ private:
+  // Records: a code-0 pair and the pairs after it up to the next code 0.
+  std::size_t recordEnd(std::size_t i) const {
+    std::size_t j = i + 1;
+    while (j < p_.size() && p_[j].code != 0)
+      ++j;
+    return j;
+  }
+  [[noreturn]] void fault(std::size_t i, const std::string& reason) const {
+    throw DxfError(i < p_.size() ? p_[i].line : (p_.empty() ? 1 : p_.back().line + 1), reason);
+  }
+  bool is(std::size_t i, int code, std::string_view v) const {
+    return i < p_.size() && p_[i].code == code && p_[i].value == v;
+  }
+
+  std::string text(const Pair& p) const;
+  void header(std::size_t& i);
+  void tables(std::size_t& i);
+  void blocksSection(std::size_t& i);
+  void entitiesSection(std::size_t& i);
+  void objects(std::size_t& i);
+  void skipSection(std::size_t& i);
+  // Entities from i up to a record named `stop` (ENDBLK, ENDSEC), into `owner`.
+  void entityList(std::size_t& i, const std::string& stop, Block* owner, bool modelSection);
+  Entity entityRecord(std::size_t begin, std::size_t end, bool& paper);
+  void keepHandle(Entity& e, std::size_t at);
+  Block& spaceBlock(bool paper);
+
+  std::vector<Pair> p_;
+  DxfDrawing out_;
+  Drawing& d_ = out_.drawing;
+  int version_ = 1009;  // AC1009
+  enum class Codepage { Utf8, Cp1252, Cp932, Other } codepage_ = Codepage::Cp1252;
+  std::string codepageName_ = "ANSI_1252";
+  unsigned long handseed_ = 0;
+  std::map<std::string, std::string> recordHandles_;          // block name (upper case) -> record
+  std::set<std::string> used_;                                // handles taken, upper case
+  std::vector<std::string> unhandled_;                        // entities still to be given a handle
+  std::vector<std::pair<std::string, std::size_t>> inserts_;  // reference, its pair index
+  std::map<std::string, std::string> groupNames_;             // group handle -> name
+  std::vector<Group> groups_;
+};
+
+}  // namespace qarn::cad::sim::dxf
