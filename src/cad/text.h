@@ -11,6 +11,8 @@ std::string_view trimView(std::string_view s);
 std::string trim(std::string_view s);
 // Upper case for ASCII letters only; every other byte (and so every non-ASCII character) stays.
 std::string asciiUpper(std::string_view s);
+// A code point appended as UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 bool containsText(std::string_view haystack, std::string_view needle);
 // Every occurrence of `from` replaced by `to`, left to right.
 std::string replaceAll(std::string s, std::string_view from, std::string_view to);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "cad/text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -22,24 +24,6 @@
 namespace qarn::cad {
 
 namespace {
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // The code points of UTF-8 text; a malformed byte reads as U+FFFD.
 std::u32string toCodePoints(const std::string& s) {

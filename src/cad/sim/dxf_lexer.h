@@ -28,7 +28,6 @@ std::vector<Pair> tokenize(std::string_view bytes);
 double real(const Pair& p);
 long integer(const Pair& p);
 double radians(double degrees);
-void appendUtf8(std::string& out, unsigned cp);
 // Windows-1252 bytes 0x80 to 0x9F; the others are Latin-1.
 extern const unsigned kCp1252[32];
 bool hexDigits(std::string_view s, std::size_t at, std::size_t n, unsigned& v);

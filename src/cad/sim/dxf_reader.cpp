@@ -137,14 +137,7 @@ void Reader::tables(std::size_t& i) {
     std::string_view kind = p_[i].value;
     // Fields of the record, outside the {...} application groups.
     std::map<int, std::vector<const Pair*>> f;
-    bool inGroup = false;
-    for (std::size_t k = i + 1; k < end; ++k) {
-      if (p_[k].code == 102) {
-        inGroup = !p_[k].value.empty() && p_[k].value.front() == '{';
-        continue;
-      }
-      if (!inGroup) f[p_[k].code].push_back(&p_[k]);
-    }
+    eachField(i, end, [&](const Pair& q) { f[q.code].push_back(&q); });
     auto first = [&](int code) -> const Pair* { return f.count(code) ? f[code].front() : nullptr; };
     auto handleOf = [&]() -> std::string {
       const Pair* h = first(5);
@@ -199,20 +192,13 @@ void Reader::blocksSection(std::size_t& i) {
     std::size_t end = recordEnd(i);
     std::string name, record;
     Point3 origin;
-    bool inGroup = false;
-    for (std::size_t k = i + 1; k < end; ++k) {
-      const Pair& q = p_[k];
-      if (q.code == 102) {
-        inGroup = !q.value.empty() && q.value.front() == '{';
-        continue;
-      }
-      if (inGroup) continue;
+    eachField(i, end, [&](const Pair& q) {
       if (q.code == 2) name = text(q);
       if (q.code == 330) record = asciiUpper(trimBlanks(q.value));
       if (q.code == 10) origin.x = real(q);
       if (q.code == 20) origin.y = real(q);
       if (q.code == 30) origin.z = real(q);
-    }
+    });
     if (name.empty()) fault(i, "a block without a name");
     std::size_t blockAt = i;
     i = end;
@@ -278,14 +264,7 @@ void Reader::objects(std::size_t& i) {
     std::string entryName;
     std::map<std::string, std::string> entries;
     Group g;
-    bool inGroup = false;
-    for (std::size_t k = i + 1; k < end; ++k) {
-      const Pair& q = p_[k];
-      if (q.code == 102) {
-        inGroup = !q.value.empty() && q.value.front() == '{';
-        continue;
-      }
-      if (inGroup) continue;
+    eachField(i, end, [&](const Pair& q) {
       std::string v = asciiUpper(trimBlanks(q.value));
       if (q.code == 5) handle = v;
       if (q.code == 330) owner = v;
@@ -293,7 +272,7 @@ void Reader::objects(std::size_t& i) {
       if (kind == "DICTIONARY" && (q.code == 350 || q.code == 360)) entries[entryName] = v;
       if (kind == "GROUP" && q.code == 70) g.anonymous = integer(q) != 0;
       if (kind == "GROUP" && q.code == 340) g.members.push_back(v);
-    }
+    });
     if (kind == "DICTIONARY") {
       dictionaries[handle] = entries;
       if (owner == "0" && root.empty()) root = handle;

@@ -27,6 +27,18 @@ class Reader {
   [[noreturn]] void fault(std::size_t i, const std::string& reason) const {
     throw DxfError(i < p_.size() ? p_[i].line : (p_.empty() ? 1 : p_.back().line + 1), reason);
   }
+  // Each pair of the record from begin + 1 to end, the {...} application groups left out.
+  template <class F>
+  void eachField(std::size_t begin, std::size_t end, F f) const {
+    bool inGroup = false;
+    for (std::size_t k = begin + 1; k < end; ++k) {
+      if (p_[k].code == 102) {
+        inGroup = !p_[k].value.empty() && p_[k].value.front() == '{';
+        continue;
+      }
+      if (!inGroup) f(p_[k]);
+    }
+  }
   bool is(std::size_t i, int code, std::string_view v) const {
     return i < p_.size() && p_[i].code == code && p_[i].value == v;
   }
