@@ -6,7 +6,7 @@
 
 #include "app/dark_style.h"
 #include "app/main_window.h"
-#include "app/platform_desktop.h"
+#include "cad/platform_desktop.h"
 #include "app/settings_file.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/target_cad_form.h"
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     sim->setStandingPoint(qarn::cad::Point3{0, 0, 0});  // every pick lands at the origin
     desktop = &sim->desktop();
   } else {
-    platform = qarn::app::makePlatformDesktop();
+    platform = qarn::cad::makePlatformDesktop();
     desktop = platform.get();
   }
 

@@ -18,6 +18,7 @@
 #include "cad/command.h"
 #include "cad/drawing_routines.h"
 #include "cad/message_filter.h"
+#include "cad/platform_desktop.h"
 #include "cad/running_objects.h"
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_catalogue.h"
@@ -158,6 +159,37 @@ TEST_F(WindowsLink, ARejectedCallReachesTheUserWithoutHanging) {
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   control().call("QarnTestReject", {""});
+}
+
+// The desktop the program chooses on Windows acts on the CAD's real window: a minimised CAD is
+// restored and brought forward for the user's picks, and its size is known.
+TEST_F(WindowsLink, ACommandRestoresTheCadsRealWindowAndBringsItForward) {
+  auto platform = makePlatformDesktop();
+  auto cadWindow = static_cast<WindowHandle>(control().call("QarnTestWindow").toInt());
+  HWND real = reinterpret_cast<HWND>(static_cast<intptr_t>(cadWindow));
+  ASSERT_TRUE(IsWindow(real));
+  EXPECT_EQ(app().hwnd(), cadWindow);
+  EXPECT_TRUE(platform->isIconic(cadWindow));
+  int width = 0, height = 0;
+  EXPECT_TRUE(platform->windowSize(cadWindow, width, height));
+  EXPECT_GT(width, 0);
+  EXPECT_FALSE(platform->windowSize(0, width, height)) << "no such window";
+
+  Session real_session;
+  real_session.CadProgId = session.CadProgId;
+  real_session.desktop = platform.get();
+  CadCommand cmd(real_session);
+  ASSERT_TRUE(cmd.running());
+  cmd.bringCadForward();
+  EXPECT_FALSE(IsIconic(real));
+  EXPECT_TRUE(IsWindowVisible(real));
+  EXPECT_EQ(platform->foregroundWindow(), cadWindow);
+  // Minimised again, the way back after an on-screen selection restores it too.
+  ShowWindow(real, SW_MINIMIZE);
+  EXPECT_TRUE(platform->isIconic(cadWindow));
+  cmd.activateCadWindow();
+  EXPECT_FALSE(IsIconic(real));
+  EXPECT_EQ(GetForegroundWindow(), real);
 }
 
 TEST(MessageFilter, AnswersAndPutsThePreviousFilterBack) {

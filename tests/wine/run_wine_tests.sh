@@ -6,6 +6,11 @@ set -u
 win="$1" data="$2"
 fail() { echo "wine tests: $*" >&2; exit 1; }
 command -v wine >/dev/null || fail "wine is not installed (apt-get install wine wine64)"
+# The window tests need a display: a virtual one when there is none.
+if [ -z "${DISPLAY:-}" ]; then
+  command -v xvfb-run >/dev/null || fail "no display and no xvfb-run (apt-get install xvfb xauth)"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 [ -x "$win/qarn-sim-server.exe" ] || fail "no $win/qarn-sim-server.exe: the Windows build is missing"
 
 scratch=$(mktemp -d /tmp/qarn-wine.XXXXXX)

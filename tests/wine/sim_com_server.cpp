@@ -216,7 +216,19 @@ Value SimComObject::control(const std::string& member, std::vector<Value>& a) {
     cad.operatorPoint(number(0), number(1));
   else if (member == "qarntestpick")
     cad.operatorPick(text(0), {number(1), number(2), 0});
-  else if (member == "qarntestescape")
+  else if (member == "qarntestwindow") {
+    // A real top-level window stands for the CAD's main window, minimised as a user leaves it.
+    static HWND window = nullptr;
+    if (!window)
+      window = CreateWindowExW(0, L"STATIC", L"QARN test CAD", WS_OVERLAPPEDWINDOW, 40, 40, 800,
+                               600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) throw AutomationError(HRESULT_FROM_WIN32(GetLastError()), "CreateWindowEx");
+    ShowWindow(window, SW_SHOWNORMAL);
+    ShowWindow(window, SW_MINIMIZE);
+    auto handle = static_cast<WindowHandle>(reinterpret_cast<intptr_t>(window));
+    cad.setApplicationWindow(handle);
+    return Value(static_cast<int>(handle));
+  } else if (member == "qarntestescape")
     cad.operatorEscape();
   else if (member == "qarntestselect")
     cad.operatorSelect(splitCommaText(text(0)));

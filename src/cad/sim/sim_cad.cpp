@@ -44,6 +44,10 @@ SimDesktop& SimCad::desktop() {
 WindowHandle SimCad::applicationWindow() const {
   return world_->appWindow;
 }
+void SimCad::setApplicationWindow(WindowHandle w) {
+  world_->appWindow = w;
+  world_->desktop.addWindow(w, 1600, 900);
+}
 WindowHandle SimCad::documentWindow() const {
   return world_->activeDoc().hwnd;
 }

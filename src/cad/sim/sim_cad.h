@@ -32,6 +32,9 @@ class SimCad {
   DispatchPtr application() const;
   SimDesktop& desktop();
   WindowHandle applicationWindow() const;
+  // The application's main window is this one (a real window, when the simulated CAD is served
+  // on a real desktop).
+  void setApplicationWindow(WindowHandle w);
   WindowHandle documentWindow() const;
 
   // The active document's drawing (read it, or prepare one for a test).
