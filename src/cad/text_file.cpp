@@ -23,6 +23,19 @@
 
 namespace qarn::cad {
 
+std::filesystem::path filePath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Path(const std::filesystem::path& path) {
+  std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  return utf8Path(filePath(folder) / filePath(name));
+}
+
 namespace {
 
 // The code points of UTF-8 text; a malformed byte reads as U+FFFD.
@@ -96,13 +109,37 @@ std::string firstCharacter(const std::string& utf8, std::size_t at) {
 }
 
 #ifdef _WIN32
+// Character by character, so that a byte Shift-JIS does not define reads as U+FFFD, as with
+// iconv elsewhere, instead of the code page's default character: the file is then known to hold
+// bytes a rewrite would lose. Bytes 0x80, 0xA0 and 0xFD to 0xFF, which Windows maps to private
+// characters, are no Shift-JIS text either.
 std::string sjisToUtf8(const std::string& b) {
-  if (b.empty()) return {};
-  int n = MultiByteToWideChar(932, 0, b.data(), static_cast<int>(b.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(932, 0, b.data(), static_cast<int>(b.size()), w.data(), n);
-  std::string le(reinterpret_cast<const char*>(w.data()), w.size() * 2);
-  return decodeUtf16(le, false);
+  std::string out;
+  out.reserve(b.size() * 3 / 2);
+  for (std::size_t i = 0; i < b.size();) {
+    auto c = static_cast<unsigned char>(b[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    bool kana = c >= 0xA1 && c <= 0xDF;
+    int length = lead ? 2 : 1;
+    wchar_t w[2];
+    int n = 0;
+    if ((lead || kana) && i + length <= b.size())
+      n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, b.data() + i, length, w, 2);
+    if (n <= 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;  // the next byte may begin a character of its own
+      continue;
+    }
+    for (int k = 0; k < n; ++k)
+      appendUtf8(out, static_cast<char32_t>(w[k]));
+    i += length;
+  }
+  return out;
 }
 
 std::string utf8ToSjis(const std::string& utf8) {
@@ -294,8 +331,8 @@ bool wellFormed(const std::string& b, TextEncoding encoding, const std::string& 
 
 std::optional<TextFile> readTextFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), ec)) return std::nullopt;
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  if (!std::filesystem::is_regular_file(filePath(path), ec)) return std::nullopt;
+  std::ifstream in(filePath(path), std::ios::binary);
   if (!in) throw std::runtime_error("「" + path + "」を読めません。");
   std::stringstream ss;
   ss << in.rdbuf();
@@ -352,7 +389,7 @@ std::string temporaryName(const std::string& path) {
 
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
   namespace fs = std::filesystem;
-  const fs::path target = fs::u8path(path);
+  const fs::path target = filePath(path);
   std::error_code ec;
   fs::file_status st = fs::status(target, ec);
   bool exists = fs::exists(st);
@@ -371,7 +408,7 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
                                "」は読み取り専用です。書き換えずにそのままにしました。");
   }
   const std::string tmp = temporaryName(path);
-  const fs::path tmpPath = fs::u8path(tmp);
+  const fs::path tmpPath = filePath(tmp);
   auto discard = [&] {
     std::error_code ignored;
     fs::remove(tmpPath, ignored);
@@ -419,7 +456,7 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     writeFailed(path, std::string("置き換えられません: ") + std::strerror(e));
   }
   // The rename itself reaches the disk with the folder.
-  std::string folder = target.parent_path().string();
+  std::string folder = utf8Path(target.parent_path());
   int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);

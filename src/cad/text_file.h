@@ -3,6 +3,7 @@
 // byte-order mark names, otherwise as Shift-JIS (code page 932); written back in the encoding
 // they were read in, through a temporary file beside the target so that a crash or a full disk
 // never leaves half a file.
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -60,5 +61,12 @@ class FieldError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// File names travel through the program as UTF-8. These turn them into the platform's paths and
+// back (UTF-16 on Windows), so that folders with Japanese names work whatever the code page.
+std::filesystem::path filePath(const std::string& utf8);
+std::string utf8Path(const std::filesystem::path& path);
+// A file's name in a folder, both UTF-8.
+std::string joinPath(const std::string& folder, const std::string& name);
 
 }  // namespace qarn::cad

@@ -103,12 +103,12 @@ CatalogueCache::CatalogueCache(LineSorter sorter) : sorter_(std::move(sorter)) {
 std::shared_ptr<const Snapshot> CatalogueCache::load(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  auto size = fs::file_size(path, ec);
+  auto size = fs::file_size(cad::filePath(path), ec);
   if (ec) {
     entries_.erase(path);
     return nullptr;
   }
-  auto modified = fs::last_write_time(path, ec);
+  auto modified = fs::last_write_time(cad::filePath(path), ec);
   auto it = entries_.find(path);
   if (it != entries_.end() && it->second.size == size && it->second.modified == modified)
     return it->second.snapshot;

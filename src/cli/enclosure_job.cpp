@@ -6,6 +6,7 @@
 #include "cad/connection.h"
 #include "cad/numbers.h"
 #include "cad/sim/sim_cad.h"
+#include "cad/text_file.h"
 #include "cli/executable_folder.h"
 #include "cli/jobs.h"
 #include "cli/options.h"
@@ -63,8 +64,7 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   if (model.empty()) return fail("no --model given", 2);
 
   auto list = enclosure::loadEnclosureList(folder, family, {});
-  std::string file =
-      (std::filesystem::path(folder) / enclosure::catalogueFileName(family)).string();
+  std::string file = cad::joinPath(folder, enclosure::catalogueFileName(family));
   if (list.status == enclosure::EnclosureList::Status::NoFile)
     return fail("no catalogue file " + file);
   const std::vector<std::string>* row = nullptr;

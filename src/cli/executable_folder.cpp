@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "cad/text_file.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -14,13 +16,13 @@ std::string executableFolder(const char* argv0) {
 #ifdef _WIN32
   wchar_t buf[MAX_PATH * 4];
   DWORD n = GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
-  if (n > 0) return fs::path(std::wstring(buf, n)).parent_path().string();
+  if (n > 0) return cad::utf8Path(fs::path(std::wstring(buf, n)).parent_path());
 #else
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) return self.parent_path().string();
+  if (!ec) return cad::utf8Path(self.parent_path());
 #endif
   fs::path p = fs::absolute(argv0 ? argv0 : ".", ec);
-  return p.parent_path().string();
+  return cad::utf8Path(p.parent_path());
 }
 
 }  // namespace qarn::cli

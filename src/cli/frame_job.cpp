@@ -6,6 +6,7 @@
 
 #include "cad/numbers.h"
 #include "cad/sim/sim_cad.h"
+#include "cad/text_file.h"
 #include "catalogue/device_catalogue.h"
 #include "catalogue/user_collation.h"
 #include "cli/executable_folder.h"
@@ -103,10 +104,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
 int runFrame(const std::vector<std::string>& args, const char* argv0) {
   Options o;
   if (auto why = parse(args, o)) return fail(*why, 2);
-  std::string file =
-      o.catalogue.empty()
-          ? (std::filesystem::path(executableFolder(argv0)) / catalogue::kFrameCatalogue).string()
-          : o.catalogue;
+  std::string file = o.catalogue.empty()
+                         ? cad::joinPath(executableFolder(argv0), catalogue::kFrameCatalogue)
+                         : o.catalogue;
   catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto snapshot = cache.load(file);
   if (!snapshot) return fail("no catalogue file " + file);

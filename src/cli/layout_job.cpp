@@ -64,8 +64,7 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
   std::string family = enclosureArg.substr(0, colon), model = enclosureArg.substr(colon + 1);
 
   auto boxes = enclosure::loadEnclosureList(folder, family, {});
-  std::string boxFile =
-      (std::filesystem::path(folder) / enclosure::catalogueFileName(family)).string();
+  std::string boxFile = cad::joinPath(folder, enclosure::catalogueFileName(family));
   if (boxes.status != enclosure::EnclosureList::Status::Loaded)
     return fail("no enclosure catalogue " + boxFile);
   const std::vector<std::string>* row = nullptr;
@@ -82,8 +81,7 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
     return fail(model + ": the mounting plate is too small for ducts of " +
                 cad::writeNumber(in.duct));
 
-  if (catalogueFile.empty())
-    catalogueFile = (std::filesystem::path(folder) / catalogue::kFrameCatalogue).string();
+  if (catalogueFile.empty()) catalogueFile = cad::joinPath(folder, catalogue::kFrameCatalogue);
   catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto catalogue = cache.load(catalogueFile);
   if (!catalogue) return fail("no catalogue file " + catalogueFile);

@@ -7,6 +7,7 @@
 
 #include "cad/numbers.h"
 #include "cad/sim/sim_cad.h"
+#include "cad/text_file.h"
 #include "catalogue/device_catalogue.h"
 #include "catalogue/user_collation.h"
 #include "cli/executable_folder.h"
@@ -85,8 +86,7 @@ int runPanel(const std::vector<std::string>& args, const char* argv0) {
   std::string file, out = "panel.dxf";
   std::vector<Device> devices;
   if (auto why = parse(args, file, out, devices)) return fail(*why, 2);
-  if (file.empty())
-    file = (std::filesystem::path(executableFolder(argv0)) / catalogue::kPanelCatalogue).string();
+  if (file.empty()) file = cad::joinPath(executableFolder(argv0), catalogue::kPanelCatalogue);
   catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto snapshot = cache.load(file);
   if (!snapshot) return fail("no catalogue file " + file);

@@ -53,8 +53,7 @@ EnclosureList loadEnclosureList(const std::string& folder, const std::string& fa
                                 const EnclosureFilters& filters) {
   EnclosureList list;
   if (family.empty()) return list;
-  auto file =
-      cad::readTextFile((std::filesystem::path(folder) / catalogueFileName(family)).string());
+  auto file = cad::readTextFile(cad::joinPath(folder, catalogueFileName(family)));
   if (!file) {
     list.status = EnclosureList::Status::NoFile;
     return list;

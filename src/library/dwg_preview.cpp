@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "cad/text_file.h"
+
 namespace qarn::library {
 
 std::uint32_t Picture::pixel(int x, int y) const {
@@ -218,7 +220,7 @@ std::optional<DwgPreview> readDwgPreview(const std::string& bytes, std::string* 
 
 std::optional<DwgPreview> ReadDwgPreview(const std::string& path, std::string* why) {
   // Only the header, the entry table and the picture are read: drawings may be large.
-  std::ifstream f(path, std::ios::binary | std::ios::ate);
+  std::ifstream f(cad::filePath(path), std::ios::binary | std::ios::ate);
   if (!f) {
     if (why) *why = "the file cannot be opened";
     return std::nullopt;

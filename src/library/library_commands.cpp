@@ -4,6 +4,7 @@
 
 #include "cad/automation_error.h"
 #include "cad/connection.h"
+#include "cad/text_file.h"
 #include "cad/text.h"
 
 namespace qarn::library {
@@ -20,7 +21,7 @@ namespace {
 
 bool fileExists(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(std::filesystem::u8path(path), ec);
+  return !path.empty() && std::filesystem::is_regular_file(cad::filePath(path), ec);
 }
 
 // "C:\\lib\\motor.dwg" -> "motor", the block the CAD makes of the file.

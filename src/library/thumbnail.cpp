@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cad/text_file.h"
+
 namespace qarn::library {
 
 Picture FillCanvas(int width, int height, std::uint32_t rgb) {
@@ -110,7 +112,7 @@ Thumbnail ShowDwgThumbnail(const std::string& path, int boxWidth, int boxHeight,
   Thumbnail t;
   t.box = FillCanvas(boxWidth, boxHeight, background);
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!std::filesystem::exists(cad::filePath(path), ec)) {
     t.why = "no such file";
     return t;
   }
@@ -131,7 +133,11 @@ Thumbnail ShowDwgThumbnail(const std::string& path, int boxWidth, int boxHeight,
 }
 
 bool writePng(const std::string& path, const Picture& picture) {
+#ifdef _WIN32
+  FILE* f = _wfopen(cad::filePath(path).c_str(), L"wb");
+#else
   FILE* f = std::fopen(path.c_str(), "wb");
+#endif
   if (!f) return false;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cad/text.h"
+#include "cad/text_file.h"
 
 namespace qarn::tools {
 
@@ -21,7 +22,7 @@ std::string RunScript(cad::Session& session, const Script& s, const std::string&
   c.bringCadForward();
   std::string message;
   std::error_code ignored;
-  if (std::filesystem::exists(std::filesystem::u8path(folder + s.file), ignored)) {
+  if (std::filesystem::exists(cad::filePath(folder + s.file), ignored)) {
     // A quote would end the quoted path early and hand the rest to the CAD as code.
     if (folder.find('"') != std::string::npos)
       message = kQuoteInPath + folder;

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "../scratch_folder.h"
 #include "cad/text_file.h"
 
 namespace qarn::cad {
@@ -37,6 +36,9 @@ TEST(TextFile, ShiftJisAndUtf16DecodeAndEncode) {
   EXPECT_EQ(encodeText("①～", TextEncoding::ShiftJis), "\x87\x40\x81\x60")
       << "code page 932 extensions";
   EXPECT_EQ(decodeText("A\x80Z", TextEncoding::ShiftJis), "A\xEF\xBF\xBDZ") << "an undefined byte";
+  EXPECT_EQ(decodeText("\x85\x40\xB1", TextEncoding::ShiftJis), "\xEF\xBF\xBD@ｱ")
+      << "an undefined pair: its second byte stands on its own";
+  EXPECT_EQ(decodeText("\x92", TextEncoding::ShiftJis), "\xEF\xBF\xBD") << "a lead byte at the end";
   EXPECT_EQ(decodeText(encodeText("Φ22 😀", TextEncoding::Utf16LeBom), TextEncoding::Utf16LeBom),
             "Φ22 😀");
   EXPECT_EQ(encodeText("A端", TextEncoding::Utf16BeBom), std::string("\x00\x41\x7A\xEF", 4));
@@ -50,9 +52,7 @@ TEST(TextFile, ShiftJisAndUtf16DecodeAndEncode) {
 
 class TextFileOnDisk : public ::testing::Test {
  protected:
-  TextFileOnDisk() : dir(fs::temp_directory_path() / ("qarn-text-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir);
-  }
+  TextFileOnDisk() : dir(scratch::folder("qarn-text")) {}
   ~TextFileOnDisk() override { fs::remove_all(dir); }
   fs::path dir;
 };
@@ -70,22 +70,22 @@ TEST_F(TextFileOnDisk, EachEncodingRoundTripsByteForByte) {
        }) {
     fs::path p = dir / c.name;
     std::ofstream(p, std::ios::binary) << c.bytes;
-    auto f = readTextFile(p.string());
+    auto f = readTextFile(scratch::text(p));
     ASSERT_TRUE(f) << c.name;
     EXPECT_EQ(f->encoding, c.encoding) << c.name;
-    writeTextFile(p.string(), *f);
+    writeTextFile(scratch::text(p), *f);
     EXPECT_EQ(bytesOf(p), c.bytes) << c.name;
   }
-  EXPECT_FALSE(readTextFile((dir / "none.txt").string()));
+  EXPECT_FALSE(readTextFile(scratch::text(dir / "none.txt")));
 }
 
 TEST_F(TextFileOnDisk, ARefusedCharacterLeavesTheFileUntouched) {
   fs::path p = dir / "cat.txt";
   std::string before = "\x92\x5B\x8E\x71\x91\xE4\r\n";
   std::ofstream(p, std::ios::binary) << before;
-  TextFile f = *readTextFile(p.string());
+  TextFile f = *readTextFile(scratch::text(p));
   f.lines.push_back("리레이");  // Hangul: not in Shift-JIS
-  EXPECT_THROW(writeTextFile(p.string(), f), EncodingError);
+  EXPECT_THROW(writeTextFile(scratch::text(p), f), EncodingError);
   EXPECT_EQ(bytesOf(p), before);
   for (const auto& e : fs::directory_iterator(dir))
     EXPECT_EQ(e.path().filename(), "cat.txt");
@@ -94,10 +94,10 @@ TEST_F(TextFileOnDisk, ARefusedCharacterLeavesTheFileUntouched) {
 TEST_F(TextFileOnDisk, AFolderThatCannotTakeTheFileIsAClearError) {
   fs::path target = dir / "gone" / "x.txt";
   try {
-    writeFileAtomically(target.string(), "x");
+    writeFileAtomically(scratch::text(target), "x");
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find(target.string()), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(scratch::text(target)), std::string::npos) << e.what();
   }
   EXPECT_FALSE(fs::exists(dir / "gone"));
 }
@@ -119,11 +119,11 @@ TEST_F(TextFileOnDisk, AFileWithUndefinedBytesIsNotRewritten) {
        }) {
     fs::path p = dir / c.name;
     std::ofstream(p, std::ios::binary) << c.bytes;
-    TextFile f = *readTextFile(p.string());
+    TextFile f = *readTextFile(scratch::text(p));
     EXPECT_EQ(f.badLine, c.line) << c.name;
     if (c.line == 0) continue;
     try {
-      writeTextFile(p.string(), f);
+      writeTextFile(scratch::text(p), f);
       ADD_FAILURE() << c.name << " was rewritten";
     } catch (const EncodingError& e) {
       EXPECT_NE(std::string(e.what()).find(std::to_string(c.line) + " 行目"), std::string::npos)
@@ -136,15 +136,20 @@ TEST_F(TextFileOnDisk, AFileWithUndefinedBytesIsNotRewritten) {
 TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoTemporary) {
   fs::path p = dir / "keep.txt";
   std::ofstream(p) << "old";
+#ifndef _WIN32
   fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  writeFileAtomically(p.string(), "new");
+  writeFileAtomically(scratch::text(p), "new");
   EXPECT_EQ(bytesOf(p), "new");
   EXPECT_EQ(fs::status(p).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#else
+  writeFileAtomically(scratch::text(p), "new");
+  EXPECT_EQ(bytesOf(p), "new");
+#endif
   // A read-only file is refused (also for a user whom the system would let write it).
   fs::permissions(p, fs::perms::owner_read | fs::perms::group_read);
   try {
-    writeFileAtomically(p.string(), "newer");
+    writeFileAtomically(scratch::text(p), "newer");
     FAIL();
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("読み取り専用"), std::string::npos) << e.what();
@@ -152,8 +157,8 @@ TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoT
   EXPECT_EQ(bytesOf(p), "new");
   fs::permissions(p, fs::perms::owner_all);
   // Two writers of one file never share a temporary name.
-  writeFileAtomically(p.string(), "a");
-  writeFileAtomically(p.string(), "b");
+  writeFileAtomically(scratch::text(p), "a");
+  writeFileAtomically(scratch::text(p), "b");
   int files = 0;
   for (const auto& e : fs::directory_iterator(dir)) {
     (void)e;
@@ -161,7 +166,7 @@ TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoT
   }
   EXPECT_EQ(files, 1) << "no temporary left";
   try {
-    writeFileAtomically((dir / "no" / "such.txt").string(), "x");
+    writeFileAtomically(scratch::text(dir / "no" / "such.txt"), "x");
     FAIL();
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("書き込めません"), std::string::npos) << e.what();

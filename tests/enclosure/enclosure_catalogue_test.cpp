@@ -4,8 +4,7 @@
 #include <fstream>
 #include <set>
 
-#include <unistd.h>
-
+#include "../scratch_folder.h"
 #include "cad/text_file.h"
 #include "enclosure/enclosure_catalogue.h"
 
@@ -16,10 +15,7 @@ namespace fs = std::filesystem;
 
 class EnclosureCatalogue : public ::testing::Test {
  protected:
-  EnclosureCatalogue()
-      : dir(fs::temp_directory_path() / ("qarn-box-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir);
-  }
+  EnclosureCatalogue() : dir(scratch::folder("qarn-box")) {}
   ~EnclosureCatalogue() override { fs::remove_all(dir); }
   // The file in Shift-JIS without a byte-order mark, as users keep them.
   void write(const std::string& family, const std::string& text) {
@@ -41,19 +37,19 @@ TEST_F(EnclosureCatalogue, FiltersArePrefixesAndNumbersAreFilePositions) {
         "RA-450\t片扉\t450\t600\t200\t1\t1\t1\t1\tA\t12,300\r\n"
         "RA-4500\t両扉\t4500\t600\t250\t1\t1\t1\t1\tA\t1,234,500\n"
         "RA-600\t両扉\t600\t800\t200\t1\t1\t1\t1\tA\t9\r");
-  auto all = loadEnclosureList(dir.string(), "RA", {});
+  auto all = loadEnclosureList(scratch::text(dir), "RA", {});
   ASSERT_EQ(all.status, EnclosureList::Status::Loaded);
   EXPECT_EQ(numbers(all), (std::vector<std::string>{"1", "2", "3", "4"}));
   EXPECT_EQ(all.rows[1][11], "12300") << "thousands separators are deleted";
   EXPECT_EQ(all.rows[2][11], "1234500");
 
-  auto w45 = loadEnclosureList(dir.string(), "RA", {"45", "", "", false});
+  auto w45 = loadEnclosureList(scratch::text(dir), "RA", {"45", "", "", false});
   EXPECT_EQ(numbers(w45), (std::vector<std::string>{"2", "3"})) << "450 and 4500, not 145";
-  auto deep = loadEnclosureList(dir.string(), "RA", {"", "6", "2", false});
+  auto deep = loadEnclosureList(scratch::text(dir), "RA", {"", "6", "2", false});
   EXPECT_EQ(numbers(deep), (std::vector<std::string>{"2", "3"}));
-  auto two = loadEnclosureList(dir.string(), "RA", {"", "", "", true});
+  auto two = loadEnclosureList(scratch::text(dir), "RA", {"", "", "", true});
   EXPECT_EQ(numbers(two), (std::vector<std::string>{"3", "4"}));
-  auto none = loadEnclosureList(dir.string(), "RA", {"9", "", "", false});
+  auto none = loadEnclosureList(scratch::text(dir), "RA", {"9", "", "", false});
   EXPECT_EQ(none.status, EnclosureList::Status::Loaded);
   EXPECT_TRUE(none.rows.empty());
 }
@@ -61,20 +57,21 @@ TEST_F(EnclosureCatalogue, FiltersArePrefixesAndNumbersAreFilePositions) {
 TEST_F(EnclosureCatalogue, FamiliesWithoutDoorColumnFilterOtherColumnsAndNeverPassDoubleDoor) {
   write("CH",
         "CH-1\t300\t400\t200\t260\t360\t160\t6\tA\t1\r\nCH-2\t400\t500\t200\t1\t1\t1\t1\tA\t1\r\n");
-  auto w = loadEnclosureList(dir.string(), "CH", {"4", "5", "2", false});
+  auto w = loadEnclosureList(scratch::text(dir), "CH", {"4", "5", "2", false});
   ASSERT_EQ(w.rows.size(), 1u);
   EXPECT_EQ(w.rows[0][1], "CH-2");
-  EXPECT_TRUE(loadEnclosureList(dir.string(), "CH", {"", "", "", true}).rows.empty());
+  EXPECT_TRUE(loadEnclosureList(scratch::text(dir), "CH", {"", "", "", true}).rows.empty());
   EXPECT_FALSE(hasDoorColumn("CH"));
   EXPECT_FALSE(hasDoorColumn("CL"));
   EXPECT_TRUE(hasDoorColumn("ORM"));
 }
 
 TEST_F(EnclosureCatalogue, MissingAndEmptyFilesAndEmptyFamily) {
-  EXPECT_EQ(loadEnclosureList(dir.string(), "OR", {}).status, EnclosureList::Status::NoFile);
+  EXPECT_EQ(loadEnclosureList(scratch::text(dir), "OR", {}).status, EnclosureList::Status::NoFile);
   write("OR", "");
-  EXPECT_EQ(loadEnclosureList(dir.string(), "OR", {}).status, EnclosureList::Status::EmptyFile);
-  EXPECT_EQ(loadEnclosureList(dir.string(), "", {}).status, EnclosureList::Status::NoFamily);
+  EXPECT_EQ(loadEnclosureList(scratch::text(dir), "OR", {}).status,
+            EnclosureList::Status::EmptyFile);
+  EXPECT_EQ(loadEnclosureList(scratch::text(dir), "", {}).status, EnclosureList::Status::NoFamily);
 }
 
 TEST_F(EnclosureCatalogue, HeaderTextsAndFamilyOrder) {

@@ -22,6 +22,10 @@ if ! out=$(timeout 180 wineboot -i 2>&1); then
   fail "Wine could not be started: $out"
 fi
 
+# The text files and the catalogues, in folders with Japanese names.
+WINEPATH="" timeout 150 wine "$win/qarn-text-tests.exe" --gtest_color=no ||
+  fail "the text file tests failed"
+
 progid="QarnSim.BricscadApp.AcadApplication"
 timeout 150 wine "$win/qarn-sim-server.exe" "$progid" "$scratch/ready" &
 server=$!

@@ -420,7 +420,7 @@ DxfDrawing readDxf(std::string_view bytes) {
 }
 
 DxfDrawing readDxfFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
+  std::ifstream f(filePath(path), std::ios::binary);
   if (!f) throw std::runtime_error("cannot open " + path);
   std::ostringstream s;
   s << f.rdbuf();

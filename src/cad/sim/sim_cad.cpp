@@ -8,6 +8,7 @@
 #include "cad/sim/dxf_writer.h"
 #include "cad/sim/sim_objects.h"
 #include "cad/sim/sim_world.h"
+#include "cad/text_file.h"
 #include "cad/text.h"
 
 namespace qarn::cad::sim {
@@ -215,19 +216,7 @@ std::string SimCad::dxf() const {
 }
 
 void SimCad::writeDxf(const std::string& path) const {
-  std::string text = dxf();
-  std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f) throw std::runtime_error("cannot write " + path);
-    f.write(text.data(), static_cast<std::streamsize>(text.size()));
-    f.flush();
-    if (!f) throw std::runtime_error("cannot write " + path);
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    throw std::runtime_error("cannot write " + path);
-  }
+  writeFileAtomically(path, dxf());
 }
 
 }  // namespace qarn::cad::sim

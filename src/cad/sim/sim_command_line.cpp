@@ -98,7 +98,7 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
     const std::function<std::optional<std::string>()>& next) {
   std::string name = baseName(path);
   std::error_code ec;
-  if (!std::filesystem::exists(std::filesystem::u8path(path), ec)) {
+  if (!std::filesystem::exists(filePath(path), ec)) {
     transcript.push_back("[" + path + ": file not found: insertion cancelled]");
     return std::nullopt;
   }
@@ -262,7 +262,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       auto path = next();
       if (!path || path->empty()) return;
       std::error_code ec;
-      if (std::filesystem::exists(std::filesystem::u8path(*path), ec)) {
+      if (std::filesystem::exists(filePath(*path), ec)) {
         // "A drawing with this name already exists. Do you want to replace it? <N>"
         auto answer = next();
         std::string a = answer ? asciiUpper(*answer) : "";
