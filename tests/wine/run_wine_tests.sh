@@ -14,7 +14,7 @@ fi
 [ -x "$win/qarn-sim-server.exe" ] || fail "no $win/qarn-sim-server.exe: the Windows build is missing"
 
 scratch=$(mktemp -d /tmp/qarn-wine.XXXXXX)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"
 cleanup() { wineserver -k >/dev/null 2>&1; rm -rf "$scratch"; }
 trap cleanup EXIT
 

@@ -57,12 +57,21 @@ const char* dxfName(EntityType t) {
 std::string className(const Entity& e) {
   if (e.type != EntityType::Opaque) return className(e.type);
   // The class names of the kinds drawings hold most often; the rest answer as a plain entity.
-  static const std::map<std::string, std::string> known = {
-      {"TEXT", "AcDbText"},         {"MTEXT", "AcDbMText"},      {"POINT", "AcDbPoint"},
-      {"POLYLINE", "AcDb2dPolyline"}, {"SOLID", "AcDbSolid"},    {"HATCH", "AcDbHatch"},
-      {"ELLIPSE", "AcDbEllipse"},   {"SPLINE", "AcDbSpline"},    {"DIMENSION", "AcDbDimension"},
-      {"LEADER", "AcDbLeader"},     {"3DFACE", "AcDbFace"},      {"XLINE", "AcDbXline"},
-      {"RAY", "AcDbRay"},           {"SHAPE", "AcDbShape"},      {"TRACE", "AcDbTrace"}};
+  static const std::map<std::string, std::string> known = {{"TEXT", "AcDbText"},
+                                                           {"MTEXT", "AcDbMText"},
+                                                           {"POINT", "AcDbPoint"},
+                                                           {"POLYLINE", "AcDb2dPolyline"},
+                                                           {"SOLID", "AcDbSolid"},
+                                                           {"HATCH", "AcDbHatch"},
+                                                           {"ELLIPSE", "AcDbEllipse"},
+                                                           {"SPLINE", "AcDbSpline"},
+                                                           {"DIMENSION", "AcDbDimension"},
+                                                           {"LEADER", "AcDbLeader"},
+                                                           {"3DFACE", "AcDbFace"},
+                                                           {"XLINE", "AcDbXline"},
+                                                           {"RAY", "AcDbRay"},
+                                                           {"SHAPE", "AcDbShape"},
+                                                           {"TRACE", "AcDbTrace"}};
   auto it = known.find(e.dxfType);
   return it == known.end() ? "AcDbEntity" : it->second;
 }

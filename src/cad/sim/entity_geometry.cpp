@@ -21,7 +21,11 @@ double textAdvance(const std::string& s) {
   double advance = 0;
   for (std::size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    std::size_t len = c < 0x80         ? 1
+                      : (c >> 5) == 6  ? 2
+                      : (c >> 4) == 14 ? 3
+                      : (c >> 3) == 30 ? 4
+                                       : 1;
     char32_t cp = len == 1 ? c : c & (0x7F >> len);
     for (std::size_t k = 1; k < len && i + k < s.size(); ++k)
       cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);

@@ -8,8 +8,8 @@
 #include "cad/sim/dxf_writer.h"
 #include "cad/sim/sim_objects.h"
 #include "cad/sim/sim_world.h"
-#include "cad/text_file.h"
 #include "cad/text.h"
+#include "cad/text_file.h"
 
 namespace qarn::cad::sim {
 
@@ -63,15 +63,18 @@ const Drawing& SimCad::drawing() const {
 void SimCad::addDocument() {
   world_->addDocument();
   world_->desktop.addWindow(world_->activeDoc().hwnd, 1600, 860);
+  world_->changed();
 }
 
 void SimCad::openDrawing(const std::string& path) {
   world_->openDocument(path, readDxfFile(path));
+  world_->changed();
 }
 
 void SimCad::openDxf(std::string_view text, const std::string& name) {
   world_->openDocument(name, readDxf(text));
   world_->activeDoc().path.clear();  // read from memory: no file behind it
+  world_->changed();
 }
 
 int SimCad::documentCount() const {
@@ -81,6 +84,7 @@ int SimCad::documentCount() const {
 void SimCad::closeAllDocuments() {
   world_->docs.clear();
   world_->active = -1;
+  world_->changed();
 }
 
 std::string SimCad::newHandle() {
@@ -208,11 +212,36 @@ bool SimCad::undo() {
   d.drawing = std::move(d.undoSteps.back());
   ++d.erasures;
   d.undoSteps.pop_back();
+  world_->changed();
   return true;
 }
 
 std::string SimCad::dxf() const {
   return sim::writeDxf(world_->activeDoc().drawing, world_->activeDoc().nextHandle);
+}
+
+void SimCad::setOperator(Operator* person) {
+  world_->person = person;
+}
+
+void SimCad::addObserver(Observer* o) {
+  world_->observers.push_back(o);
+}
+
+void SimCad::removeObserver(Observer* o) {
+  std::erase(world_->observers, o);
+}
+
+std::string SimCad::documentName() const {
+  return world_->active >= 0 ? world_->activeDoc().name : std::string();
+}
+
+void SimCad::saveAs(const std::string& path) {
+  writeDxf(path);
+  DocState& d = world_->activeDoc();
+  d.path = path;
+  d.name = utf8Path(filePath(path).filename());
+  world_->changed();
 }
 
 void SimCad::writeDxf(const std::string& path) const {

@@ -13,6 +13,7 @@
 #include "cad/sim/cad_profile.h"
 #include "cad/sim/drawing.h"
 #include "cad/sim/sim_desktop.h"
+#include "cad/sim/sim_operator.h"
 
 namespace qarn::cad::sim {
 
@@ -63,6 +64,14 @@ class SimCad {
   void operatorEscape();
   // An operator who answers every point asked for, once the script has run out, with this one.
   void setStandingPoint(std::optional<Point3> p);
+  // A person who answers what the script leaves (the drawing window); none to stop.
+  void setOperator(Operator* person);
+  void addObserver(Observer* o);
+  void removeObserver(Observer* o);
+  // The active document's name ("Drawing1.dwg", or the file's name).
+  std::string documentName() const;
+  // The active document written as DXF and renamed after the file, as the CAD's Save As does.
+  void saveAs(const std::string& path);
   std::size_t operatorInputsLeft() const;
   const std::vector<std::string>& prompts() const;  // every prompt shown, in order
 

@@ -321,6 +321,51 @@ void World::sendCommand(DocState& d, const std::string& text) {
   }
 }
 
+namespace {
+
+// What follows the cursor while a command waits for its point: the clipboard, the entity moved
+// (with its attributes), or the block inserted at the origin.
+OperatorRequest placementRequest(const DocState& d, const PendingCommand& pc) {
+  OperatorRequest r;
+  r.kind = OperatorRequest::Kind::Placement;
+  r.prompt =
+      pc.kind == PendingCommand::Kind::Move ? "Specify second point:" : "Specify insertion point:";
+  r.base = Point3{};
+  switch (pc.kind) {
+    case PendingCommand::Kind::Paste:
+      r.base = d.clipboard->base;
+      for (const Entity& e : d.clipboard->entities) {
+        r.moving.push_back(e);
+        if (auto it = d.clipboard->owned.find(e.handle); it != d.clipboard->owned.end())
+          r.moving.insert(r.moving.end(), it->second.begin(), it->second.end());
+      }
+      break;
+    case PendingCommand::Kind::Move:
+      r.base = pc.base;
+      r.ortho = d.drawing.variables.count("ORTHOMODE") &&
+                d.drawing.variables.at("ORTHOMODE").toInt() != 0;
+      if (const Entity* e = d.drawing.findEntity(pc.target)) {
+        r.moving.push_back(*e);
+        for (const auto& h : e->attributes)
+          if (const Entity* a = d.drawing.findEntity(h)) r.moving.push_back(*a);
+      }
+      break;
+    case PendingCommand::Kind::Insert: {
+      Entity ref;
+      ref.type = EntityType::BlockRef;
+      ref.blockName = pc.target;
+      ref.xScale = pc.xScale;
+      ref.yScale = pc.yScale;
+      ref.rotation = pc.rotation;
+      r.moving.push_back(ref);
+      break;
+    }
+  }
+  return r;
+}
+
+}  // namespace
+
 void World::resolvePending(DocState& d) {
   PendingCommand pc = *d.pending;
   d.pending.reset();
@@ -336,11 +381,10 @@ void World::resolvePending(DocState& d) {
       std::erase_if(d.drawing.blocks, [&](const Block& x) { return x.name == pc.target; });
     }
   } drop{d, pc};
-  if (script.empty() && !standingPoint) return;  // nobody answers: the command is cancelled
+  if (!answerable()) return;  // nobody answers: the command is cancelled
   OperatorInput in;
   try {
-    in = take(pc.kind == PendingCommand::Kind::Move ? "Specify second point:"
-                                                    : "Specify insertion point:");
+    in = take(placementRequest(d, pc));
   } catch (const AutomationError&) {
     return;  // Escape cancels
   }
@@ -415,8 +459,10 @@ void World::resolvePending(DocState& d) {
         std::string tag = d.drawing.findEntity(h)->tag;
         bool answered = false;
         try {
-          answered = !script.empty() &&
-                     take("Enter attribute value " + tag + ":").kind == OperatorInput::Kind::Enter;
+          answered =
+              (!script.empty() || person) &&
+              take({OperatorRequest::Kind::Value, "Enter attribute value " + tag + ":"}).kind ==
+                  OperatorInput::Kind::Enter;
         } catch (const AutomationError&) {
         }
         if (!answered) {

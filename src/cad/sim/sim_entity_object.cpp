@@ -324,7 +324,6 @@ class EntityObj : public SimObject {
   std::string handle_;
 };
 
-
 }  // namespace
 
 DispatchPtr entityObject(const std::shared_ptr<World>& w, int doc, const std::string& handle) {

@@ -23,6 +23,13 @@ class SimObject : public Dispatch, public std::enable_shared_from_this<SimObject
   SimObject(std::shared_ptr<World> w, int doc) : w_(std::move(w)), doc_(doc) {}
   Value invoke(std::string_view member, CallKind kind, std::span<Value> args) final {
     w_->enter(member);
+    // Whatever the call did, those who show the drawing look again.
+    struct Changed {
+      World& w;
+      ~Changed() {
+        if (!w.observers.empty()) w.changed();
+      }
+    } changed{*w_};
     Args a(args, member);
     return dispatch(lower(member), member, kind, a);
   }

@@ -165,14 +165,18 @@ class ApplicationObj : public SimObject {
     if (m == "name") return Value(w_->profile.name);
     if (m == "zoomcenter") {
       a.expect(2, 2);
-      a.point(0);
+      Point3 centre = a.point(0);
       double mag = a.number(1);
       if (mag <= 0) fail("Invalid magnification");
       if (w_->active >= 0) w_->activeDoc().drawing.variables["VIEWSIZE"] = Value(mag);
+      for (Observer* o : std::vector<Observer*>(w_->observers))
+        o->zoomCenter(centre, mag);
       return {};
     }
     if (m == "zoomextents") {
       a.expect(0, 0);
+      for (Observer* o : std::vector<Observer*>(w_->observers))
+        o->zoomExtents();
       return {};
     }
     for (const auto& q : w_->profile.stateQueries)

@@ -74,6 +74,8 @@ void World::enter(std::string_view member) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   ++calls;
   ++callsByMember[m];
+  // While the person answers a request the CAD is busy with it, as a real one is.
+  if (answering > 0) throw AutomationError(status::kCallRejected, "Call was rejected by callee.");
   if (failAtCall != 0 && calls == failAtCall) {
     failAtCall = 0;
     fail("Injected failure of call " + std::to_string(calls) + " (" + std::string(member) + ")");
@@ -81,19 +83,36 @@ void World::enter(std::string_view member) {
   if (failingMembers.count(m)) fail("Injected failure of " + std::string(member));
 }
 
-OperatorInput World::take(const std::string& prompt) {
-  prompts.push_back(prompt);
-  if (script.empty() && standingPoint) {
-    OperatorInput in;
+OperatorInput World::take(const OperatorRequest& request) {
+  prompts.push_back(request.prompt);
+  OperatorInput in;
+  if (!script.empty()) {
+    in = script.front();
+    script.pop_front();
+  } else if (standingPoint) {
     in.kind = OperatorInput::Kind::Point;
     in.point = *standingPoint;
-    return in;
+  } else if (person) {
+    struct Busy {
+      int& n;
+      explicit Busy(int& n) : n(++n) {}
+      ~Busy() { --n; }
+    } busy(answering);
+    in = person->answer(request);
+  } else {
+    fail("The operator gave no answer to \"" + request.prompt + "\"");
   }
-  if (script.empty()) fail("The operator gave no answer to \"" + prompt + "\"");
-  OperatorInput in = script.front();
-  script.pop_front();
   if (in.kind == OperatorInput::Kind::Escape) fail("User cancelled (Escape)");
   return in;
+}
+
+void World::changed() {
+  for (Observer* o : std::vector<Observer*>(observers)) {
+    try {
+      o->drawingChanged();
+    } catch (...) {
+    }
+  }
 }
 
 Entity& World::add(DocState& d, Block& owner, Entity e) {

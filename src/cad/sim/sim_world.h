@@ -15,19 +15,9 @@
 #include "cad/sim/cad_profile.h"
 #include "cad/sim/drawing.h"
 #include "cad/sim/sim_desktop.h"
+#include "cad/sim/sim_operator.h"
 
 namespace qarn::cad::sim {
-
-struct OperatorInput {
-  // Selection: the entities picked one by one; Window, Crossing: a box from `point` to `corner`;
-  // All: every entity of model space.
-  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Enter, Escape };
-  Kind kind = Kind::Enter;
-  Point3 point, corner;
-  std::string handle;
-  std::vector<std::string> handles;
-  double distance = 0;
-};
 
 // A command line that waits for the operator to give a point.
 struct PendingCommand {
@@ -36,8 +26,8 @@ struct PendingCommand {
   Point3 base;         // move: the base point
   std::string target;  // move: the entity; insert: the block name
   double xScale = 1, yScale = 1, rotation = 0;
-  bool exploded = false;    // insert: "*name", the parts placed instead of a reference
-  bool temporary = false;   // insert: the block was made for this insertion only
+  bool exploded = false;   // insert: "*name", the parts placed instead of a reference
+  bool temporary = false;  // insert: the block was made for this insertion only
 };
 
 struct Clipboard {
@@ -76,6 +66,9 @@ struct World {
 
   std::deque<OperatorInput> script;
   std::optional<Point3> standingPoint;  // answers points when the script is empty
+  Operator* person = nullptr;           // answers when the script has nothing left
+  int answering = 0;                    // a request the person has not answered yet
+  std::vector<Observer*> observers;
   std::vector<std::string> prompts;
   std::vector<std::string> transcript;
   int busyPolls = 0;
@@ -99,7 +92,11 @@ struct World {
 
   // The next operator answer, shown the prompt; Escape and a missing answer raise as a real CAD
   // does when the user cancels.
-  OperatorInput take(const std::string& prompt);
+  OperatorInput take(const OperatorRequest& request);
+  // Whether anyone is there to answer a request.
+  bool answerable() const { return !script.empty() || standingPoint || person; }
+  // The observers told of a change; an observer's fault never reaches the automation client.
+  void changed();
 
   // Entities.
   Entity& add(DocState& d, Block& owner, Entity e);  // handle, owner, current layer

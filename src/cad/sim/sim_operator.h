@@ -1,0 +1,63 @@
+#pragma once
+// The two sides the simulated CAD talks to besides its automation clients: the operator who
+// answers its requests (a script for the tests and the command-line tool, a person at the drawing
+// window), and observers told when its drawing or view changes.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cad/geometry.h"
+#include "cad/sim/drawing.h"
+
+namespace qarn::cad::sim {
+
+struct OperatorInput {
+  // Selection: the entities picked one by one, and boxes; Window, Crossing: a box from `point` to
+  // `corner`; All: every entity of model space.
+  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Enter, Escape };
+  struct Box {
+    bool window = true;  // a window takes what lies wholly inside, a crossing what it touches
+    Point3 a, b;
+  };
+  Kind kind = Kind::Enter;
+  Point3 point, corner;
+  std::string handle;
+  std::vector<std::string> handles;
+  std::vector<Box> boxes;  // selection
+  double distance = 0;
+};
+
+// What the CAD asks for, with what its own window would show while it waits.
+struct OperatorRequest {
+  enum class Kind {
+    Point,      // a point; a rubber line from `base` when there is one
+    Entity,     // one entity
+    Selection,  // entities until Enter
+    Distance,   // a typed number, or two points (the first is `base` when given)
+    Placement,  // a point where `moving` goes, following the cursor by `base`
+    Value,      // a text on the command line (Enter takes the default)
+  };
+  Kind kind = Kind::Point;
+  std::string prompt;
+  std::optional<Point3> base;
+  std::vector<Entity> moving;  // placement: the entities as they stand, attributes included
+  bool ortho = false;          // placement: only along the axes through `base`
+};
+
+class Operator {
+ public:
+  virtual ~Operator() = default;
+  // The answer; Escape cancels the request as in a real CAD.
+  virtual OperatorInput answer(const OperatorRequest& request) = 0;
+};
+
+class Observer {
+ public:
+  virtual ~Observer() = default;
+  // After each automation call and each change made through the simulated CAD's own interface.
+  virtual void drawingChanged() = 0;
+  virtual void zoomExtents() {}
+  virtual void zoomCenter(Point3 centre, double height) {}
+};
+
+}  // namespace qarn::cad::sim
