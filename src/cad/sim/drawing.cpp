@@ -146,7 +146,9 @@ Drawing newDrawing(const std::function<std::string()>& nextHandle) {
   d.variables = {
       {"ATTDIA", Value::int16(0)},
       {"ATTREQ", Value::int16(1)},
+      {"DIMASZ", Value(2.5)},
       {"DIMSCALE", Value(1.0)},
+      {"DIMTXT", Value(2.5)},
       {"FILEDIA", Value::int16(1)},
       {"ORTHOMODE", Value::int16(0)},
       {"VIEWSIZE", Value(297.0)},

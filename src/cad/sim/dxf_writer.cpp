@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "cad/numbers.h"
+#include "cad/sim/dimension_picture.h"
 #include "cad/text.h"
 
 namespace qarn::cad::sim {
@@ -386,40 +387,37 @@ void Writer::dimensionBlock(const Entity& e, const std::string& name, const std:
   point(10, {});
   code(3, name);
   code(1, "");
-  double dx = e.p2.x - e.p1.x, dy = e.p2.y - e.p1.y, len2 = dx * dx + dy * dy;
-  double off = len2 > 0 ? ((e.p3.x - e.p1.x) * -dy + (e.p3.y - e.p1.y) * dx) / len2 : 0;
-  Point3 a{e.p1.x - dy * off, e.p1.y + dx * off, 0}, b{e.p2.x - dy * off, e.p2.y + dx * off, 0};
-  auto line = [&](Point3 p, Point3 q) {
-    code(0, "LINE");
+  DimensionPicture pic = dimensionPicture(d_, e);
+  auto head = [&](const char* kind, const char* subclass) {
+    code(0, kind);
     code(5, handle());
     code(330, record);
     code(100, "AcDbEntity");
     code(8, "0");
     code(62, 0);
-    code(100, "AcDbLine");
-    point(10, p);
-    point(11, q);
+    code(100, subclass);
   };
-  line(e.p1, a);
-  line(e.p2, b);
-  line(a, b);
-  auto scale = d_.variables.find("DIMSCALE");
-  double h = 2.5 * (scale == d_.variables.end() ? 1.0 : scale->second.toDouble());
-  code(0, "TEXT");
-  code(5, handle());
-  code(330, record);
-  code(100, "AcDbEntity");
-  code(8, "0");
-  code(62, 0);
-  code(100, "AcDbText");
-  point(10, e.p3);
-  num(40, h);
-  code(1, writeNumber(std::round(std::sqrt(len2) * 100) / 100));
-  num(50, degrees(std::atan2(dy, dx)));
+  for (const auto& l : pic.lines) {
+    head("LINE", "AcDbLine");
+    point(10, l[0]);
+    point(11, l[1]);
+  }
+  for (const auto& t : pic.arrowheads) {
+    head("SOLID", "AcDbTrace");
+    point(10, t[0]);
+    point(11, t[1]);
+    point(12, t[2]);
+    point(13, t[2]);
+  }
+  head("TEXT", "AcDbText");
+  point(10, pic.textAt);
+  num(40, pic.textHeight);
+  code(1, escapeText(pic.text));
+  num(50, degrees(pic.textRotation));
   code(72, 1);
-  point(11, e.p3);
+  point(11, pic.textAt);
   code(100, "AcDbText");
-  code(73, 1);
+  code(73, 2);
   code(0, "ENDBLK");
   code(5, handle());
   code(330, record);
