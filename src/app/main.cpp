@@ -1,18 +1,20 @@
 // QARN: the program entry. With --simulated-cad the embedded simulated CAD runs in the process
-// under the target ProgID, so that the window can be tried without a CAD.
+// under the target ProgID, with a window of its own that shows its drawing and takes the picks,
+// so that QARN works without a CAD.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <memory>
 
 #include "app/dark_style.h"
 #include "app/main_window.h"
-#include "cad/platform_desktop.h"
 #include "app/settings_file.h"
+#include "cad/platform_desktop.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/target_cad_form.h"
 #include "cad/target_cad_list.h"
 #include "catalogue/row_edit_dialog.h"
 #include "library/folder_dialog.h"
+#include "simview/sim_cad_window.h"
 
 #ifdef _WIN32
 #include "cad/com/com_link.h"
@@ -41,7 +43,6 @@ int main(int argc, char** argv) {
   qarn::cad::Desktop* desktop = nullptr;
   if (options.isSet(simulated)) {
     sim = std::make_unique<qarn::cad::sim::SimCad>();
-    sim->setStandingPoint(qarn::cad::Point3{0, 0, 0});  // every pick lands at the origin
     desktop = &sim->desktop();
   } else {
     platform = qarn::cad::makePlatformDesktop();
@@ -55,7 +56,12 @@ int main(int argc, char** argv) {
   qarn::library::TForm3 Form3(&Form2);
   qarn::cad::TTargetCADForm TargetCADForm(Form2.dataFile(qarn::cad::kTargetCadListFile), &Form2);
   Form2.setTargetCadForm(&TargetCADForm);
-  if (sim) sim->registerAs(Form2.CadProgId());
+  std::unique_ptr<qarn::simview::SimCadWindow> cadWindow;
+  if (sim) {
+    sim->registerAs(Form2.CadProgId());
+    cadWindow = std::make_unique<qarn::simview::SimCadWindow>(*sim);
+    cadWindow->show();
+  }
   Form2.show();
   int rc = app.exec();
   if (sim && options.isSet(dxf)) sim->writeDxf(options.value(dxf).toStdString());

@@ -35,7 +35,7 @@ int fail(const std::string& why, int code = 1) {
 
 int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   std::string family, model, folder = executableFolder(argv0), out = "enclosure.dxf";
-  double atX = 0, atY = 0;
+  double atX = 0, atY = 0, dimscale = 1;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (i + 1 >= args.size()) return fail("missing value after " + a, 2);
@@ -53,6 +53,11 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
       if (!p) return fail("--at needs X,Y, got \"" + v + "\"", 2);
       atX = p->x;
       atY = p->y;
+    } else if (a == "--dimscale") {
+      // The drawing's dimension scale: the enclosure page lays its dimensions out for 10.
+      auto s = cad::tryReadNumber(v);
+      if (!s || *s <= 0) return fail("--dimscale needs a positive number, got \"" + v + "\"", 2);
+      dimscale = *s;
     } else {
       return fail("unknown argument " + a, 2);
     }
@@ -80,6 +85,7 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   cad::Session session;
   sim.registerAs(session.CadProgId);
   session.desktop = &sim.desktop();
+  sim.drawing().variables["DIMSCALE"] = cad::Value(dimscale);
   sim.operatorPoint(atX, atY);
   auto result = enclosure::drawEnclosure(session, input);
   using Status = enclosure::EnclosureResult::Status;

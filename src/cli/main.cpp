@@ -10,7 +10,7 @@
 namespace {
 void usage() {
   std::cerr << "usage: qarn-cli enclosure --family F --model M [--catalogue-dir DIR] [--at X,Y]"
-               " [--dxf FILE]\n"
+               " [--dimscale S] [--dxf FILE]\n"
                "       qarn-cli frame --model M [--catalogue FILE] [--number N] [--base 0..8]"
                " [--offset D]\n"
                "                      [--terminal POLES] [--array N --gap G] [--dimscale S]"

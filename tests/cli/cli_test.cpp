@@ -41,7 +41,8 @@ class CliEnclosure : public ::testing::Test {
 
 TEST_F(CliEnclosure, DrawsFromTheCatalogueBesideTheExecutableAndReportsTheFile) {
   fs::path dxf = dir / "ra.dxf";
-  CliRun r = run("enclosure --family RA --model RA12-4560 --at 123.5,-87 --dxf " + dxf.string());
+  CliRun r = run("enclosure --family RA --model RA12-4560 --at 123.5,-87 --dimscale 10 --dxf " +
+                 dxf.string());
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out,
             "wrote " + dxf.string() +
@@ -50,6 +51,8 @@ TEST_F(CliEnclosure, DrawsFromTheCatalogueBesideTheExecutableAndReportsTheFile) 
   std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("TOVEKHDLRA"), std::string::npos);
   EXPECT_NE(text.find("10\n120\n20\n-80\n"), std::string::npos) << "drawn at the cut base point";
+  EXPECT_NE(text.find("$DIMSCALE\n40\n10\n"), std::string::npos);
+  EXPECT_NE(text.find("\n40\n25\n"), std::string::npos) << "dimension texts 2.5 x 10 high";
 }
 
 TEST_F(CliEnclosure, SaysWhyNothingWasDrawn) {
@@ -68,6 +71,7 @@ TEST_F(CliEnclosure, SaysWhyNothingWasDrawn) {
            {"enclosure --family CL --model CL-BAD" + in,
             "CL-BAD: the depth (フカサ) is zero or not a number"},
            {"enclosure --family CL --model CL-OK --at 1" + in, "--at needs X,Y"},
+           {"enclosure --family CL --model CL-OK --dimscale 0" + in, "--dimscale needs a positive"},
        }) {
     CliRun r = run(c.args);
     EXPECT_NE(r.code, 0) << c.args;

@@ -374,14 +374,16 @@ LineStyle lineStyleOf(const std::string& linetype) {
   return LineStyle::Dashed;
 }
 
-DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra) {
+DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra,
+                             bool withModelSpace) {
   DisplayList out;
   Builder b(d, out);
-  for (const auto& h : d.modelSpace().entities)
-    if (const Entity* e = d.findEntity(h)) {
-      out.owners.push_back(h);
-      b.addTopLevel(*e, static_cast<int>(out.owners.size()) - 1);
-    }
+  if (withModelSpace)
+    for (const auto& h : d.modelSpace().entities)
+      if (const Entity* e = d.findEntity(h)) {
+        out.owners.push_back(h);
+        b.addTopLevel(*e, static_cast<int>(out.owners.size()) - 1);
+      }
   for (const Entity& e : extra) {
     out.owners.push_back(e.handle);
     // What follows the cursor carries its attributes as entities of their own.

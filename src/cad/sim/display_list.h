@@ -60,8 +60,10 @@ std::uint32_t colourOf(int aci);
 LineStyle lineStyleOf(const std::string& linetype);
 
 // Every visible model-space entity (layers off or frozen left out); `extra` entities (what
-// follows the cursor) are added after them, as if in model space.
-DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra = {});
+// follows the cursor) are added after them, as if in model space. Without `withModelSpace` only
+// the extra ones, drawn with the drawing's blocks and layers.
+DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra = {},
+                             bool withModelSpace = true);
 
 // The topmost model-space entity with a line within `tolerance` of (x, y): its handle, or empty.
 std::string entityAt(const DisplayList& list, double x, double y, double tolerance);

@@ -459,10 +459,10 @@ void World::resolvePending(DocState& d) {
         std::string tag = d.drawing.findEntity(h)->tag;
         bool answered = false;
         try {
-          answered =
-              (!script.empty() || person) &&
-              take({OperatorRequest::Kind::Value, "Enter attribute value " + tag + ":"}).kind ==
-                  OperatorInput::Kind::Enter;
+          answered = (!script.empty() || person) &&
+                     take(OperatorRequest::ask(OperatorRequest::Kind::Value,
+                                               "Enter attribute value " + tag + ":"))
+                             .kind == OperatorInput::Kind::Enter;
         } catch (const AutomationError&) {
         }
         if (!answered) {

@@ -25,6 +25,11 @@ struct OperatorInput {
   std::vector<std::string> handles;
   std::vector<Box> boxes;  // selection
   double distance = 0;
+  static OperatorInput of(Kind k) {
+    OperatorInput in;
+    in.kind = k;
+    return in;
+  }
 };
 
 // What the CAD asks for, with what its own window would show while it waits.
@@ -42,6 +47,13 @@ struct OperatorRequest {
   std::optional<Point3> base;
   std::vector<Entity> moving;  // placement: the entities as they stand, attributes included
   bool ortho = false;          // placement: only along the axes through `base`
+  static OperatorRequest ask(Kind k, std::string prompt, std::optional<Point3> base = {}) {
+    OperatorRequest r;
+    r.kind = k;
+    r.prompt = std::move(prompt);
+    r.base = base;
+    return r;
+  }
 };
 
 class Operator {

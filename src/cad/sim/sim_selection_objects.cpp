@@ -20,7 +20,7 @@ class UtilityObj : public SimObject {
     if (m == "getentity") {
       a.expect(2, 3);
       std::string prompt = a.given(2) ? a.text(2) : "";
-      OperatorInput in = w_->take({OperatorRequest::Kind::Entity, prompt});
+      OperatorInput in = w_->take(OperatorRequest::ask(OperatorRequest::Kind::Entity, prompt));
       if (in.kind != OperatorInput::Kind::Entity) fail("The user picked nothing");
       Entity* e = doc().drawing.findEntity(in.handle);
       if (!e) fail("The user picked nothing (no entity " + in.handle + ")");
@@ -38,7 +38,7 @@ class UtilityObj : public SimObject {
       std::optional<Point3> base;
       if (a.given(0) && !a.at(0).isEmpty()) base = a.point(0);
       std::string prompt = a.given(1) ? a.text(1) : "";
-      OperatorInput in = w_->take({OperatorRequest::Kind::Point, prompt, base});
+      OperatorInput in = w_->take(OperatorRequest::ask(OperatorRequest::Kind::Point, prompt, base));
       if (in.kind == OperatorInput::Kind::Enter) noValue();
       if (in.kind != OperatorInput::Kind::Point) fail("Invalid point input");
       return point(in.point);
@@ -48,14 +48,16 @@ class UtilityObj : public SimObject {
       std::optional<Point3> base;
       if (a.given(0) && !a.at(0).isEmpty()) base = a.point(0);
       std::string prompt = a.given(1) ? a.text(1) : "";
-      OperatorInput in = w_->take({OperatorRequest::Kind::Distance, prompt, base});
+      OperatorInput in =
+          w_->take(OperatorRequest::ask(OperatorRequest::Kind::Distance, prompt, base));
       if (in.kind == OperatorInput::Kind::Distance) return Value(in.distance);
       if (in.kind == OperatorInput::Kind::Enter) noValue();
       if (in.kind != OperatorInput::Kind::Point) fail("Invalid distance input");
       // Without a base point the first point picked is the base, and a second one is asked.
       if (!base) {
         base = in.point;
-        in = w_->take({OperatorRequest::Kind::Distance, "Specify second point:", base});
+        in = w_->take(
+            OperatorRequest::ask(OperatorRequest::Kind::Distance, "Specify second point:", base));
         if (in.kind == OperatorInput::Kind::Enter) noValue();
         if (in.kind != OperatorInput::Kind::Point) fail("Invalid distance input");
       }
@@ -226,7 +228,8 @@ class SelectionSetObj : public SimObject {
     if (m == "selectonscreen") {
       a.expect(0, 2);
       auto f = filter(a, 0);
-      OperatorInput in = w_->take({OperatorRequest::Kind::Selection, "Select objects:"});
+      OperatorInput in =
+          w_->take(OperatorRequest::ask(OperatorRequest::Kind::Selection, "Select objects:"));
       using K = OperatorInput::Kind;
       switch (in.kind) {
         case K::Enter:

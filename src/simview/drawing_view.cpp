@@ -1,0 +1,363 @@
+#include "simview/drawing_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace qarn::simview {
+
+namespace sim = cad::sim;
+using Kind = sim::OperatorRequest::Kind;
+
+namespace {
+
+constexpr int kPickPixels = 4;  // how near the cursor a line must pass to be picked
+const QColor kBackground(0x21, 0x26, 0x2e);
+
+Qt::PenStyle penStyleOf(sim::LineStyle s) {
+  switch (s) {
+    case sim::LineStyle::Hidden:
+      return Qt::DashLine;
+    case sim::LineStyle::Phantom:
+      return Qt::DashDotDotLine;
+    case sim::LineStyle::Dashed:
+      return Qt::DashDotLine;
+    case sim::LineStyle::Solid:
+      break;
+  }
+  return Qt::SolidLine;
+}
+
+QColor colourOf(std::uint32_t rgb) {
+  return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+}  // namespace
+
+DrawingView::DrawingView(sim::SimCad& cad, QWidget* parent) : QWidget(parent), cad_(cad) {
+  setObjectName("DrawingView");
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setMinimumSize(320, 240);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DrawingView::drawingChanged() {
+  dirty_ = true;
+  update();
+}
+
+const sim::DisplayList& DrawingView::displayList() {
+  if (dirty_) rebuild();
+  return list_;
+}
+
+void DrawingView::rebuild() {
+  dirty_ = false;
+  if (cad_.documentCount() == 0) {
+    list_ = {};
+  } else {
+    list_ = sim::buildDisplayList(cad_.drawing());
+  }
+  painted_.assign(list_.batches.size(), {});
+  for (std::size_t i = 0; i < list_.batches.size(); ++i) {
+    for (const auto& l : list_.batches[i].lines)
+      painted_[i].lines.emplace_back(l.x0, l.y0, l.x1, l.y1);
+    for (const auto& t : list_.batches[i].triangles)
+      painted_[i].triangles.push_back(
+          QPolygonF({QPointF(t.a.x, t.a.y), QPointF(t.b.x, t.b.y), QPointF(t.c.x, t.c.y)}));
+  }
+  if (!fitted_ && !list_.extents.empty()) {
+    fitted_ = true;
+    view_.fit(list_.extents);
+  }
+}
+
+void DrawingView::zoomExtents() {
+  displayList();
+  fitted_ = true;
+  view_.fit(list_.extents);
+  update();
+}
+
+void DrawingView::zoomCenter(cad::Point3 centre, double viewHeight) {
+  fitted_ = true;
+  view_.centreOn(centre, viewHeight);
+  update();
+}
+
+QPointF DrawingView::toScreen(double x, double y) const {
+  cad::Point3 p = view_.toScreen(x, y);
+  return {p.x, p.y};
+}
+
+cad::Point3 DrawingView::toDrawing(QPointF p) const {
+  return view_.toDrawing(p.x(), p.y());
+}
+
+void DrawingView::resizeEvent(QResizeEvent*) {
+  view_.width = std::max(1, width());
+  view_.height = std::max(1, height());
+}
+
+QPointF DrawingView::placementOffset() const {
+  if (!request_ || request_->kind != Kind::Placement || !request_->base) return {};
+  cad::Point3 at = toDrawing(cursor_);
+  double dx = at.x - request_->base->x, dy = at.y - request_->base->y;
+  if (request_->ortho) (std::abs(dx) >= std::abs(dy) ? dy : dx) = 0;
+  return {dx, dy};
+}
+
+void DrawingView::paintDrawing(QPainter& p) {
+  displayList();
+  p.fillRect(QRectF(0, 0, view_.width, view_.height), kBackground);
+  const QTransform toScreen(view_.scale, 0, 0, -view_.scale,
+                            view_.width / 2.0 - view_.centreX * view_.scale,
+                            view_.height / 2.0 + view_.centreY * view_.scale);
+  auto paintList = [&](const sim::DisplayList& list, const std::vector<Painted>& painted,
+                       QPointF shift, bool faint) {
+    QTransform t = QTransform::fromTranslate(shift.x(), shift.y()) * toScreen;
+    p.setTransform(t);
+    for (std::size_t i = 0; i < list.batches.size(); ++i) {
+      QColor c = colourOf(list.batches[i].style.rgb);
+      if (faint) c.setAlpha(160);
+      QPen pen(c, 0, penStyleOf(list.batches[i].style.line));
+      pen.setCosmetic(true);
+      p.setPen(pen);
+      p.drawLines(painted[i].lines.data(), static_cast<int>(painted[i].lines.size()));
+      if (!painted[i].triangles.empty()) {
+        p.setBrush(c);
+        for (const auto& tri : painted[i].triangles)
+          p.drawPolygon(tri);
+        p.setBrush(Qt::NoBrush);
+      }
+    }
+    p.resetTransform();
+    // Texts too small to read are left out: at a glance they would only cost time.
+    const QRectF screen(-400, -400, view_.width + 800, view_.height + 800);
+    for (const auto& tx : list.texts) {
+      double px = tx.height * view_.scale;
+      if (px < 4 || px > 4000) continue;
+      QPointF at = t.map(QPointF(tx.at.x, tx.at.y));
+      if (!screen.contains(at)) continue;
+      QFont font = p.font();
+      font.setPixelSize(std::max(1, static_cast<int>(std::lround(px / 0.72))));
+      p.setFont(font);
+      QFontMetricsF m(font);
+      QString s = QString::fromStdString(tx.text);
+      double w = m.horizontalAdvance(s) * tx.widthFactor;
+      double left = tx.horizontal == 1 ? -w / 2 : tx.horizontal == 2 ? -w : 0;
+      double base = tx.vertical == 3 ? px : tx.vertical == 2 ? px / 2 : 0;
+      QColor c = colourOf(tx.style.rgb);
+      if (faint) c.setAlpha(160);
+      p.setPen(c);
+      p.save();
+      p.translate(at);
+      p.rotate(-tx.rotation * 180 / M_PI);
+      p.scale(tx.widthFactor, 1);
+      p.drawText(QPointF(left / tx.widthFactor, base), s);
+      p.restore();
+    }
+  };
+  paintList(list_, painted_, {}, false);
+
+  // What a selection picked so far, drawn over in the highlight colour.
+  if (!picked_.empty()) {
+    p.setTransform(toScreen);
+    QPen pen(QColor(0x4d, 0xa6, 0xff), 0, Qt::DashLine);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    for (const auto& b : list_.batches)
+      for (const auto& l : b.lines)
+        if (picked_.count(l.owner)) p.drawLine(QLineF(l.x0, l.y0, l.x1, l.y1));
+    p.resetTransform();
+  }
+  if (request_) {
+    QPen rubber(QColor(0xff, 0xd0, 0x60), 1, Qt::DashLine);
+    if (request_->kind == Kind::Placement) {
+      paintList(ghost_, ghostPainted_, placementOffset(), true);
+    } else if (request_->base &&
+               (request_->kind == Kind::Point || request_->kind == Kind::Distance)) {
+      p.setPen(rubber);
+      p.drawLine(toScreen.map(QPointF(request_->base->x, request_->base->y)), cursor_);
+    }
+    if (pressAt_ && (cursor_ - *pressAt_).manhattanLength() > 3) {
+      // Left to right a window (solid), right to left a crossing (dashed), as a CAD shows them.
+      bool window = cursor_.x() >= pressAt_->x();
+      p.setPen(QPen(QColor(0x80, 0xc0, 0xff), 1, window ? Qt::SolidLine : Qt::DashLine));
+      p.setBrush(window ? QColor(0x40, 0x80, 0xff, 40) : QColor(0x40, 0xff, 0x80, 40));
+      p.drawRect(QRectF(*pressAt_, cursor_).normalized());
+      p.setBrush(Qt::NoBrush);
+    }
+  }
+}
+
+void DrawingView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  paintDrawing(p);
+}
+
+void DrawingView::beginRequest(const sim::OperatorRequest& request,
+                               std::function<void(sim::OperatorInput)> answer) {
+  request_ = request;
+  answer_ = std::move(answer);
+  selection_ = {};
+  selection_.kind = sim::OperatorInput::Kind::Selection;
+  picked_.clear();
+  pressAt_.reset();
+  if (request.kind == Kind::Placement && cad_.documentCount() > 0) {
+    ghost_ = sim::buildDisplayList(cad_.drawing(), request.moving, false);
+    ghostPainted_.assign(ghost_.batches.size(), {});
+    for (std::size_t i = 0; i < ghost_.batches.size(); ++i) {
+      for (const auto& l : ghost_.batches[i].lines)
+        ghostPainted_[i].lines.emplace_back(l.x0, l.y0, l.x1, l.y1);
+      for (const auto& t : ghost_.batches[i].triangles)
+        ghostPainted_[i].triangles.push_back(
+            QPolygonF({QPointF(t.a.x, t.a.y), QPointF(t.b.x, t.b.y), QPointF(t.c.x, t.c.y)}));
+    }
+  }
+  setCursor(request.kind == Kind::Entity || request.kind == Kind::Selection ? Qt::PointingHandCursor
+                                                                            : Qt::CrossCursor);
+  update();
+}
+
+void DrawingView::endRequest() {
+  request_.reset();
+  answer_ = nullptr;
+  picked_.clear();
+  pressAt_.reset();
+  ghost_ = {};
+  ghostPainted_.clear();
+  unsetCursor();
+  update();
+}
+
+void DrawingView::answer(sim::OperatorInput in) {
+  if (!answer_) return;
+  auto give = answer_;
+  give(std::move(in));
+}
+
+void DrawingView::pressEnter() {
+  if (!request_) return;
+  if (request_->kind == Kind::Selection) {
+    answer(selection_);
+    return;
+  }
+  answer(sim::OperatorInput{});  // Enter: no value
+}
+
+void DrawingView::click(QPointF at) {
+  if (!request_) return;
+  cad::Point3 p = toDrawing(at);
+  sim::OperatorInput in;
+  switch (request_->kind) {
+    case Kind::Point:
+    case Kind::Distance:
+    case Kind::Placement:
+      in.kind = sim::OperatorInput::Kind::Point;
+      in.point = p;
+      answer(in);
+      return;
+    case Kind::Entity: {
+      in.handle = sim::entityAt(displayList(), p.x, p.y, kPickPixels / view_.scale);
+      // A pick that misses ends the request with nothing picked, as in the CAD.
+      in.kind =
+          in.handle.empty() ? sim::OperatorInput::Kind::Point : sim::OperatorInput::Kind::Entity;
+      in.point = p;
+      answer(in);
+      return;
+    }
+    case Kind::Selection: {
+      std::string h = sim::entityAt(displayList(), p.x, p.y, kPickPixels / view_.scale);
+      if (h.empty()) return;
+      for (std::size_t i = 0; i < list_.owners.size(); ++i)
+        if (list_.owners[i] == h) picked_.insert(static_cast<int>(i));
+      selection_.handles.push_back(h);
+      update();
+      return;
+    }
+    case Kind::Value:
+      return;
+  }
+}
+
+void DrawingView::mousePressEvent(QMouseEvent* e) {
+  cursor_ = e->position();
+  if (e->button() == Qt::MiddleButton) {
+    panFrom_ = e->position();
+    return;
+  }
+  if (e->button() != Qt::LeftButton) return;
+  if (request_ && request_->kind == Kind::Selection)
+    pressAt_ = e->position();
+  else
+    click(e->position());
+}
+
+void DrawingView::mouseMoveEvent(QMouseEvent* e) {
+  cursor_ = e->position();
+  if (panFrom_) {
+    QPointF d = e->position() - *panFrom_;
+    view_.pan(d.x(), d.y());
+    panFrom_ = e->position();
+  }
+  if (panFrom_ || request_) update();
+}
+
+void DrawingView::mouseReleaseEvent(QMouseEvent* e) {
+  cursor_ = e->position();
+  if (e->button() == Qt::MiddleButton) {
+    panFrom_.reset();
+    return;
+  }
+  if (e->button() != Qt::LeftButton || !pressAt_) return;
+  QPointF from = *pressAt_;
+  pressAt_.reset();
+  if ((e->position() - from).manhattanLength() <= 3) {
+    click(from);
+    return;
+  }
+  // Dragged left to right: a window; right to left: a crossing.
+  sim::OperatorInput::Box box;
+  box.window = e->position().x() >= from.x();
+  box.a = toDrawing(from);
+  box.b = toDrawing(e->position());
+  selection_.boxes.push_back(box);
+  update();
+}
+
+void DrawingView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() == Qt::MiddleButton)
+    zoomExtents();
+  else
+    mousePressEvent(e);
+}
+
+void DrawingView::wheelEvent(QWheelEvent* e) {
+  double notches = e->angleDelta().y() / 120.0;
+  if (notches == 0) return;
+  view_.zoomAbout(e->position().x(), e->position().y(), std::pow(1.25, notches));
+  update();
+}
+
+void DrawingView::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Home:
+      zoomExtents();
+      return;
+    case Qt::Key_Escape:
+      if (request_) answer(sim::OperatorInput::of(sim::OperatorInput::Kind::Escape));
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      pressEnter();
+      return;
+    default:
+      QWidget::keyPressEvent(e);
+  }
+}
+
+}  // namespace qarn::simview

@@ -1,0 +1,81 @@
+#pragma once
+// The simulated CAD's model space, drawn white on dark, and the mouse that answers its requests:
+// points, entities, selections, distances and placements.
+#include <QLineF>
+#include <QPolygonF>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "cad/sim/display_list.h"
+#include "cad/sim/sim_cad.h"
+#include "cad/sim/view_mapping.h"
+
+namespace qarn::simview {
+
+class DrawingView : public QWidget {
+ public:
+  explicit DrawingView(cad::sim::SimCad& cad, QWidget* parent = nullptr);
+
+  // The drawing changed: worked out again before the next paint.
+  void drawingChanged();
+  void zoomExtents();
+  void zoomCenter(cad::Point3 centre, double viewHeight);
+
+  // A request waits: what the mouse does now, and where its answer goes.
+  void beginRequest(const cad::sim::OperatorRequest& request,
+                    std::function<void(cad::sim::OperatorInput)> answer);
+  void endRequest();
+  // Enter: ends a selection, or answers "no value".
+  void pressEnter();
+
+  const cad::sim::ViewMapping& view() const { return view_; }
+  cad::sim::ViewMapping& view() { return view_; }
+  // The screen point of a drawing point, and back.
+  QPointF toScreen(double x, double y) const;
+  cad::Point3 toDrawing(QPointF p) const;
+  // Everything painted into `painter`'s device (the benchmark paints into an image).
+  void paintDrawing(class QPainter& painter);
+  const cad::sim::DisplayList& displayList();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+
+ private:
+  struct Painted {
+    std::vector<QLineF> lines;
+    std::vector<QPolygonF> triangles;
+  };
+  void rebuild();
+  void click(QPointF at);
+  void answer(cad::sim::OperatorInput in);
+  QPointF placementOffset() const;  // drawing units the moving entities follow the cursor by
+
+  cad::sim::SimCad& cad_;
+  cad::sim::DisplayList list_;
+  std::vector<Painted> painted_;
+  cad::sim::DisplayList ghost_;
+  std::vector<Painted> ghostPainted_;
+  bool dirty_ = true;
+  bool fitted_ = false;
+  cad::sim::ViewMapping view_;
+
+  std::optional<cad::sim::OperatorRequest> request_;
+  std::function<void(cad::sim::OperatorInput)> answer_;
+  cad::sim::OperatorInput selection_;  // what a selection gathered so far
+  std::set<int> picked_;               // owners highlighted in a selection
+  QPointF cursor_;
+  std::optional<QPointF> pressAt_;  // left button down, for a box
+  std::optional<QPointF> panFrom_;  // middle button down
+};
+
+}  // namespace qarn::simview

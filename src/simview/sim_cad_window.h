@@ -1,0 +1,61 @@
+#pragma once
+// The simulated CAD's own window: its drawing live, the prompt of what it waits for, the command
+// lines it received, and a File menu. It is the person who answers the simulated CAD's requests:
+// while one waits, only this window takes the mouse and the keyboard, as a CAD holds them while
+// it waits for a pick.
+#include <QEventLoop>
+#include <QMainWindow>
+#include <functional>
+
+#include "cad/sim/sim_cad.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace qarn::simview {
+
+class DrawingView;
+
+class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::sim::Observer {
+ public:
+  explicit SimCadWindow(cad::sim::SimCad& cad, QWidget* parent = nullptr);
+  ~SimCadWindow() override;
+
+  cad::sim::OperatorInput answer(const cad::sim::OperatorRequest& request) override;
+  void drawingChanged() override;
+  void zoomExtents() override;
+  void zoomCenter(cad::Point3 centre, double height) override;
+
+  void openDrawing();
+  void saveDrawingAs();
+  // The file dialogs, replaced by the tests.
+  std::function<QString()> askOpenPath, askSavePath;
+
+  DrawingView* view() const { return view_; }
+  QLabel* promptLabel() const { return prompt_; }
+  QLineEdit* inputLine() const { return input_; }
+  QPlainTextEdit* transcriptBox() const { return transcript_; }
+  bool waiting() const { return loop_ != nullptr; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void finish(cad::sim::OperatorInput in);
+  void typed();
+  void updateTitle();
+
+  cad::sim::SimCad& cad_;
+  DrawingView* view_;
+  QLabel* prompt_;
+  QLineEdit* input_;
+  QPlainTextEdit* transcript_;
+  std::size_t transcriptShown_ = 0;
+  QEventLoop* loop_ = nullptr;
+  cad::sim::OperatorInput result_;
+  cad::sim::OperatorRequest::Kind kind_{};
+};
+
+}  // namespace qarn::simview

@@ -1,0 +1,181 @@
+// The simulated CAD's window as a person uses it: clicks, drags and keys answer what the CAD
+// asks, and the CAD receives exactly that.
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+
+#include "../app/gui_fixture.h"
+#include "cad/automation_error.h"
+#include "cad/command.h"
+#include "cad/connection.h"
+#include "cad/sim/sim_cad.h"
+#include "simview/drawing_view.h"
+#include "simview/sim_cad_window.h"
+
+namespace qarn::simview {
+namespace {
+
+class SimCadWindowTest : public app::testing::GuiTest {
+ protected:
+  SimCadWindowTest() : window(cad) {
+    session.desktop = &cad.desktop();
+    cad.registerAs(session.CadProgId);
+    app = cad::attachCad(session.CadProgId);
+    doc = app.activeDocument();
+    window.resize(900, 700);
+    window.show();
+    QCoreApplication::processEvents();
+    // One drawing unit to two pixels, the origin in the middle.
+    view()->view().centreOn({0, 0, 0}, view()->height() / 2.0);
+  }
+  DrawingView* view() const { return window.view(); }
+  QPoint at(double x, double y) const { return view()->toScreen(x, y).toPoint(); }
+  // What the person does once the CAD has asked.
+  void then(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+
+  cad::sim::SimCad cad;
+  SimCadWindow window;
+  cad::Session session;
+  cad::Application app;
+  cad::Document doc;
+};
+
+TEST_F(SimCadWindowTest, APointIsClickedWithThePromptShownAndEscapeCancels) {
+  QString shown;
+  then([&] {
+    shown = window.promptLabel()->text();
+    QTest::mouseMove(view(), at(30, 0));
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(50, 25));
+  });
+  cad::Point3 p = doc.utility().getPoint(cad::Point3{0, 0, 0}, "基準点を指示 : ");
+  EXPECT_EQ(shown, "基準点を指示 : ");
+  EXPECT_NEAR(p.x, 50, 0.5);
+  EXPECT_NEAR(p.y, 25, 0.5);
+  EXPECT_FALSE(window.waiting());
+  EXPECT_EQ(window.promptLabel()->text(), "") << "nothing is asked any more";
+
+  then([&] { QTest::keyClick(view(), Qt::Key_Escape); });
+  EXPECT_THROW(doc.utility().getPoint("次の点 : "), cad::AutomationError);
+  EXPECT_FALSE(window.waiting());
+}
+
+TEST_F(SimCadWindowTest, AnEntityPickTakesABlockReferenceAsAWholeAndAMissTakesNothing) {
+  cad::Block lamp = doc.blocks().add({0, 0, 0}, "LAMP");
+  lamp.addCircle({0, 0, 0}, 10);
+  lamp.addLine({-5, 0, 0}, {5, 0, 0});
+  cad::BlockReference ref = doc.modelSpace().insertBlock({100, 50, 0}, "LAMP");
+  doc.modelSpace().addLine({-100, -100, 0}, {-50, -100, 0});
+  cad::CadCommand cmd(session);
+  then([&] { QTest::mouseClick(view(), Qt::LeftButton, {}, at(110, 50)); });
+  auto picked = cmd.pickEntity("器具を選択 : ");
+  ASSERT_TRUE(picked);
+  EXPECT_EQ(picked->entity.handle(), ref.handle());
+  EXPECT_NEAR(picked->point.x, 110, 0.5);
+  then([&] { QTest::mouseClick(view(), Qt::LeftButton, {}, at(0, 200)); });
+  EXPECT_FALSE(cmd.pickEntity("器具を選択 : ")) << "a miss picks nothing";
+}
+
+TEST_F(SimCadWindowTest, WindowAndCrossingDragsAndClicksSelectThroughTheFilter) {
+  cad::Block box = doc.blocks().add({0, 0, 0}, "BOX");
+  box.addLine({0, 0, 0}, {20, 0, 0});
+  box.addLine({20, 0, 0}, {20, 20, 0});
+  auto inside = doc.modelSpace().insertBlock({-150, 0, 0}, "BOX");
+  auto straddling = doc.modelSpace().insertBlock({50, 0, 0}, "BOX");  // (50..70, 0..20)
+  auto clicked = doc.modelSpace().insertBlock({0, -150, 0}, "BOX");
+  auto outside = doc.modelSpace().insertBlock({150, 100, 0}, "BOX");
+  doc.modelSpace().addLine({-140, 5, 0}, {-135, 5, 0});  // in the window, but no reference
+  then([&] {
+    // Left to right around the first: a window. Right to left over half the second: a crossing.
+    QTest::mousePress(view(), Qt::LeftButton, {}, at(-160, 30));
+    QTest::mouseMove(view(), at(-100, -10));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, at(-100, -10));
+    QTest::mousePress(view(), Qt::LeftButton, {}, at(60, 30));
+    QTest::mouseMove(view(), at(40, -10));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, at(40, -10));
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(20, -140));
+    QTest::keyClick(view(), Qt::Key_Return);
+  });
+  cad::SelectionSet ss = doc.activeSelectionSet();
+  ss.clear();
+  ss.selectOnScreen({0}, {cad::Value("INSERT")});
+  std::vector<std::string> got;
+  for (int i = 0; i < ss.count(); ++i)
+    got.push_back(ss.item(i).handle());
+  std::sort(got.begin(), got.end());
+  std::vector<std::string> want{inside.handle(), straddling.handle(), clicked.handle()};
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(got, want) << "not " << outside.handle() << " nor the line";
+}
+
+TEST_F(SimCadWindowTest, APasteFollowsTheCursorUntilAClickPlacesIt) {
+  std::string ring = doc.modelSpace().addCircle({10, 10, 0}, 5).handle();
+  doc.sendCommand("_COPYBASE\rnone\r10,10,0\rSINGLE LAST\r");
+  doc.sendCommand("_ERASE SINGLE LAST\r");
+  doc.sendCommand("_PASTECLIP\r");
+  bool ghostShown = false;
+  then([&] {
+    QTest::mouseMove(view(), at(-60, 40));
+    QImage before = view()->grab().toImage();
+    // The ring drawn where the cursor is, not yet in the drawing.
+    QPoint ringEdge = at(-55, 40);
+    ghostShown = before.pixelColor(ringEdge) != before.pixelColor(at(-100, 100));
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(-60, 40));
+  });
+  cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+  EXPECT_TRUE(ghostShown);
+  ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
+  const auto* pasted = cad.drawing().findEntity(cad.drawing().modelSpace().entities[0]);
+  EXPECT_NE(pasted->handle, ring);
+  EXPECT_NEAR(pasted->p1.x, -60, 0.5);
+  EXPECT_NEAR(pasted->p1.y, 40, 0.5);
+  EXPECT_NE(window.transcriptBox()->toPlainText().indexOf("_PASTECLIP"), -1);
+}
+
+TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) {
+  EXPECT_EQ(window.windowTitle(), "QARN — Simulated CAD — Drawing1.dwg");
+  QPoint cursor = at(40, -30);
+  double before = view()->view().scale;
+  QWheelEvent wheel(cursor, view()->mapToGlobal(cursor), {}, {0, 120}, Qt::NoButton, {},
+                    Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(view(), &wheel);
+  EXPECT_NEAR(view()->view().scale, before * 1.25, 1e-9);
+  cad::Point3 under = view()->toDrawing(cursor);
+  EXPECT_NEAR(under.x, 40, 0.5);
+  EXPECT_NEAR(under.y, -30, 0.5);
+  app.zoomCenter({500, 500, 0}, 100);
+  EXPECT_NEAR(view()->toDrawing(QPointF(view()->width() / 2.0, view()->height() / 2.0)).x, 500,
+              1e-6);
+  EXPECT_NEAR(view()->view().scale, view()->height() / 100.0, 1e-9);
+}
+
+// The whole way: the enclosure chosen in QARN's window, its base point clicked in the drawing.
+// While the CAD waits, a click on QARN's own window does not start a second command.
+TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {
+  copySampleData();
+  auto w = std::make_unique<app::TForm2>(paths, &cad.desktop());
+  cad.registerAs(w->CadProgId());
+  w->show();
+  w->StringGrid6->setCurrentCell(2, 2);
+  w->StringGrid6Click();
+  view()->view().centreOn({1000, 2000, 0}, view()->height() * 2.0);
+  long callsWhileWaiting = -1;
+  then([&] {
+    long before = cad.callCount();
+    QTest::mouseClick(w->Button12, Qt::LeftButton);
+    callsWhileWaiting = cad.callCount() - before;
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(1000, 2000));
+  });
+  QTest::mouseClick(w->Button12, Qt::LeftButton);
+  EXPECT_EQ(callsWhileWaiting, 0);
+  ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 18u);
+  const auto* outline = cad.drawing().findEntity(cad.drawing().modelSpace().entities[0]);
+  EXPECT_NEAR(outline->vertices[2].x, 1450, 1) << "as with the point 1000,2000 given";
+  EXPECT_FALSE(w->isMinimized()) << "QARN's window is back";
+  EXPECT_NE(window.windowTitle().indexOf("Drawing1"), -1);
+}
+
+}  // namespace
+}  // namespace qarn::simview
