@@ -54,6 +54,30 @@ const sim::DisplayList& DrawingView::displayList() {
   return list_;
 }
 
+std::vector<DrawingView::Painted> DrawingView::prepare(const sim::DisplayList& list) {
+  std::vector<Painted> out(list.batches.size());
+  for (std::size_t i = 0; i < list.batches.size(); ++i) {
+    Painted& p = out[i];
+    const auto& lines = list.batches[i].lines;
+    p.lines.reserve(lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const auto& l = lines[k];
+      p.lines.emplace_back(l.x0, l.y0, l.x1, l.y1);
+      QRectF box = QRectF(QPointF(l.x0, l.y0), QPointF(l.x1, l.y1)).normalized();
+      if (k > 0 && lines[k - 1].owner == l.owner) {
+        p.runs.back().end = static_cast<int>(k) + 1;
+        p.runs.back().box |= box;
+      } else {
+        p.runs.push_back({static_cast<int>(k), static_cast<int>(k) + 1, box});
+      }
+    }
+    for (const auto& t : list.batches[i].triangles)
+      p.triangles.push_back(
+          QPolygonF({QPointF(t.a.x, t.a.y), QPointF(t.b.x, t.b.y), QPointF(t.c.x, t.c.y)}));
+  }
+  return out;
+}
+
 void DrawingView::rebuild() {
   dirty_ = false;
   if (cad_.documentCount() == 0) {
@@ -61,14 +85,7 @@ void DrawingView::rebuild() {
   } else {
     list_ = sim::buildDisplayList(cad_.drawing());
   }
-  painted_.assign(list_.batches.size(), {});
-  for (std::size_t i = 0; i < list_.batches.size(); ++i) {
-    for (const auto& l : list_.batches[i].lines)
-      painted_[i].lines.emplace_back(l.x0, l.y0, l.x1, l.y1);
-    for (const auto& t : list_.batches[i].triangles)
-      painted_[i].triangles.push_back(
-          QPolygonF({QPointF(t.a.x, t.a.y), QPointF(t.b.x, t.b.y), QPointF(t.c.x, t.c.y)}));
-  }
+  painted_ = prepare(list_);
   if (!fitted_ && !list_.extents.empty()) {
     fitted_ = true;
     view_.fit(list_.extents);
@@ -110,31 +127,87 @@ QPointF DrawingView::placementOffset() const {
   return {dx, dy};
 }
 
-void DrawingView::paintDrawing(QPainter& p) {
+void DrawingView::paintDrawing(QPainter& target) {
   displayList();
-  p.fillRect(QRectF(0, 0, view_.width, view_.height), kBackground);
+  // Painted into an image of our own, where the smallest entities are set pixel by pixel.
+  if (frame_.width() != view_.width || frame_.height() != view_.height)
+    frame_ = QImage(view_.width, view_.height, QImage::Format_ARGB32_Premultiplied);
+  frame_.fill(kBackground);
+  auto* bits = reinterpret_cast<std::uint32_t*>(frame_.bits());
+  const std::size_t stride = static_cast<std::size_t>(frame_.bytesPerLine()) / 4;
+  QPainter p(&frame_);
   const QTransform toScreen(view_.scale, 0, 0, -view_.scale,
                             view_.width / 2.0 - view_.centreX * view_.scale,
                             view_.height / 2.0 + view_.centreY * view_.scale);
   auto paintList = [&](const sim::DisplayList& list, const std::vector<Painted>& painted,
                        QPointF shift, bool faint) {
     QTransform t = QTransform::fromTranslate(shift.x(), shift.y()) * toScreen;
-    p.setTransform(t);
+    // The lines mapped to whole pixels here, off-screen ones and those that shrink to a pixel's
+    // dot left out: the painter then only fills pixels.
+    const double sx = t.m11(), sy = t.m22(), dx = t.dx(), dy = t.dy();
+    const double w = view_.width, h = view_.height;
+    std::vector<QLine>& pixels = pixelLines_;
     for (std::size_t i = 0; i < list.batches.size(); ++i) {
       QColor c = colourOf(list.batches[i].style.rgb);
       if (faint) c.setAlpha(160);
       QPen pen(c, 0, penStyleOf(list.batches[i].style.line));
       pen.setCosmetic(true);
       p.setPen(pen);
-      p.drawLines(painted[i].lines.data(), static_cast<int>(painted[i].lines.size()));
+      pixels.clear();
+      const std::uint32_t argb = 0xFF000000u | list.batches[i].style.rgb;
+      auto plot = [&](long px, long py) {
+        if (px >= 0 && py >= 0 && px < view_.width && py < view_.height)
+          bits[static_cast<std::size_t>(py) * stride + static_cast<std::size_t>(px)] = argb;
+      };
+      for (const Run& run : painted[i].runs) {
+        double bx0 = run.box.left() * sx + dx, bx1 = run.box.right() * sx + dx;
+        double by0 = run.box.top() * sy + dy, by1 = run.box.bottom() * sy + dy;
+        if (std::max(bx0, bx1) < 0 || std::min(bx0, bx1) > w || std::max(by0, by1) < 0 ||
+            std::min(by0, by1) > h)
+          continue;
+        // An entity a few pixels across is its box's outline at this size.
+        if (!faint && std::abs(bx1 - bx0) <= 3.5 && std::abs(by1 - by0) <= 3.5) {
+          long x0 = std::lround(std::min(bx0, bx1)), x1 = std::lround(std::max(bx0, bx1));
+          long y0 = std::lround(std::min(by0, by1)), y1 = std::lround(std::max(by0, by1));
+          for (long x = x0; x <= x1; ++x) {
+            plot(x, y0);
+            plot(x, y1);
+          }
+          for (long y = y0 + 1; y < y1; ++y) {
+            plot(x0, y);
+            plot(x1, y);
+          }
+          continue;
+        }
+        for (int k = run.begin; k < run.end; ++k) {
+          const QLineF& l = painted[i].lines[k];
+          double x0 = l.x1() * sx + dx, y0 = l.y1() * sy + dy;
+          double x1 = l.x2() * sx + dx, y1 = l.y2() * sy + dy;
+          if ((x0 < 0 && x1 < 0) || (x0 > w && x1 > w) || (y0 < 0 && y1 < 0) || (y0 > h && y1 > h))
+            continue;
+          if (!faint && std::abs(x1 - x0) <= 1 && std::abs(y1 - y0) <= 1) {
+            plot(std::lround(x0), std::lround(y0));  // a line no longer than a pixel
+            continue;
+          }
+          pixels.emplace_back(static_cast<int>(std::lround(std::clamp(x0, -1e6, 1e6))),
+                              static_cast<int>(std::lround(std::clamp(y0, -1e6, 1e6))),
+                              static_cast<int>(std::lround(std::clamp(x1, -1e6, 1e6))),
+                              static_cast<int>(std::lround(std::clamp(y1, -1e6, 1e6))));
+        }
+      }
+      p.drawLines(pixels.data(), static_cast<int>(pixels.size()));
+      p.setTransform(t);
       if (!painted[i].triangles.empty()) {
         p.setBrush(c);
-        for (const auto& tri : painted[i].triangles)
+        for (const auto& tri : painted[i].triangles) {
+          QRectF r = tri.boundingRect();
+          if (std::max(r.width(), r.height()) * view_.scale < 1.5) continue;  // not to be seen
           p.drawPolygon(tri);
+        }
         p.setBrush(Qt::NoBrush);
       }
+      p.resetTransform();
     }
-    p.resetTransform();
     // Texts too small to read are left out: at a glance they would only cost time.
     const QRectF screen(-400, -400, view_.width + 800, view_.height + 800);
     for (const auto& tx : list.texts) {
@@ -192,6 +265,8 @@ void DrawingView::paintDrawing(QPainter& p) {
       p.setBrush(Qt::NoBrush);
     }
   }
+  p.end();
+  target.drawImage(0, 0, frame_);
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {
@@ -209,14 +284,7 @@ void DrawingView::beginRequest(const sim::OperatorRequest& request,
   pressAt_.reset();
   if (request.kind == Kind::Placement && cad_.documentCount() > 0) {
     ghost_ = sim::buildDisplayList(cad_.drawing(), request.moving, false);
-    ghostPainted_.assign(ghost_.batches.size(), {});
-    for (std::size_t i = 0; i < ghost_.batches.size(); ++i) {
-      for (const auto& l : ghost_.batches[i].lines)
-        ghostPainted_[i].lines.emplace_back(l.x0, l.y0, l.x1, l.y1);
-      for (const auto& t : ghost_.batches[i].triangles)
-        ghostPainted_[i].triangles.push_back(
-            QPolygonF({QPointF(t.a.x, t.a.y), QPointF(t.b.x, t.b.y), QPointF(t.c.x, t.c.y)}));
-    }
+    ghostPainted_ = prepare(ghost_);
   }
   setCursor(request.kind == Kind::Entity || request.kind == Kind::Selection ? Qt::PointingHandCursor
                                                                             : Qt::CrossCursor);

@@ -1,6 +1,8 @@
 #pragma once
 // The simulated CAD's model space, drawn white on dark, and the mouse that answers its requests:
 // points, entities, selections, distances and placements.
+#include <QImage>
+#include <QLine>
 #include <QLineF>
 #include <QPolygonF>
 #include <QWidget>
@@ -51,10 +53,18 @@ class DrawingView : public QWidget {
   void keyPressEvent(QKeyEvent*) override;
 
  private:
+  // A batch ready to paint: its lines, and the runs of them that belong to one entity with the
+  // box around them, so that an entity smaller than a pixel or two is painted as one dot.
+  struct Run {
+    int begin, end;
+    QRectF box;
+  };
   struct Painted {
     std::vector<QLineF> lines;
+    std::vector<Run> runs;
     std::vector<QPolygonF> triangles;
   };
+  static std::vector<Painted> prepare(const cad::sim::DisplayList& list);
   void rebuild();
   void click(QPointF at);
   void answer(cad::sim::OperatorInput in);
@@ -63,6 +73,8 @@ class DrawingView : public QWidget {
   cad::sim::SimCad& cad_;
   cad::sim::DisplayList list_;
   std::vector<Painted> painted_;
+  std::vector<QLine> pixelLines_;  // reused by every paint
+  QImage frame_;                   // what a paint paints into
   cad::sim::DisplayList ghost_;
   std::vector<Painted> ghostPainted_;
   bool dirty_ = true;

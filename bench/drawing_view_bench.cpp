@@ -1,0 +1,114 @@
+// The drawing window panning over a large drawing: 200 enclosures of all seven families, each
+// with a mounting plate full of device frames (block references with two attributes), 20,000
+// and more model-space entities in all. A frame is one paint of the whole view into a
+// 1600 × 900 image, as the window paints while the middle button drags.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "cad/connection.h"
+#include "cad/sim/sim_cad.h"
+#include "enclosure/enclosure_catalogue.h"
+#include "enclosure/enclosure_drawing.h"
+#include "simview/drawing_view.h"
+
+namespace {
+
+using namespace qarn;
+
+struct BigDrawing {
+  cad::sim::SimCad sim;
+  std::size_t entities = 0;
+  BigDrawing() {
+    cad::Session s;
+    s.desktop = &sim.desktop();
+    sim.registerAs(s.CadProgId);
+    const char* families[] = {"RA", "S", "CH", "CL", "E", "OR", "ORM"};
+    std::vector<enclosure::EnclosureInput> inputs;
+    for (const char* f : families)
+      for (const auto& row : enclosure::loadEnclosureList(QARN_SOURCE_DIR "/data", f, {}).rows)
+        inputs.push_back({f, enclosure::copyEnclosureRow(row)});
+    cad::Document doc = cad::attachCad(s.CadProgId).activeDocument();
+    cad::Block frame = doc.blocks().add({0, 0, 0}, "FRAME");
+    frame.addLightWeightPolyline({0, 0, 40, 0, 40, 70, 0, 70}).setClosed(true);
+    frame.addAttribute(5, 0, "器具番号", {20, 50, 0}, "NAME1", "");
+    frame.addAttribute(3, 0, "型式", {20, 10, 0}, "TYPE", "");
+    cad::Block ms = doc.modelSpace();
+    for (int i = 0; i < 200; ++i) {
+      double x = (i % 20) * 2500.0, y = (i / 20) * 3000.0;
+      sim.operatorPoint(x, y);
+      enclosure::drawEnclosure(s, inputs[i % inputs.size()]);
+      // A plate of frames: 8 rows of 12.
+      for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 12; ++c) {
+          auto ref = ms.insertBlock({x + 100 + c * 50.0, y - 900 + r * 90.0, 0}, "FRAME");
+          auto atts = ref.getAttributes();
+          atts[0].setTextString("MC" + std::to_string(r * 12 + c + 1));
+          atts[1].setTextString("S-T10");
+        }
+    }
+    entities = sim.drawing().modelSpace().entities.size();
+  }
+};
+
+BigDrawing& drawing() {
+  static BigDrawing d;
+  return d;
+}
+
+void panFrames(benchmark::State& state, double zoomIn) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  view.view().width = 1600;
+  view.view().height = 900;
+  view.zoomExtents();
+  view.view().zoomAbout(800, 450, zoomIn);
+  QImage image(1600, 900, QImage::Format_ARGB32_Premultiplied);
+  int step = 0;
+  for (auto _ : state) {
+    view.view().pan(step++ % 2 ? -7 : 7, 3);
+    QPainter p(&image);
+    view.paintDrawing(p);
+  }
+  state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["lines"] = static_cast<double>(view.displayList().lineCount());
+}
+
+void PanWholeDrawing(benchmark::State& state) {
+  panFrames(state, 1);
+}
+void PanAFewEnclosures(benchmark::State& state) {
+  panFrames(state, 8);
+}
+void PanOneEnclosureWithItsTexts(benchmark::State& state) {
+  panFrames(state, 40);
+}
+
+// The display list worked out again, as after every automation call that changed the drawing.
+void RebuildAfterAChange(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  for (auto _ : state) {
+    view.drawingChanged();
+    benchmark::DoNotOptimize(view.displayList().lineCount());
+  }
+  state.counters["entities"] = static_cast<double>(d.entities);
+}
+
+BENCHMARK(PanWholeDrawing)->Unit(benchmark::kMillisecond);
+BENCHMARK(PanAFewEnclosures)->Unit(benchmark::kMillisecond);
+BENCHMARK(PanOneEnclosureWithItsTexts)->Unit(benchmark::kMillisecond);
+BENCHMARK(RebuildAfterAChange)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
