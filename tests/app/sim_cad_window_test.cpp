@@ -1,5 +1,6 @@
 // The simulated CAD's window as a person uses it: clicks, drags and keys answer what the CAD
 // asks, and the CAD receives exactly that.
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,7 +30,7 @@ class SimCadWindowTest : public app::testing::GuiTest {
     window.show();
     QCoreApplication::processEvents();
     // One drawing unit to two pixels, the origin in the middle.
-    view()->view().centreOn({0, 0, 0}, view()->height() / 2.0);
+    view()->zoomCenter({0, 0, 0}, view()->height() / 2.0);
   }
   DrawingView* view() const { return window.view(); }
   QPoint at(double x, double y) const { return view()->toScreen(x, y).toPoint(); }
@@ -134,6 +135,45 @@ TEST_F(SimCadWindowTest, APasteFollowsTheCursorUntilAClickPlacesIt) {
   EXPECT_NE(window.transcriptBox()->toPlainText().indexOf("_PASTECLIP"), -1);
 }
 
+TEST_F(SimCadWindowTest, ADistanceIsTypedOrClickedTwiceAndEnterAloneGivesNoValue) {
+  then([&] {
+    QTest::keyClicks(window.inputLine(), "12.5");
+    QTest::keyClick(window.inputLine(), Qt::Key_Return);
+  });
+  EXPECT_DOUBLE_EQ(doc.utility().getDistance("間隔 : "), 12.5);
+  then([&] {
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(0, 0));
+    // The second point is asked for next, with a rubber line from the first.
+    QTimer::singleShot(0, [&] { QTest::mouseClick(view(), Qt::LeftButton, {}, at(30, 40)); });
+  });
+  EXPECT_NEAR(doc.utility().getDistance("間隔 : "), 50, 1);
+  then([&] { QTest::keyClick(window.inputLine(), Qt::Key_Return); });
+  try {
+    doc.utility().getDistance("間隔 : ");
+    ADD_FAILURE() << "Enter alone gives no value";
+  } catch (const cad::AutomationError& e) {
+    EXPECT_EQ(e.code(), cad::status::kUserInputKeyword);
+  }
+}
+
+TEST_F(SimCadWindowTest, AMoveWithOrthoFollowsTheCursorAlongAnAxis) {
+  cad.drawing().variables["ORTHOMODE"] = cad::Value::int16(1);
+  std::string ring = doc.modelSpace().addCircle({0, 0, 0}, 5).handle();
+  doc.sendCommand("_MOVE SINGLE LAST 0,0,0\r");
+  bool alongX = false;
+  then([&] {
+    QTest::mouseMove(view(), at(80, 20));
+    QImage shown = view()->grab().toImage();
+    // The ring shown at (80, 0), not where the cursor is.
+    alongX = shown.pixelColor(at(85, 0)) != shown.pixelColor(at(85, 20));
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(80, 20));
+  });
+  cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+  EXPECT_TRUE(alongX);
+  EXPECT_NEAR(cad.drawing().findEntity(ring)->p1.x, 80, 0.5);
+  EXPECT_EQ(cad.drawing().findEntity(ring)->p1.y, 0);
+}
+
 TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) {
   EXPECT_EQ(window.windowTitle(), "QARN — Simulated CAD — Drawing1.dwg");
   QPoint cursor = at(40, -30);
@@ -151,6 +191,26 @@ TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) 
   EXPECT_NEAR(view()->view().scale, view()->height() / 100.0, 1e-9);
 }
 
+TEST_F(SimCadWindowTest, TheFileMenuOpensADxfAndSavesUnderANewName) {
+  doc.modelSpace().addCircle({0, 0, 0}, 5);
+  QString saved = file("盤図.dxf");
+  window.askSavePath = [&] { return saved; };
+  window.saveDrawingAs();
+  EXPECT_EQ(window.windowTitle(), "QARN — Simulated CAD — 盤図.dxf");
+  ASSERT_TRUE(QFile::exists(saved));
+  window.askOpenPath = [&] { return saved; };
+  window.openDrawing();
+  EXPECT_EQ(cad.documentCount(), 2);
+  EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
+  // A file that is no drawing is refused with a message; nothing else opens.
+  writeFile("not.dxf", "hello");
+  window.askOpenPath = [&] { return file("not.dxf"); };
+  auto message = app::testing::closeNextMessageBox();
+  window.openDrawing();
+  EXPECT_NE(message->indexOf("開けません"), -1) << message->toStdString();
+  EXPECT_EQ(cad.documentCount(), 2);
+}
+
 // The whole way: the enclosure chosen in QARN's window, its base point clicked in the drawing.
 // While the CAD waits, a click on QARN's own window does not start a second command.
 TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {
@@ -160,7 +220,7 @@ TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {
   w->show();
   w->StringGrid6->setCurrentCell(2, 2);
   w->StringGrid6Click();
-  view()->view().centreOn({1000, 2000, 0}, view()->height() * 2.0);
+  view()->zoomCenter({1000, 2000, 0}, view()->height() * 2.0);
   long callsWhileWaiting = -1;
   then([&] {
     long before = cad.callCount();
