@@ -58,8 +58,19 @@ TEST_F(SimCadWindowTest, APointIsClickedWithThePromptShownAndEscapeCancels) {
   EXPECT_FALSE(window.waiting());
   EXPECT_EQ(window.promptLabel()->text(), "") << "nothing is asked any more";
 
-  then([&] { QTest::keyClick(view(), Qt::Key_Escape); });
+  // While it waits the CAD is busy: another call is refused, and Escape cancels.
+  int refused = 0;
+  then([&] {
+    try {
+      doc.modelSpace().addLine({0, 0, 0}, {1, 1, 0});
+    } catch (const cad::AutomationError& e) {
+      refused = e.code();
+    }
+    QTest::keyClick(view(), Qt::Key_Escape);
+  });
   EXPECT_THROW(doc.utility().getPoint("次の点 : "), cad::AutomationError);
+  EXPECT_EQ(refused, cad::status::kCallRejected);
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
   EXPECT_FALSE(window.waiting());
 }
 

@@ -58,7 +58,7 @@ TEST_F(ShownDrawing, ReferencesShowTheirBlocksNestedScaledAndTurnedWithInherited
   Block outer = doc.blocks().add({0, 0, 0}, "OUTER");
   outer.addLine({0, 0, 0}, {0, 20, 0});  // layer 0, by layer: takes the reference's layer
   outer.insertBlock({0, 0, 0}, "INNER");
-  outer.addAttribute(5, 0, "器具番号", {0, -10, 0}, "NAME", "");
+  outer.addAttribute(5, 0, "器具番号", {0, -10, 0}, "NAME", "既定");
   BlockReference ref =
       doc.modelSpace().insertBlock({100, 0, 0}, "OUTER", 2, 2, 1, std::numbers::pi / 2);
   ref.setLayer("FRONT");

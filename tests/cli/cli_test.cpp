@@ -303,7 +303,9 @@ namespace {
 
 TEST_F(CliEnclosure, LayoutPlacesTheListAndSaysWhatDidNotFit) {
   fs::path dxf = dir / "plate.dxf", bom = dir / "plate.csv";
-  CliRun all = run("layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --at 10,20 --dxf " +
+  // The sample list beside the program, wherever the test runs from.
+  std::string sample = (fs::path(QARN_CLI).parent_path() / "LAYOUT_SAMPLE.txt").string();
+  CliRun all = run("layout " + sample + " --enclosure RA:RA12-6080 --at 10,20 --dxf " +
                    dxf.string() + " --bom " + bom.string());
   EXPECT_EQ(all.code, 0) << all.out;
   EXPECT_EQ(all.out.substr(0, all.out.find(" automation")),
