@@ -124,7 +124,7 @@ std::string sjisToUtf8(const std::string& b) {
       continue;
     }
     bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    bool kana = c >= 0xA0 && c <= 0xDF;
+    bool kana = c >= 0xA1 && c <= 0xDF;
     int length = lead ? 2 : 1;
     wchar_t w[2];
     int n = 0;

@@ -39,6 +39,9 @@ TEST(TextFile, ShiftJisAndUtf16DecodeAndEncode) {
   EXPECT_EQ(decodeText("\x85\x40\xB1", TextEncoding::ShiftJis), "\xEF\xBF\xBD@ｱ")
       << "an undefined pair: its second byte stands on its own";
   EXPECT_EQ(decodeText("\x92", TextEncoding::ShiftJis), "\xEF\xBF\xBD") << "a lead byte at the end";
+  EXPECT_EQ(decodeText("\xA0\xFD\xFF", TextEncoding::ShiftJis),
+            "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD")
+      << "bytes some code pages map to private characters are no Shift-JIS text";
   EXPECT_EQ(decodeText(encodeText("Φ22 😀", TextEncoding::Utf16LeBom), TextEncoding::Utf16LeBom),
             "Φ22 😀");
   EXPECT_EQ(encodeText("A端", TextEncoding::Utf16BeBom), std::string("\x00\x41\x7A\xEF", 4));
