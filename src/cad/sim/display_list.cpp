@@ -87,16 +87,7 @@ class Builder {
   Builder(const Drawing& d, DisplayList& out) : d_(d), out_(out) {}
 
   void addTopLevel(const Entity& e, int owner) {
-    switch (e.type) {
-      case EntityType::BlockRef:
-        addReference(e, owner);
-        return;
-      case EntityType::Attribute:
-      case EntityType::Opaque:
-        return;
-      default:
-        break;
-    }
+    if (e.type == EntityType::Attribute || e.type == EntityType::Opaque) return;
     BlockGeometry one;
     addEntity(one, e, Affine{}, RawStyle{}, 0, true);
     place(one, owner);
@@ -254,29 +245,16 @@ class Builder {
           for (const LocalText& tx : inner->texts)
             text(g, rt, map[tx.style], tx.text);
         }
-        // The reference's attributes stand in drawing coordinates already.
+        // The reference's attributes stand in drawing coordinates already, styled as its parts.
         if (topLevel)
           for (const auto& h : e.attributes)
-            if (const Entity* a = d_.findEntity(h)) {
-              RawStyle as = inherit(rawStyleOf(*a), own);
-              BlockGeometry tmp;
-              addEntity(tmp, *a, Affine{}, as, depth + 1, true);
-              for (auto& tx : tmp.texts) {
-                tx.style = g.styleIndex(inherit(tmp.styles[tx.style], own));
-                g.texts.push_back(std::move(tx));
-              }
-            }
+            if (const Entity* a = d_.findEntity(h))
+              addEntity(g, *a, Affine{}, own, depth + 1, false);
         break;
       }
       case EntityType::Opaque:
         break;
     }
-  }
-
-  void addReference(const Entity& e, int owner) {
-    BlockGeometry g;
-    addEntity(g, e, Affine{}, RawStyle{}, 0, true);
-    place(g, owner);
   }
 
   // The parts, resolved and batched, into the display list.
