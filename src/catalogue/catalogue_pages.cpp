@@ -427,7 +427,7 @@ void TForm2::N1Click() {
   if (!Form1) return;
   PageCatalogue c = pageCatalogue();
   tgRow = c.grid->currentRow();
-  Form1->fillFrom(c.grid, tgRow);
+  Form1->fillFrom(c, tgRow);
   Form1->show();
   Form1->raise();
 }
@@ -446,6 +446,9 @@ void TForm2::N3Click() {
   try {
     catalogue::deleteLine(catalogueFilePath(c.file), n, rows->lineText(row - 1), catalogueSorter());
   } catch (const catalogue::EditRefused& e) {
+    showMessage(QString::fromUtf8(e.what()));
+    return;
+  } catch (const cad::EncodingError& e) {  // a file with unreadable bytes, named by its line
     showMessage(QString::fromUtf8(e.what()));
     return;
   }

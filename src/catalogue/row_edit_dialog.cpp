@@ -42,7 +42,9 @@ TForm1::TForm1(app::TForm2* main) : QDialog(main), main_(main) {
   connect(Button3, &QPushButton::clicked, this, run(&TForm1::Button3Click));
 }
 
-void TForm1::fillFrom(const widgets::StringGrid* grid, int row) {
+void TForm1::fillFrom(const app::TForm2::PageCatalogue& catalogue, int row) {
+  catalogue_ = catalogue;
+  const widgets::StringGrid* grid = catalogue.grid;
   StringGrid1->setRowCount(grid->colCount());
   // Row 0 of this grid is its header row: it shows "No" and the line number.
   for (int c = 0; c < grid->colCount(); ++c) {
@@ -75,7 +77,9 @@ bool TForm1::confirm(const char* question, const char* caption) {
 namespace {
 // A refusal before writing, said in the user's terms; the file keeps its bytes.
 QString refusal(const std::exception& e) {
-  if (auto* enc = dynamic_cast<const cad::EncodingError*>(&e))
+  // A file read with bytes no character stands for names its line instead of a character.
+  auto* enc = dynamic_cast<const cad::EncodingError*>(&e);
+  if (enc && !enc->character().empty())
     return QString::fromUtf8(
                "文字「%1」はこのファイルの文字コードで保存できません。ファイルは変更していません。")
         .arg(QString::fromStdString(enc->character()));
@@ -99,7 +103,8 @@ bool TForm1::write(const std::function<void()>& change) {
 
 void TForm1::Button1Click() {
   if (!confirm("現在のデータを更新しますか？", "更新の確認")) return;
-  auto c = main_->pageCatalogue();
+  const auto& c = catalogue_;
+  if (!c.grid) return;
   QString number = StringGrid1->cell(1, 0).trimmed();
   int n = cad::readInteger(number.toStdString());
   if (number.isEmpty() || n <= 0) {
@@ -120,7 +125,8 @@ void TForm1::Button1Click() {
 
 void TForm1::Button2Click() {
   if (!confirm("現在のデータを追加しますか？", "追加の確認")) return;
-  auto c = main_->pageCatalogue();
+  const auto& c = catalogue_;
+  if (!c.grid) return;
   if (!write([&] { appendLine(main_->catalogueFilePath(c.file), line()); })) return;
   main_->reloadCatalogue(c, main_->tgRow);
   hide();

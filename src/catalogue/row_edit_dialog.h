@@ -5,11 +5,8 @@
 #include <QPushButton>
 #include <functional>
 
+#include "app/main_window.h"
 #include "widgets/string_grid.h"
-
-namespace qarn::app {
-class TForm2;
-}
 
 namespace qarn::catalogue {
 
@@ -18,8 +15,9 @@ class TForm1 : public QDialog {
  public:
   explicit TForm1(app::TForm2* main);
 
-  // Row 0: "No" and the line number; rows 1 to 14: the headers and the row's values.
-  void fillFrom(const widgets::StringGrid* grid, int row);
+  // Row 0: "No" and the line number; rows 1 to 14: the headers and the row's values. The
+  // buttons write to this catalogue and reload its grid, whatever page is current by then.
+  void fillFrom(const app::TForm2::PageCatalogue& catalogue, int row);
   // Column 1 of rows 1 to 14 joined by tabs; cad::FieldError for a value with a tab or a line
   // break inside.
   std::string line() const;
@@ -40,6 +38,7 @@ class TForm1 : public QDialog {
   // Runs a write of the catalogue; a refusal is said to the user and gives false.
   bool write(const std::function<void()>& change);
   app::TForm2* main_;
+  app::TForm2::PageCatalogue catalogue_{};
   std::string shown_;
 };
 

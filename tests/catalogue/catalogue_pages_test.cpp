@@ -218,5 +218,49 @@ TEST_F(CataloguePages, ACharacterShiftJisCannotHoldIsRefusedByName) {
   EXPECT_TRUE(form1->isVisible()) << "the dialog stays open with the values typed";
 }
 
+// The dialog writes to the catalogue it was opened on, whichever page is current by the click.
+TEST_F(CataloguePages, TheDialogWritesToTheCatalogueItWasOpenedFor) {
+  w->PageControl1->setCurrentIndex(0);
+  w->Edit1->setText("TB15");
+  w->N1Click();
+  form1->StringGrid1->setCell(1, 2, "TB-30");
+  w->PageControl1->setCurrentIndex(6);
+  QByteArray panel = readFile("TPBPL.txt");
+  answer(QMessageBox::Yes);
+  form1->Button2->click();
+  EXPECT_EQ(readFile("TPBPL.txt"), panel);
+  EXPECT_NE(file("TOVEK.txt").find("端子台\tTB-30\t15A"), std::string::npos);
+  EXPECT_EQ(w->StringGrid1->cell(2, 1), "TB-15") << "its own grid reloaded";
+  // An update opened on the panel page goes to TPBPL.txt from the frame page too.
+  w->PageControl1->setCurrentIndex(1);
+  w->Edit13->setText("DR22");
+  w->N1Click();
+  form1->StringGrid1->setCell(1, 3, "緑");
+  w->PageControl1->setCurrentIndex(0);
+  QByteArray frames = readFile("TOVEK.txt");
+  answer(QMessageBox::Yes);
+  form1->Button1->click();
+  EXPECT_EQ(readFile("TOVEK.txt"), frames);
+  EXPECT_TRUE(readFile("TPBPL.txt").contains("\tDR22\t緑\t"));
+  EXPECT_EQ(w->StringGrid4->cell(3, 1), "緑");
+}
+
+// A file with bytes no character stands for is not rewritten, and the user is told where.
+TEST_F(CataloguePages, AnUndecodableFileIsRefusedWithItsLine) {
+  writeFile("TOVEK.txt", sjis("// frames\r\n端子台\tTB-15\t15A\r\n") + "X\tcaf\x80\r\n");
+  w->PageControl1->setCurrentIndex(0);
+  w->Edit1->setText("TB15");
+  w->N1Click();
+  QByteArray before = readFile("TOVEK.txt");
+  for (QPushButton* b : {form1->Button2, form1->Button1}) {
+    answer(QMessageBox::Yes);
+    auto said = testing::closeNextMessageBox();
+    b->click();
+    EXPECT_TRUE(said->contains("3 行目")) << said->toStdString();
+    EXPECT_FALSE(said->contains("「」")) << said->toStdString();
+    EXPECT_EQ(readFile("TOVEK.txt"), before);
+  }
+}
+
 }  // namespace
 }  // namespace qarn::app
