@@ -115,6 +115,7 @@ void TTargetCADForm::FormShow() {
   try {
     if (!list_.load(listFile_.toStdString())) return;
   } catch (const std::exception& e) {
+    refresh();  // the list is empty now, and its buttons refuse to write it
     QMessageBox::warning(this, "TOVEK.exe", QString::fromUtf8(e.what()));
     return;
   }

@@ -1,6 +1,7 @@
 #include "cad/target_cad_list.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "cad/text.h"
 
@@ -15,7 +16,16 @@ TargetCadList::TargetCadList(Less less) : less_(std::move(less)) {
 }
 
 bool TargetCadList::load(const std::string& path) {
-  auto file = readTextFile(path);
+  std::optional<TextFile> file;
+  try {
+    file = readTextFile(path);
+  } catch (const std::exception& e) {
+    lines_.clear();
+    selected_.reset();
+    unreadable_ = e.what();
+    throw;
+  }
+  unreadable_.clear();
   if (!file) return false;
   encoding_ = file->encoding;
   badLine_ = file->badLine;
@@ -42,6 +52,12 @@ TargetCadList::Entry TargetCadList::split(const std::string& line) {
   return {line.substr(0, tab), line.substr(tab + 1)};
 }
 
+void TargetCadList::refuseUnread(const std::string& path) const {
+  if (!unreadable_.empty())
+    throw std::runtime_error("CAD の一覧「" + path +
+                             "」を読めなかったため、書き換えません（一覧にある項目が失われます）。");
+}
+
 void TargetCadList::save(const std::string& path, const std::vector<std::string>& lines) const {
   TextFile f;
   f.encoding = encoding_;
@@ -52,6 +68,7 @@ void TargetCadList::save(const std::string& path, const std::vector<std::string>
 
 void TargetCadList::add(const std::string& path, const std::string& name,
                         const std::string& progId) {
+  refuseUnread(path);
   std::string entry = fieldValue(name, "CAD 名") + "\t" + fieldValue(progId, "ProgID");
   std::vector<std::string> next = lines_;
   auto at = std::upper_bound(next.begin(), next.end(), entry, less_);
@@ -63,6 +80,7 @@ void TargetCadList::add(const std::string& path, const std::string& name,
 }
 
 bool TargetCadList::remove(const std::string& path) {
+  refuseUnread(path);
   if (!selected_) return false;
   int i = *selected_;
   std::vector<std::string> next = lines_;
@@ -78,6 +96,7 @@ bool TargetCadList::remove(const std::string& path) {
 
 bool TargetCadList::change(const std::string& path, const std::string& name,
                            const std::string& progId) {
+  refuseUnread(path);
   if (!selected_) return false;
   std::vector<std::string> next = lines_;
   next[*selected_] = fieldValue(name, "CAD 名") + "\t" + fieldValue(progId, "ProgID");

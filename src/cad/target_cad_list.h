@@ -19,8 +19,12 @@ class TargetCadList {
   using Less = std::function<bool(const std::string&, const std::string&)>;
   explicit TargetCadList(Less less = {});
 
-  // False when the file does not exist (the list keeps what it held).
+  // False when the file does not exist (the list keeps what it held). A file that exists but
+  // cannot be read empties the list and throws std::runtime_error; until a later load reads it,
+  // every change is refused, so that the user's entries are never replaced by an empty list.
   bool load(const std::string& path);
+  // Why the file could not be read at the last load; empty when it could.
+  const std::string& unreadable() const { return unreadable_; }
   // The first line that holds a tab followed by the ProgID.
   std::optional<int> find(const std::string& progId) const;
 
@@ -35,18 +39,21 @@ class TargetCadList {
   static Entry split(const std::string& line);
 
   // Each change writes the file; when writing fails (std::runtime_error) the list stays as it
-  // was. Delete and change without a selection do nothing and return false.
+  // was. Delete and change without a selection do nothing and return false. After a failed read
+  // each change is refused with std::runtime_error naming the file.
   void add(const std::string& path, const std::string& name, const std::string& progId);
   bool remove(const std::string& path);
   bool change(const std::string& path, const std::string& name, const std::string& progId);
 
  private:
   void save(const std::string& path, const std::vector<std::string>& lines) const;
+  void refuseUnread(const std::string& path) const;
   Less less_;
   std::vector<std::string> lines_;
   std::optional<int> selected_;
   TextEncoding encoding_ = TextEncoding::ShiftJis;
   int badLine_ = 0;  // a line read with undefined bytes: the file is not rewritten
+  std::string unreadable_;
 };
 
 }  // namespace qarn::cad

@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QKeyEvent>
 
+#include "../another_users_file.h"
 #include "gui_fixture.h"
 
 namespace qarn::app {
@@ -105,6 +106,32 @@ TEST_F(TargetCadForm, AFileThatCannotBeWrittenIsSaidAndTheListStays) {
   lost.SpeedButton1Click();
   EXPECT_TRUE(text->startsWith("TOVEK.exe|CAD の一覧を保存できません。")) << text->toStdString();
   EXPECT_EQ(lost.ListBox1->count(), 0);
+}
+
+// A list that could not be read (another user's file) is never written over with an empty one.
+TEST_F(TargetCadForm, AListThatCouldNotBeReadIsNeverWritten) {
+  QByteArray mine = "AutoCAD\tAutoCAD.Application\r\nZWCAD\tZWCAD.Application\r\n";
+  writeFile("TargetCAD_APIVersion.txt", mine);
+  {
+    qarn::testing::AnotherUsersFile locked(file("TargetCAD_APIVersion.txt").toStdString());
+    auto warned = testing::closeNextMessageBox();
+    open("AutoCAD.Application");
+    EXPECT_TRUE(warned->contains("TargetCAD_APIVersion.txt")) << warned->toStdString();
+    form.Edit1->setText("A");
+    form.Edit2->setText("A.Application");
+    for (auto button : {&cad::TTargetCADForm::SpeedButton1Click,
+                        &cad::TTargetCADForm::SpeedButton2Click,
+                        &cad::TTargetCADForm::SpeedButton3Click}) {
+      auto said = testing::closeNextMessageBox();
+      (form.*button)();
+      EXPECT_TRUE(said->contains("TargetCAD_APIVersion.txt")) << said->toStdString();
+    }
+  }
+  EXPECT_EQ(readFile("TargetCAD_APIVersion.txt"), mine);
+  open("AutoCAD.Application");  // readable again: the list works as before
+  EXPECT_EQ(form.ListBox1->count(), 2);
+  form.SpeedButton2Click();
+  EXPECT_EQ(listFile(), "ZWCAD\tZWCAD.Application\r\n");
 }
 
 TEST_F(TargetCadForm, OkAppliesTheFieldsToTheMainWindowAndCancelChangesNothing) {
