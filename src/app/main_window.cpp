@@ -133,7 +133,7 @@ void TForm2::FormClose() {
     writeSettings(paths_.settingsFile.toStdString(), x(), y(), session_.CadProgId,
                   session_.CadName);
   } catch (const std::exception& e) {
-    showMessage(QString::fromUtf8("設定を保存できません: ") + QString::fromUtf8(e.what()));
+    showMessage(QString::fromUtf8(kSettingsNotSaved) + "\n" + QString::fromUtf8(e.what()));
   }
 }
 

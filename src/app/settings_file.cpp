@@ -1,5 +1,7 @@
 #include "app/settings_file.h"
 
+#include <stdexcept>
+
 #include "cad/numbers.h"
 #include "cad/text.h"
 
@@ -7,11 +9,13 @@ namespace qarn::app {
 
 namespace {
 
+// The name of a section header "[name]". What follows the bracket (a comment, "[Form] ; note")
+// is passed over, as the system's INI functions do.
 std::string sectionOf(const std::string& line) {
   std::string t = cad::trim(line);
-  if (t.size() >= 2 && t.front() == '[' && t.back() == ']')
-    return cad::trim(t.substr(1, t.size() - 2));
-  return {};
+  auto close = t.find(']');
+  if (t.empty() || t.front() != '[' || close == std::string::npos) return {};
+  return cad::trim(t.substr(1, close - 1));
 }
 
 bool sameName(const std::string& a, const std::string& b) {
@@ -24,9 +28,9 @@ IniFile IniFile::load(const std::string& path) {
   IniFile ini;
   try {
     if (auto f = cad::readTextFile(path)) ini.file_ = *f;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // An unreadable settings file counts as none: the defaults apply, and it is not overwritten.
-    ini.readable_ = false;
+    ini.unreadable_ = e.what();
   }
   return ini;
 }
@@ -87,7 +91,8 @@ void IniFile::write(const std::string& section, const std::string& key,
 }
 
 void IniFile::save(const std::string& path) const {
-  if (!readable_) return;
+  if (!unreadable_.empty())
+    throw std::runtime_error(unreadable_ + "読めなかった設定を書き換えると失われるため、保存しません。");
   try {
     cad::writeTextFile(path, file_);
   } catch (const cad::EncodingError&) {

@@ -23,13 +23,13 @@ class IniFile {
   // cannot hold moves the file to UTF-16, which the system's INI functions also read.
   void save(const std::string& path) const;
   const std::vector<std::string>& lines() const { return file_.lines; }
-  // False when the file exists but could not be read: saving it then writes nothing, so that the
-  // user's settings are not replaced by defaults.
-  bool readable() const { return readable_; }
+  // False when the file exists but could not be read: saving it is then refused with
+  // std::runtime_error, so that the user's settings are not replaced by defaults.
+  bool readable() const { return unreadable_.empty(); }
 
  private:
   cad::TextFile file_;
-  bool readable_ = true;
+  std::string unreadable_;  // why the file could not be read
 };
 
 struct Settings {
@@ -41,8 +41,12 @@ struct Settings {
 // ProgID and name are the defaults.
 Settings readSettings(const std::string& path, const std::string& defaultProgId,
                       const std::string& defaultName);
+// Refused (std::runtime_error, cad::EncodingError) when the file could not be read as it is.
 void writeSettings(const std::string& path, int left, int top, const std::string& progId,
                    const std::string& name);
+// What the user is told at close when the settings could not be written.
+inline const char* const kSettingsNotSaved =
+    "設定ファイルに書き込めないため、ウィンドウの位置と CAD の選択は保存されませんでした。";
 
 // The block library's registered folders ("title | folder"), in section "Library": "Count" and
 // "Folder1" ... "FolderN".

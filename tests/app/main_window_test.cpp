@@ -1,6 +1,9 @@
 #include <QGuiApplication>
 #include <QScreen>
+#include <optional>
 
+#include "../another_users_file.h"
+#include "app/settings_file.h"
 #include "gui_fixture.h"
 
 namespace qarn::app {
@@ -104,6 +107,26 @@ TEST_F(GuiTest, SettingsThatMakeNoSenseGiveTheDefaults) {
     auto w = makeWindow();
     EXPECT_EQ(w->pos(), centre) << bytes.toHex().toStdString();
     EXPECT_EQ(w->CadProgId(), "BricscadApp.AcadApplication");
+  }
+}
+
+// Settings that could not be read are not replaced at close, and the user learns what was lost.
+TEST_F(GuiTest, SettingsThatCouldNotBeReadAreKeptAndTheUserIsToldAtClose) {
+  const QByteArray unreadable = "[Form]\r\nLeft=10\r\nTop=20\r\n";
+  const QByteArray undecodable = "[Form]\r\nLeft=10\r\n[Mine]\r\nNote=caf\x80\r\n";
+  for (const QByteArray& bytes : {unreadable, undecodable}) {
+    writeFile("qarn.ini", bytes);
+    auto said = std::make_shared<QString>();
+    {
+      std::optional<qarn::testing::AnotherUsersFile> locked;
+      if (bytes == unreadable) locked.emplace(file("qarn.ini").toStdString());
+      auto w = makeWindow();
+      w->move(50, 60);
+      said = testing::closeNextMessageBox();
+      w->close();
+    }
+    EXPECT_TRUE(said->contains(QString::fromUtf8(kSettingsNotSaved))) << said->toStdString();
+    EXPECT_EQ(readFile("qarn.ini"), bytes);
   }
 }
 

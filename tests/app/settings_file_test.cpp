@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include <unistd.h>
 
+#include "../another_users_file.h"
 #include "app/settings_file.h"
 #include "cad/text_file.h"
 
@@ -83,19 +83,35 @@ TEST(SettingsFile, AFileThatCouldNotBeReadIsNotOverwritten) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().toStdString(), bytes);
   f.close();
-  if (::geteuid() != 0) {  // the superuser reads any file: no unreadable file can be made here
-    std::filesystem::permissions(path, std::filesystem::perms::none);
+  {
+    qarn::testing::AnotherUsersFile locked(path);
     EXPECT_FALSE(IniFile::load(path).readable());
-    writeSettings(path, 1, 2, "X", "Y");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll().toStdString(), bytes);
+    EXPECT_THROW(writeSettings(path, 1, 2, "X", "Y"), std::runtime_error);
+    EXPECT_THROW(writeLibraryFolders(path, {"A | C:\\"}), std::runtime_error);
   }
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(), bytes);
   // A value with a line break inside would make two lines of the file.
   std::string clean = dir.filePath("clean.ini").toStdString();
   EXPECT_THROW(writeSettings(clean, 1, 2, "A.Application\nEvil=1", "A"), cad::FieldError);
   writeSettings(clean, 1, 2, "A.Application\r\n", "A");
   EXPECT_EQ(readSettings(clean, "", "").progId, "A.Application");
+}
+
+// A header with a comment after it is the section itself: its keys are read and rewritten in
+// place, never added again under a second header.
+TEST(SettingsFile, ASectionHeaderFollowedByACommentIsTheSection) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("q.ini").toStdString();
+  cad::writeFileAtomically(path, "[Form] ; where the window was\r\nLeft=7\r\n"
+                                 "[TargetCad]\t# mine\r\nName=A\r\n");
+  Settings s = readSettings(path, "P", "N");
+  EXPECT_EQ(s.left, 7);
+  EXPECT_EQ(s.name, "A");
+  writeSettings(path, 1, 2, "X.Application", "B");
+  EXPECT_EQ(cad::readTextFile(path)->lines,
+            (std::vector<std::string>{"[Form] ; where the window was", "Left=1", "Top=2",
+                                      "[TargetCad]\t# mine", "Name=B", "ProgID=X.Application"}));
 }
 
 TEST(Caption, RuleAndListLookUp) {
