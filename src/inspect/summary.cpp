@@ -1,6 +1,7 @@
 #include "inspect/summary.h"
 
 #include <map>
+#include <string_view>
 #include <tuple>
 
 #include "cad/automation_error.h"
@@ -125,7 +126,38 @@ std::string summaryText(const GridTable& t) {
 }
 
 namespace {
-std::string csvField(const std::string& s) {
+// A decimal number as a spreadsheet reads one: sign, digits, a point, an exponent.
+bool readsAsNumber(const std::string& s) {
+  std::size_t i = 0, n = s.size();
+  auto digits = [&] {
+    std::size_t from = i;
+    while (i < n && s[i] >= '0' && s[i] <= '9')
+      ++i;
+    return i - from;
+  };
+  if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t whole = digits(), fraction = 0;
+  if (i < n && s[i] == '.') {
+    ++i;
+    fraction = digits();
+  }
+  if (whole + fraction == 0) return false;
+  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == n;
+}
+}  // namespace
+
+std::string csvField(const std::string& value) {
+  // A spreadsheet runs a cell that begins like a formula (=HYPERLINK(...), @SUM(...)): such a
+  // text is kept as text by a leading apostrophe. Numbers such as -5 stay numbers.
+  std::string s = value;
+  if (!s.empty() && std::string_view("=+-@\t\r").find(s.front()) != std::string_view::npos &&
+      !readsAsNumber(s))
+    s.insert(0, 1, '\'');
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string q = "\"";
   for (char c : s) {
@@ -134,7 +166,6 @@ std::string csvField(const std::string& s) {
   }
   return q + "\"";
 }
-}  // namespace
 
 std::string summaryCsv(const GridTable& t) {
   std::string out = "\xEF\xBB\xBF";

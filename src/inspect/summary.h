@@ -35,6 +35,9 @@ std::string summaryText(const GridTable& grid);
 // The same as CSV for a spreadsheet: UTF-8 with a byte-order mark, CR LF line ends, a field
 // quoted where it holds a comma, a quote or a line break.
 std::string summaryCsv(const GridTable& grid);
+// One field of such a CSV: quoted where needed, and a text that begins like a formula (=, +, -,
+// @, a tab or a carriage return) led by an apostrophe, unless it reads whole as a number.
+std::string csvField(const std::string& value);
 // The CSV written through a temporary file beside `path`; std::runtime_error when it cannot be.
 void saveSummaryCsv(const std::string& path, const GridTable& grid);
 

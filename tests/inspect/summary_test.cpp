@@ -148,4 +148,32 @@ TEST(SummaryFiles, CsvBytesAreExactAndTextIsTabSeparated) {
 }
 
 }  // namespace
+// A text that begins like a formula stays text in a spreadsheet; numbers stay numbers.
+TEST(SummaryFiles, CsvKeepsFormulaLikeTextsAsText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"+1+cmd", "'+1+cmd"},
+      {"-2-3", "'-2-3"},
+      {"-", "'-"},
+      {"\t=1", "'\t=1"},
+      {"\r=1", "\"'\r=1\""},
+      {"-5", "-5"},
+      {"+3.5", "+3.5"},
+      {"-.5e-3", "-.5e-3"},
+      {"-1e", "'-1e"},
+      {"1=1", "1=1"},
+      {"AC200V", "AC200V"},
+      {"", ""},
+  };
+  for (auto [value, field] : cases)
+    EXPECT_EQ(csvField(value), field) << value;
+  GridTable t = newSummaryTable();
+  t.setRowCount(2);
+  const char* row[5] = {"1", "=1+1", "@A", "-12", "2"};
+  for (int c = 0; c < 5; ++c)
+    t.setCell(c, 1, row[c]);
+  EXPECT_EQ(summaryCsv(t).substr(summaryCsv(t).find("\r\n") + 2), "1,'=1+1,'@A,-12,2\r\n");
+}
+
 }  // namespace qarn::inspect
