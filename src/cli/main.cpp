@@ -1,4 +1,5 @@
 // qarn-cli: QARN's drawing jobs without a window, on the embedded simulated CAD.
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -28,6 +29,30 @@ void usage() {
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
+
+// A value with a control character in it (a line break pasted with it, a tab) would reach a
+// drawing or a file where it breaks the line structure: it is refused before any job runs, with
+// a reason on one line.
+std::string controlCharacterIn(const std::vector<std::string>& args) {
+  auto isControl = [](char ch) {
+    auto c = static_cast<unsigned char>(ch);
+    return c < 0x20 || c == 0x7F;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    auto at = std::find_if(args[i].begin(), args[i].end(), isControl);
+    if (at == args[i].end()) continue;
+    const char* what = *at == '\n'   ? "a line feed"
+                       : *at == '\r' ? "a carriage return"
+                       : *at == '\t' ? "a tab"
+                                     : "a control character";
+    bool option = i > 0 && args[i - 1].rfind("--", 0) == 0;
+    std::string name = option ? "the value of " + args[i - 1] : "argument " + std::to_string(i + 1);
+    return name + " holds " + what + " after \"" + std::string(args[i].begin(), at) +
+           "\"; give each value on one line";
+  }
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,6 +63,10 @@ int main(int argc, char** argv) {
   }
   std::string job = args.front();
   args.erase(args.begin());
+  if (std::string why = controlCharacterIn(args); !why.empty()) {
+    std::cerr << "qarn-cli " << job << ": " << why << "\n";
+    return 2;
+  }
   try {
     if (job == "demo") return qarn::cli::runDemo(args);
     if (job == "search") return qarn::cli::runSearch(args);

@@ -11,15 +11,12 @@
 #include "frames/mounting_holes.h"
 #include "frames/partitions.h"
 #include "frames/side_view.h"
+#include "widgets/field_text.h"
 #include "widgets/named_button.h"
 
 namespace qarn::app {
 
-namespace {
-std::string text(const QLineEdit* e) {
-  return e->text().toStdString();
-}
-}  // namespace
+using widgets::fieldText;
 
 QWidget* TForm2::buildFramePlacement(QWidget* page) {
   auto* panel = new QWidget(page);
@@ -92,17 +89,22 @@ void TForm2::CheckBox8Click() {
 void TForm2::Button1Click() {
   frames::FrontInput in;
   in.gridModel = StringGrid1->cell(2, StringGrid1->currentRow()).toStdString();
-  in.width = text(Edit3);
-  in.height = text(Edit4);
-  in.endWidth = text(Edit27);
+  in.width = fieldText(Edit3, "W");
+  in.height = fieldText(Edit4, "H");
+  in.endWidth = fieldText(Edit27, "E");
   in.terminalMode = CheckBox1->isChecked();
-  in.poles = text(Edit8);
+  in.poles = fieldText(Edit8, "端子台モード");
   in.baseSw = RadioGroup1ItemIndex();
   in.offsetEnabled = Edit49->isEnabled();
-  in.offset = text(Edit49);
-  in.fields = {text(Edit6),  text(Edit7),  text(Edit12),
-               text(Edit23), text(Edit31), CheckBox2->isChecked(),
-               text(Edit10), text(Edit11)};
+  in.offset = fieldText(Edit49, "オフセット");
+  in.fields = {fieldText(Edit6, "器具番号"),
+               fieldText(Edit7, "定格"),
+               fieldText(Edit12, "補助"),
+               fieldText(Edit23, "AUX2"),
+               fieldText(Edit31, "CUT"),
+               CheckBox2->isChecked(),
+               fieldText(Edit10, "配列モード"),
+               fieldText(Edit11, "配置スペース")};
   // The model text is rebuilt from the grid before anything else: what the user typed is gone.
   Edit2->setText(
       QString::fromStdString(frames::modelText(in.gridModel, in.terminalMode, in.poles)));

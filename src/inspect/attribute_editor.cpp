@@ -7,6 +7,7 @@
 #include "cad/connection.h"
 #include "cad/numbers.h"
 #include "cad/text.h"
+#include "cad/text_file.h"
 #include "inspect/picking.h"
 
 namespace qarn::inspect {
@@ -163,6 +164,15 @@ bool writeCell(const cad::Document& doc, GridTable& t, int col, int row) {
   return true;
 }
 
+// A text cell as one attribute value: one line break at its end (a pasted spreadsheet cell) is
+// dropped; any other tab or line break is refused with cad::FieldError naming the cell.
+void cleanCell(GridTable& t, int col, int row) {
+  if (t.cell(col + 9, row).empty()) return;
+  t.setCell(col, row,
+            cad::fieldValue(t.cell(col, row),
+                            std::string(attributeTag(col)) + " " + std::to_string(row) + " 行目"));
+}
+
 std::string otherDrawing(const AttributeGrid& grid) {
   std::string m = kOtherDrawing;
   return cad::replaceAll(m, "%s", grid.documentName);
@@ -178,8 +188,16 @@ WriteResult UpdateAttributes(cad::Session& session, AttributeGrid& grid) {
     r.message = otherDrawing(grid);
     return r;
   }
-  c.openUndoGroup();
   GridTable& t = grid.table;
+  try {
+    for (int row = 1; row < t.rowCount(); ++row)
+      for (int col = kColName; col <= kColAux2; ++col)
+        cleanCell(t, col, row);
+  } catch (const cad::FieldError& e) {
+    r.message = e.what();  // nothing is written
+    return r;
+  }
+  c.openUndoGroup();
   for (int row = 1; row < t.rowCount(); ++row)
     for (int col = kColName; col <= kColAux2; ++col) {
       try {
@@ -203,11 +221,14 @@ WriteResult EnterKeyWrite(cad::Session& session, AttributeGrid& grid, int col, i
       r.message = otherDrawing(grid);
       return r;
     }
+    cleanCell(grid.table, col, row);
     c.openUndoGroup();
     if (!grid.table.cell(kColBlock, row).empty() && writeCell(c.doc(), grid.table, col, row))
       ++r.written;
     c.closeUndoGroup();
     c.doc().regen(0);
+  } catch (const cad::FieldError& e) {
+    r.message = e.what();
   } catch (const cad::AutomationError&) {
     // The write-back of one cell ends quietly; the undo group is closed on the way out.
   }

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "cad/numbers.h"
 #include "inspect/summary.h"
+#include "widgets/field_text.h"
 #include "widgets/named_button.h"
 
 namespace qarn::app {
@@ -293,8 +294,8 @@ void TForm2::SpeedButton5Click() {
 
 void TForm2::SpeedButton6Click() {
   inspect::GridTable t = toTable(StringGrid2);
-  inspect::ReplaceInCells(t, selectionOf(StringGrid2), Edit46->text().toStdString(),
-                          Edit47->text().toStdString());
+  inspect::ReplaceInCells(t, selectionOf(StringGrid2), widgets::fieldText(Edit46, "置換する文字"),
+                          widgets::fieldText(Edit47, "置換後の文字"));
   fromTable(t, StringGrid2);
 }
 

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "panel/panel_creation.h"
 #include "panel/panel_preview.h"
+#include "widgets/field_text.h"
 
 namespace qarn::app {
 
@@ -13,6 +14,7 @@ std::string text(const QLineEdit* e) {
   return e->text().toStdString();
 }
 }  // namespace
+using widgets::fieldText;
 
 void TForm2::DrawTovekImage() {
   QPixmap picture(Image1->size());
@@ -36,19 +38,19 @@ void TForm2::DrawTovekImage() {
 
 void TForm2::Button6Click() {
   panel::PanelInput in;
-  in.width = text(Edit15);
-  in.height = text(Edit16);
-  in.kind = text(Edit17);
+  in.width = fieldText(Edit15, "W");
+  in.height = fieldText(Edit16, "H");
+  in.kind = fieldText(Edit17, "M");
   in.nameplate = CheckBox5->isChecked();
-  in.number = text(Edit18);
-  in.model = text(Edit14);
-  in.rating = text(Edit19);
-  in.auxiliary = text(Edit24);
-  in.dimensions = text(Edit25);
-  in.cut = text(Edit30);
+  in.number = fieldText(Edit18, "器具番号");
+  in.model = fieldText(Edit14, "型番");
+  in.rating = fieldText(Edit19, "定格");
+  in.auxiliary = fieldText(Edit24, "補助");
+  in.dimensions = fieldText(Edit25, "AUX2");
+  in.cut = fieldText(Edit30, "CUT");
   in.arrayMode = CheckBox6->isChecked();
-  in.count = text(Edit21);
-  in.pitch = text(Edit22);
+  in.count = fieldText(Edit21, "配列モード");
+  in.pitch = fieldText(Edit22, "ピッチ");
   in.downwards = CheckBox7->isChecked();
   panel::PanelResult r = panel::Button6Click(session(), in);
   Edit18->setText(QString::fromStdString(r.number));

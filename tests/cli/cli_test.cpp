@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "../samples.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -53,6 +55,26 @@ TEST_F(CliEnclosure, DrawsFromTheCatalogueBesideTheExecutableAndReportsTheFile) 
   EXPECT_NE(text.find("10\n120\n20\n-80\n"), std::string::npos) << "drawn at the cut base point";
   EXPECT_NE(text.find("$DIMSCALE\n40\n10\n"), std::string::npos);
   EXPECT_NE(text.find("\n40\n25\n"), std::string::npos) << "dimension texts 2.5 x 10 high";
+}
+
+// A value with a line break or another control character (pasted with it) is refused before
+// anything is drawn or written, with the reason on one line.
+TEST_F(CliEnclosure, ValuesWithControlCharactersAreRefused) {
+  fs::path dxf = dir / "frame.dxf";
+  const std::pair<std::string, std::string> cases[] = {
+      {"frame --model S-T10 --number \"MC1\n\" --dxf " + dxf.string(),
+       "the value of --number holds a line feed after \"MC1\""},
+      {"frame --model \"S-T10\r\n\" --dxf " + dxf.string(), "--model holds a carriage return"},
+      {"panel --model AR22F0R-10 --number \"PB\t1\" --dxf " + dxf.string(), "a tab after \"PB\""},
+      {"search x.txt \"MY\x01\"", "argument 2 holds a control character"},
+  };
+  for (const auto& [args, says] : cases) {
+    CliRun r = run(args);
+    EXPECT_EQ(r.code, 2) << args;
+    EXPECT_NE(r.out.find(says), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << "one line: " << r.out;
+    EXPECT_FALSE(fs::exists(dxf)) << args;
+  }
 }
 
 TEST_F(CliEnclosure, SaysWhyNothingWasDrawn) {
@@ -233,7 +255,8 @@ TEST_F(CliEnclosure, PanelPlacesDevicesFromTheCatalogue) {
 }
 
 TEST_F(CliEnclosure, ThumbnailSaysWhatADrawingStores) {
-  fs::path samples = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg";
+  QARN_NEEDS_SAMPLES("dwg");
+  fs::path samples = qarn::testing::samplesFolder("dwg");
   fs::path png = dir / "t.png";
   CliRun r14 = run("thumbnail " + (samples / "R14.dwg").string() + " --png " + png.string() +
                    " --box 90x90");

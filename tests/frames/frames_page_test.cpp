@@ -98,6 +98,25 @@ TEST_F(FramesPage, FrontPlacesTheChosenRowAndCountsTheNumberOn) {
   EXPECT_EQ(w->Edit6->text(), "X14");
 }
 
+// A device number pasted with its line break is placed without it; one with a line break
+// inside is refused, naming the field, and nothing is drawn.
+TEST_F(FramesPage, ALineBreakInADeviceNumberIsDroppedAtTheEndAndRefusedInside) {
+  chooseRow(1);
+  w->Edit6->setText("MC1\r\n");
+  sim.operatorPoint(0, 0);
+  w->Button1->click();
+  EXPECT_EQ(sim.drawing().findEntity(newestFrame().attributes[0])->text, "MC1");
+  EXPECT_EQ(w->Edit6->text(), "MC2");
+  std::size_t drawn = sim.drawing().modelSpace().entities.size();
+  for (const char* typed : {"MC\n3", "MC3\n\n", "MC\t3"}) {
+    w->Edit6->setText(typed);
+    auto said = testing::closeNextMessageBox();
+    w->Button1->click();
+    EXPECT_TRUE(said->contains("「器具番号」")) << said->toStdString();
+    EXPECT_EQ(sim.drawing().modelSpace().entities.size(), drawn) << typed;
+  }
+}
+
 TEST_F(FramesPage, ALockedFrameLayerIsToldInAMessageBox) {
   chooseRow(1);
   cad::Document doc = cad::attachCad(w->CadProgId()).activeDocument();

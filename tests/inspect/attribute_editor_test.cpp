@@ -232,6 +232,34 @@ TEST_F(AttributeEditor, EnterWritesTheOneCellAndMovesDownWrappingToTheTop) {
   EXPECT_EQ(attribute(a, "NAME1")->text, "B");
 }
 
+// A cell pasted from a spreadsheet loses its line break at the end; a line break or tab inside
+// a cell is refused before anything is written, naming the cell.
+TEST_F(AttributeEditor, LineBreaksInCellsAreDroppedAtTheEndAndRefusedInside) {
+  std::string a = frame(0, 0, {"K1", "T1", "S1", ""});
+  std::string b = frame(100, 0, {"K2", "T2", "S2", ""});
+  cad.operatorSelect({a, b});
+  GetAttributes(session, grid);
+  grid.table.setCell(kColName, 1, "MC1\r\n");
+  grid.table.setCell(kColType, 1, "X1\n");
+  EXPECT_EQ(EnterKeyWrite(session, grid, kColName, 1).written, 1);
+  EXPECT_EQ(attribute(a, "NAME")->text, "MC1");
+  EXPECT_EQ(grid.table.cell(kColName, 1), "MC1") << "the grid shows what was written";
+  grid.table.setCell(kColSpec, 2, "AC\n200V");
+  long writes = cad.callCount("TextString");
+  for (auto write : {+[](cad::Session& s, AttributeGrid& g) { return UpdateAttributes(s, g); },
+                     +[](cad::Session& s, AttributeGrid& g) {
+                       return EnterKeyWrite(s, g, kColSpec, 2);
+                     }}) {
+    WriteResult w = write(session, grid);
+    EXPECT_NE(w.message.find("SPEC 2 行目"), std::string::npos) << w.message;
+    EXPECT_EQ(w.written, 0);
+  }
+  EXPECT_EQ(cad.callCount("TextString"), writes) << "nothing written";
+  EXPECT_EQ(attribute(a, "TYPE")->text, "T1");
+  EXPECT_EQ(attribute(b, "SPEC")->text, "S2");
+  EXPECT_EQ(cad.openUndoGroups(), 0);
+}
+
 TEST_F(AttributeEditor, AClickCentresTheViewOnTheAttributeAndMarksItWithAnArrow) {
   std::string a = frame(40, 60, {"K1", "T1", "", ""});
   cad.operatorSelect({a});
