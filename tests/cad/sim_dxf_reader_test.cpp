@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "../samples.h"
 #include "cad/sim/dxf_reader.h"
 #include "cad/text.h"
 #include "sim_fixture.h"
@@ -20,7 +21,7 @@ using sim::Entity;
 using sim::EntityType;
 
 std::string samplePath(const std::string& name) {
-  return std::string(QARN_SOURCE_DIR) + "/../shared/samples/dxf/" + name;
+  return (qarn::testing::samplesFolder("dxf") / name).string();
 }
 
 // Model-space entities by the DXF kind they were read as.
@@ -48,6 +49,7 @@ struct Sample {
 // Layers and blocks are those of the files' own tables: that reader adds a "Defpoints" layer and
 // the dimension arrow blocks where a file has none, which the drawing does not hold.
 TEST(DxfReader, ReadsDrawingsOfOtherProgramsWithTheirEntityCounts) {
+  QARN_NEEDS_SAMPLES("dxf");
   const Sample samples[] = {
       {"r11_entities-2d.dxf",
        {{"ARC", 1},
@@ -114,6 +116,7 @@ TEST(DxfReader, ReadsDrawingsOfOtherProgramsWithTheirEntityCounts) {
 }
 
 TEST(DxfReader, KeepsTheAttributesOfReferencesInAnotherProgramsDrawing) {
+  QARN_NEEDS_SAMPLES("dxf");
   sim::DxfDrawing read = sim::readDxfFile(samplePath("2010_gh209_1.dxf"));
   int attributes = 0;
   for (const auto& h : read.drawing.modelSpace().entities) {
@@ -131,6 +134,7 @@ TEST(DxfReader, KeepsTheAttributesOfReferencesInAnotherProgramsDrawing) {
 }
 
 TEST(DxfReader, RefusesADrawingOlderThanR12WithItsVersion) {
+  QARN_NEEDS_SAMPLES("dxf");
   try {
     sim::readDxfFile(samplePath("r2.10_entities.dxf"));
     FAIL() << "an AC2.10 drawing was read";
@@ -142,6 +146,7 @@ TEST(DxfReader, RefusesADrawingOlderThanR12WithItsVersion) {
 
 // A drawing an R12 program without handles wrote: every entity gets a handle of its own.
 TEST(DxfReader, GivesHandlesToEntitiesOfADrawingWithoutThem) {
+  QARN_NEEDS_SAMPLES("dxf");
   sim::DxfDrawing read = sim::readDxfFile(samplePath("r11_entities-2d.dxf"));
   std::set<std::string> handles;
   for (const auto& [h, e] : read.drawing.entities) {
@@ -355,6 +360,7 @@ TEST_F(DxfRoundTrip, KeepsEveryEntityAttributeLayerStateAndHandle) {
 // A drawing of another program written out again: what the simulated CAD does not draw is named
 // in the file's opening comment, and the file reads back with every entity it does draw.
 TEST_F(DxfRoundTrip, SaysWhatItLeavesOutWhenWritingAnotherProgramsDrawing) {
+  QARN_NEEDS_SAMPLES("dxf");
   cad.openDrawing(samplePath("2010_gh209_1.dxf"));
   std::string out = cad.dxf();
   EXPECT_EQ(out.rfind("999\nEntities left out (not drawn by the simulated CAD): TEXT 2\n", 0), 0u)

@@ -31,8 +31,12 @@ if [ "$target" = all ]; then
     seeds=("$repo/data")
     case $t in
       settings | target_cad_list) seeds=("$here/seeds") ;;
-      dwg_preview) seeds=("$repo/../shared/samples/dwg") ;;
-      dxf_reader) seeds=("$repo/../shared/samples/dxf") ;;
+      dwg_preview | dxf_reader)
+        # The sample drawings beside the repository where they are; the repository's seeds always.
+        seeds=("$here/seeds")
+        kind=${t%%_*}
+        [ -d "$repo/../shared/samples/$kind" ] && seeds+=("$repo/../shared/samples/$kind")
+        ;;
       *) seeds+=("$here/seeds") ;;
     esac
     run_one "$t" "${seeds[@]}" || status=1

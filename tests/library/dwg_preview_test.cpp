@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../samples.h"
 #include "library/dwg_preview.h"
 #include "library/thumbnail.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kSamples = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg";
+const fs::path kSamples = qarn::testing::samplesFolder("dwg");
 
 std::string bytesOf(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
@@ -63,6 +64,7 @@ std::optional<Picture> decode(const std::string& d, int* bits = nullptr) {
 }
 
 TEST(DwgPreview, EverySampleAsItsFactsSay) {
+  QARN_NEEDS_SAMPLES("dwg");
   struct Fact {
     const char* file;
     int version;
@@ -122,6 +124,7 @@ TEST(DwgPreview, DibsOfEveryDepthOrderAndPadding) {
 }
 
 TEST(DwgPreview, DamagedFilesAreRefusedNeverReadPastTheirEnd) {
+  QARN_NEEDS_SAMPLES("dwg");
   std::string v = bytesOf(kSamples / "v.dwg");
   ASSERT_GT(v.size(), 26000u);
   // Cut anywhere: before the seeker, in the table, in the picture.
@@ -243,6 +246,7 @@ TEST(Thumbnail, UnreadableFilesShowTheFailureMarkAndMissingOnesNothing) {
   Thumbnail missing = ShowDwgThumbnail((dir / "none.dwg").string(), 96, 96, 0x000000, true);
   EXPECT_FALSE(missing.read);
   EXPECT_EQ(missing.box.pixel(12, 12), 0x000000u);
+  QARN_NEEDS_SAMPLES("dwg");
   Thumbnail none = ShowDwgThumbnail((kSamples / "Point.dwg").string(), 96, 96, 0x000000, true);
   EXPECT_TRUE(none.read);
   EXPECT_EQ(none.storedWidth, 0) << "no preview: 0 x 0";

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "../app/gui_fixture.h"
+#include "../samples.h"
 #include "app/settings_file.h"
 #include "cad/sim/sim_cad.h"
 #include "library/folder_dialog.h"
@@ -18,7 +19,8 @@ class LibraryPage : public testing::GuiTest {
     QDir(dir.path()).mkpath("lib");
     lib = file("lib");
     for (const char* name : {"R14.dwg", "Point.dwg", "ATMOS-DC22S.dwg"})
-      QFile::copy(QString(QARN_SOURCE_DIR) + "/../shared/samples/dwg/" + name, lib + "/" + name);
+      QFile::copy(QString::fromStdString((qarn::testing::samplesFolder("dwg") / name).string()),
+                  lib + "/" + name);
     writeFile("lib/notes.txt", "x");
   }
   QStringList files() const {
@@ -40,6 +42,7 @@ class LibraryPage : public testing::GuiTest {
 };
 
 TEST_F(LibraryPage, ListsTheDrawingsOfTheFolderAndShowsTheirThumbnails) {
+  QARN_NEEDS_SAMPLES("dwg");
   EXPECT_TRUE(w->PageControl1->isTabVisible(7));
   w->setLibraryFolder(lib);
   EXPECT_EQ(w->Edit48->text(), "*");

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../samples.h"
 #include "library/dwg_preview.h"
 
 namespace qarn::library {
@@ -22,7 +23,8 @@ std::uint32_t u32(const std::string& s, std::size_t at) {
 }
 
 TEST(PreviewCrossCheck, EveryStoredPictureDecodesAsQtDecodesIt) {
-  const fs::path samples = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg";
+  QARN_NEEDS_SAMPLES("dwg");
+  const fs::path samples = qarn::testing::samplesFolder("dwg");
   int checked = 0;
   for (const auto& entry : fs::directory_iterator(samples)) {
     if (entry.path().extension() != ".dwg") continue;
