@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include "app/settings_file.h"
@@ -15,6 +16,7 @@
 #include "catalogue/catalogue_rows.h"
 #include "catalogue/user_collation.h"
 #include "inspect/summary.h"
+#include "widgets/japanese_qt.h"
 
 namespace qarn::app {
 
@@ -31,11 +33,14 @@ AppPaths AppPaths::forExecutable(const QString& executablePath) {
 TForm2::TForm2(AppPaths paths, cad::Desktop* desktop, QWidget* parent)
     : QWidget(parent), paths_(std::move(paths)), catalogues_(catalogue::userCollationSorter()) {
   setObjectName("TForm2");
+  widgets::installJapaneseToolkitTexts();  // its Yes/No boxes and file dialogs
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   session_.desktop = desktop;
   session_.mainWindow = this;
   buildPages();
-  resize(573, 353);
+  // The client area is 573 x 353, made wider where the tabs' captions need it: every page's tab
+  // shows at the start, none is scrolled out of sight.
+  resize(std::max(573, PageControl1->tabBar()->sizeHint().width() + 8), 353);
   FormCreate();
 }
 
@@ -111,26 +116,43 @@ void TForm2::FormCreate() {
 void TForm2::placeWindow(std::optional<int> left, std::optional<int> top) {
   QScreen* primary = QGuiApplication::primaryScreen();
   QRect screen = primary ? primary->geometry() : QRect(0, 0, 1024, 768);
-  QSize frame = size();
-  int x = left.value_or((screen.width() - frame.width()) / 2);
-  int y = top.value_or((screen.height() - frame.height()) / 2);
+  QSize client = size();
+  int x = left.value_or((screen.width() - client.width()) / 2);
+  int y = top.value_or((screen.height() - client.height()) / 2);
   // A position saved on a monitor that is gone would leave the window out of reach: centre it.
-  QRect wanted(x, y, frame.width(), frame.height());
-  bool visible = false;
+  // On a monitor that is there, the whole window is brought onto it.
+  QRect wanted(x, y, client.width(), client.height());
+  auto overlap = [&](QScreen* s) {
+    QRect common = s->geometry() & wanted;
+    return common.isEmpty() ? 0LL : 1LL * common.width() * common.height();
+  };
+  QScreen* on = nullptr;
   for (QScreen* s : QGuiApplication::screens())
-    visible = visible || s->geometry().intersects(wanted);
-  if (!visible) {
-    x = (screen.width() - frame.width()) / 2;
-    y = (screen.height() - frame.height()) / 2;
+    if (overlap(s) > 0 && (!on || overlap(s) > overlap(on))) on = s;
+  if (!on) {
+    x = (screen.width() - client.width()) / 2;
+    y = (screen.height() - client.height()) / 2;
+  } else {
+    QRect room = on->availableGeometry();
+    x = std::max(room.left(), std::min(x, room.right() + 1 - client.width()));
+    y = std::max(room.top(), std::min(y, room.bottom() + 1 - client.height()));
   }
-  move(x, y);
+  // Left and Top are the client area's, as written at close: a window frame, whose size is known
+  // only once the window manager has framed it, never moves the window between runs.
+  setGeometry(x, y, client.width(), client.height());
+}
+
+QPoint TForm2::savedPosition() const {
+  QRect r = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  return r.topLeft();
 }
 
 void TForm2::FormClose() {
   if (closed_) return;
   closed_ = true;
   try {
-    writeSettings(paths_.settingsFile.toStdString(), x(), y(), session_.CadProgId,
+    QPoint at = savedPosition();
+    writeSettings(paths_.settingsFile.toStdString(), at.x(), at.y(), session_.CadProgId,
                   session_.CadName);
   } catch (const std::exception& e) {
     showMessage(QString::fromUtf8(kSettingsNotSaved) + "\n" + QString::fromUtf8(e.what()));

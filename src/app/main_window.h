@@ -341,6 +341,7 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QWidget* buildLibraryPage();                  // library/library_page.cpp
   void setUpGrids();
   void placeWindow(std::optional<int> left, std::optional<int> top);
+  QPoint savedPosition() const;  // the client area's top left, as placeWindow takes it
   void emptyDeviceFields(StringGrid* sg);
   QMenu* buildRowMenu();
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qarn::cad {
 
@@ -45,7 +46,6 @@ TTargetCADForm::TTargetCADForm(QString listFile, QWidget* parent)
     : QDialog(parent), listFile_(std::move(listFile)), list_(userCollation()) {
   setObjectName("TargetCADForm");
   setWindowTitle(QString::fromUtf8("ターゲット CAD"));
-  setFixedSize(315, 342);
 
   ListBox1 = new QListWidget(this);
   ListBox1->setObjectName("ListBox1");
@@ -89,10 +89,16 @@ TTargetCADForm::TTargetCADForm(QString listFile, QWidget* parent)
   buttons->addWidget(CancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group, 1);
-  layout->addWidget(new QLabel(QString::fromUtf8("※ IJCAD は 2024 以降を選択して下さい."), this));
-  layout->addWidget(
-      new QLabel(QString::fromUtf8("IJCAD <= 2023、GstrCAD <= 2022 は 異常終了します."), this));
+  // The two notes break into lines where the platform's font makes them wider than the dialog,
+  // and the dialog grows to show them whole.
+  for (const char* note : {"※ IJCAD は 2024 以降を選択して下さい.",
+                           "IJCAD <= 2023、GstrCAD <= 2022 は 異常終了します."}) {
+    auto* label = new QLabel(QString::fromUtf8(note), this);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+  }
   layout->addLayout(buttons);
+  setFixedSize(315, std::max(342, layout->totalMinimumHeightForWidth(315)));
 
   connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
   connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ListBox1Click(); });

@@ -129,7 +129,8 @@ QWidget* TForm2::buildAttributePage() {
     p->fillRect(r.adjusted(0, 2, -4, -2), QColor(192, 192, 192));
   };
   StringGrid2->installEventFilter(this);
-  // Enter that ends the editing of a cell is the grid's Enter key too.
+  // Enter that ends the editing of a cell is the grid's Enter key too, once the typed text is in
+  // the cell.
   connect(StringGrid2->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
           [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
             if (hint == QAbstractItemDelegate::SubmitModelCache)
@@ -213,7 +214,9 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     bool used = false;
     if (watched == StringGrid2) {
       if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-        runHandler([this] { StringGrid2KeyPress(QChar(13)); });
+        // The Enter that ends a cell's editing comes here from the editor before the editor's
+        // text reaches the cell: the key press runs once that editor is closed (below).
+        if (!StringGrid2->editing()) runHandler([this] { StringGrid2KeyPress(QChar(13)); });
         return true;
       }
       runHandler([&] { used = StringGrid2KeyDown(gridKey(k)); });

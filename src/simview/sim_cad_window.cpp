@@ -12,14 +12,22 @@
 #include <QVBoxLayout>
 
 #include "cad/numbers.h"
+#include "cad/sim/transcript_text.h"
 #include "simview/drawing_view.h"
+#include "widgets/japanese_qt.h"
 
 namespace qarn::simview {
 
 namespace sim = cad::sim;
 
+namespace {
+// The tool's name, as a CAD keeps its product name in a localised window.
+const QString kTitle = "QARN — Simulated CAD";
+}  // namespace
+
 SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(parent), cad_(cad) {
   setObjectName("SimCadWindow");
+  widgets::installJapaneseToolkitTexts();
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -67,7 +75,7 @@ SimCadWindow::~SimCadWindow() {
 
 void SimCadWindow::updateTitle() {
   QString name = QString::fromStdString(cad_.documentName());
-  setWindowTitle(name.isEmpty() ? "QARN — Simulated CAD" : "QARN — Simulated CAD — " + name);
+  setWindowTitle(name.isEmpty() ? kTitle : kTitle + " — " + name);
 }
 
 void SimCadWindow::drawingChanged() {
@@ -76,10 +84,8 @@ void SimCadWindow::drawingChanged() {
   const auto& lines = cad_.transcript();
   if (lines.size() < transcriptShown_) transcriptShown_ = 0;
   for (; transcriptShown_ < lines.size(); ++transcriptShown_) {
-    // A command line as the CAD echoes it: each Enter on a line of its own.
-    QString text = QString::fromStdString(lines[transcriptShown_]);
-    text.replace('\r', " ⏎ ");
-    transcript_->appendPlainText("コマンド: " + text);
+    transcript_->appendPlainText(
+        QString::fromStdString(sim::transcriptLineShown(lines[transcriptShown_])));
   }
 }
 
@@ -183,7 +189,7 @@ void SimCadWindow::openDrawing() {
     cad_.openDrawing(path.toStdString());
     view_->zoomExtents();
   } catch (const std::exception& ex) {
-    QMessageBox::warning(this, "QARN — Simulated CAD",
+    QMessageBox::warning(this, kTitle,
                          "「" + path + "」を開けません。\n" + QString::fromUtf8(ex.what()));
   }
 }
@@ -195,7 +201,7 @@ void SimCadWindow::saveDrawingAs() {
   try {
     cad_.saveAs(path.toStdString());
   } catch (const std::exception& ex) {
-    QMessageBox::warning(this, "QARN — Simulated CAD", QString::fromUtf8(ex.what()));
+    QMessageBox::warning(this, kTitle, QString::fromUtf8(ex.what()));
   }
 }
 

@@ -49,6 +49,8 @@ class StringGrid : public QTableView {
   int currentRow() const;
   int currentCol() const;
   void setCurrentCell(int col, int row);
+  // A cell's editor is open.
+  bool editing() const { return state() == EditingState; }
   struct Selection {
     int left, top, right, bottom;
   };

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QTemporaryFile>
 #include <deque>
 
 namespace qarn::app::testing {
@@ -98,7 +99,20 @@ void GuiTest::copySampleData() const {
 }  // namespace qarn::app::testing
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Offscreen, on a screen of a desktop's size, unless another platform is named (xvfb-run with
+  // QT_QPA_PLATFORM=xcb runs them on X).
+  QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  QTemporaryFile screens(QDir::tempPath() + "/qarn-screens-XXXXXX.json");
+  if (platform.isEmpty() || platform == "offscreen") {
+    if (screens.open()) {
+      screens.write(R"({"screens": [{"name": "Desktop", "x": 0, "y": 0, "width": 1280,
+                        "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+      screens.flush();
+      qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    } else {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+  }
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

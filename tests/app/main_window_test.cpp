@@ -1,5 +1,10 @@
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
 #include <optional>
 
 #include "../another_users_file.h"
@@ -30,7 +35,56 @@ TEST_F(GuiTest, PagesInOrderWithTheBuiltOnesShown) {
     EXPECT_TRUE(pages->isTabVisible(i)) << i;
   EXPECT_EQ(pages->currentIndex(), 6);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(w->size(), QSize(573, 353));
+  EXPECT_EQ(w->height(), 353);
+  EXPECT_GE(w->width(), 573);
+  QMessageBox ask(QMessageBox::Question, "TOVEK.exe", "?", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(ask.button(QMessageBox::Yes)->text(), "はい(&Y)");
+  EXPECT_EQ(ask.button(QMessageBox::No)->text(), "いいえ(&N)");
+}
+
+// At the start size every tab shows whole: no tab scrolled away, no scroll buttons.
+TEST_F(GuiTest, EveryTabShowsAtTheStartSize) {
+  auto w = makeWindow();
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  QTabBar* bar = w->PageControl1->tabBar();
+  for (int i = 0; i < w->PageControl1->count(); ++i)
+    EXPECT_TRUE(bar->rect().contains(bar->tabRect(i))) << i;
+  for (QToolButton* b : bar->findChildren<QToolButton*>())
+    EXPECT_FALSE(b->isVisible());
+  EXPECT_EQ(w->height(), 353);
+}
+
+// The position read at start is the one written at close, run after run, and always on the screen.
+TEST_F(GuiTest, ThePositionNeitherCreepsNorLeavesTheScreen) {
+  QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+  auto ini = [](int left, int top) {
+    return QString("[Form]\r\nLeft=%1\r\nTop=%2\r\n").arg(left).arg(top).toLatin1();
+  };
+  writeFile("qarn.ini", ini(3, 187));
+  ASSERT_GT(room.width(), makeWindow()->width() + 3);
+  for (int run = 0; run < 3; ++run) {
+    auto w = makeWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_EQ(w->geometry().topLeft(), QPoint(3, 187)) << run;
+    w->close();
+    EXPECT_TRUE(readFile("qarn.ini").startsWith(ini(3, 187))) << run;
+  }
+  struct Case {
+    QPoint saved;
+    int right, bottom;  // the window's edges expected: on the screen
+  } cases[] = {{{room.right() - 100, room.bottom() - 50}, room.right(), room.bottom()},
+               {{room.left() - 100, room.top() + 10}, -1, -1}};
+  for (const Case& c : cases) {
+    writeFile("qarn.ini", ini(c.saved.x(), c.saved.y()));
+    auto w = makeWindow();
+    QRect g = w->geometry();
+    EXPECT_TRUE(room.contains(g)) << c.saved.x();
+    if (c.right >= 0) {
+      EXPECT_EQ(g.bottomRight(), QPoint(c.right, c.bottom));
+    }
+  }
 }
 
 TEST_F(GuiTest, GridsAreSetUpWithHeadersWidthsAndHiddenColumns) {
@@ -85,7 +139,8 @@ TEST_F(GuiTest, GridsAreSetUpWithHeadersWidthsAndHiddenColumns) {
 TEST_F(GuiTest, FirstStartCentresAndClosingWritesBothSections) {
   auto w = makeWindow();
   QRect screen = QGuiApplication::primaryScreen()->geometry();
-  EXPECT_EQ(w->pos(), QPoint((screen.width() - 573) / 2, (screen.height() - 353) / 2));
+  EXPECT_EQ(w->geometry().topLeft(),
+            QPoint((screen.width() - w->width()) / 2, (screen.height() - 353) / 2));
   EXPECT_EQ(w->windowTitle(), "QARN Ver.1.50 [ BricsCAD ]");
   w->move(12, 34);
   w->close();
@@ -94,18 +149,18 @@ TEST_F(GuiTest, FirstStartCentresAndClosingWritesBothSections) {
             "[Form]\r\nLeft=12\r\nTop=34\r\n[TargetCad]\r\nProgID=BricscadApp.AcadApplication\r\n"
             "Name=BricsCAD\r\n");
   auto again = makeWindow();
-  EXPECT_EQ(again->pos(), QPoint(12, 34));
+  EXPECT_EQ(again->geometry().topLeft(), QPoint(12, 34));
 }
 
 TEST_F(GuiTest, SettingsThatMakeNoSenseGiveTheDefaults) {
   QRect screen = QGuiApplication::primaryScreen()->geometry();
-  QPoint centre((screen.width() - 573) / 2, (screen.height() - 353) / 2);
+  QPoint centre((screen.width() - makeWindow()->width()) / 2, (screen.height() - 353) / 2);
   for (const QByteArray& bytes : {QByteArray(""), QByteArray("\x00\xff\x13\x88garbage\x01", 12),
                                   QByteArray("[Form]\r\nLeft=abc\r\nTop=1.5\r\n"),
                                   QByteArray("[Form]\nLeft=-30000\nTop=-30000\n")}) {
     writeFile("qarn.ini", bytes);
     auto w = makeWindow();
-    EXPECT_EQ(w->pos(), centre) << bytes.toHex().toStdString();
+    EXPECT_EQ(w->geometry().topLeft(), centre) << bytes.toHex().toStdString();
     EXPECT_EQ(w->CadProgId(), "BricscadApp.AcadApplication");
   }
 }

@@ -1,7 +1,10 @@
 // The simulated CAD's window as a person uses it: clicks, drags and keys answer what the CAD
 // asks, and the CAD receives exactly that.
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -246,6 +249,49 @@ TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {
   EXPECT_NEAR(outline->vertices[2].x, 1450, 1) << "as with the point 1000,2000 given";
   EXPECT_FALSE(w->isMinimized()) << "QARN's window is back";
   EXPECT_NE(window.windowTitle().indexOf("Drawing1"), -1);
+}
+
+// The person at the window reads Japanese: the prompt while a command waits, the CAD's own
+// messages (without the command prompt before them), numbers as a CAD shows them, and the
+// buttons and labels of its boxes and file dialogs.
+TEST_F(SimCadWindowTest, ItSpeaksJapanese) {
+  cad::Layer locked = doc.layers().add("LOCKED");
+  doc.modelSpace().addCircle({0, 0, 0}, 5);
+  doc.sendCommand("_COPYBASE\rnone\r0,0,0\rSINGLE LAST\r");
+  doc.sendCommand("_PASTECLIP\r");
+  QString shown;
+  then([&] {
+    shown = window.promptLabel()->text();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(20, 0));
+  });
+  cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+  EXPECT_EQ(shown, "挿入位置を指定:");
+  doc.sendCommand("_MOVE SINGLE LAST 279.88750000000005,0,0\r");
+  then([&] {
+    shown = window.promptLabel()->text();
+    QTest::keyClick(view(), Qt::Key_Escape);
+  });
+  cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+  EXPECT_EQ(shown, "目的点を指定 または <1 点目を移動距離として使用>:");
+  locked.setLock(true);
+  doc.modelSpace().addCircle({9, 9, 0}, 1).setLayer("LOCKED");
+  doc.sendCommand("_ERASE SINGLE LAST\r");
+  QStringList lines = window.transcriptBox()->toPlainText().split('\n');
+  ASSERT_GE(lines.size(), 2);
+  EXPECT_EQ(lines[lines.size() - 2], "コマンド: _ERASE SINGLE LAST ⏎ ");
+  EXPECT_EQ(lines.back(), "1 個はロックされた画層上にあります");
+  EXPECT_TRUE(lines.contains("コマンド: _MOVE SINGLE LAST 279.8875,0,0 ⏎ "));
+
+  QMessageBox box(QMessageBox::Question, "TOVEK.exe", "?", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "はい(&Y)");
+  EXPECT_EQ(box.button(QMessageBox::No)->text(), "いいえ(&N)");
+  QFileDialog open(&window, "図面を開く", QString(), "DXF (*.dxf)");
+  open.setOption(QFileDialog::DontUseNativeDialog);
+  EXPECT_EQ(open.labelText(QFileDialog::LookIn), "ファイルの場所:");
+  EXPECT_EQ(open.labelText(QFileDialog::FileName), "ファイル名(&N):");
+  EXPECT_EQ(open.labelText(QFileDialog::FileType), "ファイルの種類:");
+  EXPECT_EQ(open.labelText(QFileDialog::Accept), "開く(&O)");
+  EXPECT_EQ(open.labelText(QFileDialog::Reject), "キャンセル");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "cad/automation_error.h"
 #include "cad/numbers.h"
+#include "cad/sim/transcript_text.h"
 #include "sim_fixture.h"
 
 namespace qarn::cad {
@@ -85,8 +86,8 @@ TEST_F(SimCommandLine, LastIsTheNewestVisibleEntityAndLockedOnesStay) {
   waitIdle();
   EXPECT_EQ(cad.drawing().findEntity(newest.handle())->p1, (Point3{9, 9, 0}));
   const auto& t = cad.transcript();
-  EXPECT_EQ(t[t.size() - 3], "[1 was on a locked layer]");
-  EXPECT_EQ(t[t.size() - 1], "[1 was on a locked layer]");
+  EXPECT_EQ(t[t.size() - 3], "[1 個はロックされた画層上にあります]");
+  EXPECT_EQ(t[t.size() - 1], "[1 個はロックされた画層上にあります]");
   EXPECT_EQ(cad.operatorInputsLeft(), 1u) << "the refused move asked for no point";
 }
 
@@ -146,20 +147,20 @@ TEST_F(SimCommandLine, InsertAsksForAttributeValuesOrOpensTheDialogAsTheVariable
   waitIdle();
   ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
   EXPECT_EQ(cad.drawing().findEntity(newest().attributes[0])->text, "dflt");
-  EXPECT_EQ(cad.prompts().back(), "Enter attribute value TYPE:");
+  EXPECT_EQ(cad.prompts().back(), "属性値を入力 TYPE:");
   // Nobody answers the values: the insertion is lost.
   cad.operatorPoint(2, 2);
   doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
   waitIdle();
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
-  EXPECT_EQ(cad.transcript().back(), "[attribute value for NAME not given: insertion cancelled]");
+  EXPECT_EQ(cad.transcript().back(), "[属性 NAME の値が入力されません。挿入を中止しました]");
   // ATTDIA 1: the dialog opens (and is what a test sees).
   doc.setVariable("ATTDIA", 1);
   cad.operatorPoint(3, 3);
   doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
   waitIdle();
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 2u);
-  EXPECT_EQ(cad.transcript().back(), "[attribute dialog opened]");
+  EXPECT_EQ(cad.transcript().back(), "[属性ダイアログが開きました]");
 }
 
 TEST_F(SimCommandLine, AnUnansweredOrCancelledPointCancelsTheCommand) {
@@ -196,6 +197,54 @@ TEST_F(SimCommandLine, LinetypesLoadOnlyFromTheFilesThisCadShips) {
   EXPECT_EQ(cad.drawing().linetypes.size(), n) << "loading twice adds nothing";
   doc.sendCommand("-LINETYPE\rL\rNOPE\riso.lin\r\r");
   EXPECT_EQ(cad.drawing().linetypes.size(), n);
+}
+
+// What the CAD asks by itself is worded as a CAD localised for Japan words it.
+TEST_F(SimCommandLine, ItsOwnPromptsAreJapanese) {
+  Block b = doc.blocks().add({0, 0, 0}, "TAGGED");
+  b.addAttribute(5, 0, "p", {0, 0, 0}, "NAME", "");
+  std::string c = doc.modelSpace().addCircle({0, 0, 0}, 1).handle();
+  cad.operatorPoint(1, 1);  // paste
+  cad.operatorPoint(2, 2);  // insert
+  cad.operatorEnter();      // its NAME
+  cad.operatorPoint(3, 3);  // move
+  cad.operatorPoint(0, 0);  // a distance by two points
+  cad.operatorPoint(3, 4);
+  cad.operatorSelect({c});
+  doc.sendCommand("_COPYBASE\rnone\r0,0,0\rSINGLE LAST\r");
+  doc.sendCommand("_PASTECLIP\r");
+  doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
+  doc.sendCommand("_MOVE SINGLE LAST 0,0,0\r");
+  waitIdle();
+  EXPECT_DOUBLE_EQ(doc.utility().getDistance("間隔 : "), 5);
+  SelectionSet ss = doc.activeSelectionSet();
+  ss.selectOnScreen();
+  EXPECT_EQ(cad.prompts(),
+            (std::vector<std::string>{
+                "挿入位置を指定:", "挿入位置を指定 または [基点(B)/尺度(S)/X/Y/Z/回転(R)]:",
+                "属性値を入力 NAME:", "目的点を指定 または <1 点目を移動距離として使用>:",
+                "間隔 : ", "2 点目を指定:", "オブジェクトを選択:"}));
+}
+
+// The transcript as the CAD's window shows it: numbers as a CAD writes them, names untouched.
+TEST(SimTranscriptText, NumbersAsACadShowsThem) {
+  struct Case {
+    const char* line;
+    const char* shown;
+  } cases[] = {
+      {"_MOVE SINGLE LAST 279.88750000000005,100,0\r",
+       "コマンド: _MOVE SINGLE LAST 279.8875,100,0 ⏎ "},
+      {"-INSERT\rTOVEK_RA100\rX 0.30000000000000004 Y 1 R 0\r",
+       "コマンド: -INSERT ⏎ TOVEK_RA100 ⏎ X 0.3 Y 1 R 0 ⏎ "},
+      {"_COPYBASE none -12.345678901234567,1234567890.1234567,0.1",
+       "コマンド: _COPYBASE none -12.3456789012346,1234567890.12346,0.1"},
+      {"(setq a 1.0000000000000002) A1.00000000000000001 3.10000000000000009X",
+       "コマンド: (setq a 1) A1.00000000000000001 3.10000000000000009X"},
+      {"[1 個はロックされた画層上にあります]", "1 個はロックされた画層上にあります"},
+      {"", "コマンド: "},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(sim::transcriptLineShown(c.line), c.shown) << c.line;
 }
 
 }  // namespace

@@ -384,7 +384,7 @@ TEST_F(DxfRoundTrip, OpenOnTheCommandLineReadsTheDrawingIntoANewActiveDocument) 
 
   doc.sendCommand("_.OPEN \"" + dir + "/one circle.dxf\"\r");
   EXPECT_EQ(cad.documentCount(), 1) << "the file dialog is on: nothing is opened";
-  EXPECT_EQ(cad.transcript().back(), "[file dialog opened: nothing opened]");
+  EXPECT_EQ(cad.transcript().back(), "[ファイル ダイアログが開きました。何も開かれません]");
 
   doc.setVariable("FILEDIA", 0);
   doc.sendCommand("_.OPEN \"" + dir + "/bad.dxf\"\r");

@@ -57,7 +57,7 @@ TEST_F(SimFiles, TheRedefineQuestionMustBeAnswered) {
   const std::string quoted = "\"" + path + "\"";
   doc.sendCommand("-INSERT\r" + quoted + "\rS 1 R 0\r");
   EXPECT_FALSE(cad.commandPending());
-  EXPECT_NE(cad.transcript().back().find("Redefine it?"), std::string::npos);
+  EXPECT_NE(cad.transcript().back().find("再定義しますか?"), std::string::npos);
   cad.operatorPoint(5, 5);
   doc.sendCommand("-INSERT\r" + quoted + "\rN\rS 1 R 0\r");
   app.isQuiescent("GetAcadState");
@@ -90,9 +90,9 @@ TEST_F(SimFiles, AFileTheSimulatedCadCannotReadStandsInAsAnEmptyBlock) {
   doc.sendCommand("-INSERT\r\"" + dir + "pump.dwg\"\rS 1 R 0\r");
   ASSERT_NE(block("pump"), nullptr);
   EXPECT_TRUE(block("pump")->entities.empty());
-  EXPECT_NE(cad.transcript().back().find("empty block pump"), std::string::npos);
+  EXPECT_NE(cad.transcript().back().find("空のブロック pump"), std::string::npos);
   doc.sendCommand("-INSERT\r\"" + dir + "missing.dwg\"\rS 1 R 0\r");
-  EXPECT_NE(cad.transcript().back().find("file not found"), std::string::npos);
+  EXPECT_NE(cad.transcript().back().find("が見つかりません"), std::string::npos);
   EXPECT_EQ(block("missing"), nullptr);
 }
 
@@ -102,7 +102,7 @@ TEST_F(SimFiles, WblockWritesTheBlockAsADrawingAndAsksBeforeReplacing) {
   std::string path = dir + "VALVE.dwg", quoted = "\"" + path + "\"";
   doc.setVariable("FILEDIA", 1);
   doc.sendCommand("-WBLOCK " + quoted + "\r=\r");
-  EXPECT_EQ(cad.transcript().back(), "[file dialog opened: nothing written]");
+  EXPECT_EQ(cad.transcript().back(), "[ファイル ダイアログが開きました。何も書き出されません]");
   EXPECT_FALSE(fs::exists(path));
   doc.setVariable("FILEDIA", 0);
   doc.sendCommand("-WBLOCK " + quoted + "\r=\r");
@@ -114,7 +114,7 @@ TEST_F(SimFiles, WblockWritesTheBlockAsADrawingAndAsksBeforeReplacing) {
   // It exists now: without "Y" it is not replaced.
   b.addLine({0, 0, 0}, {1, 0, 0});
   doc.sendCommand("-WBLOCK " + quoted + "\r=\r");
-  EXPECT_NE(cad.transcript().back().find("not replaced"), std::string::npos);
+  EXPECT_NE(cad.transcript().back().find("置き換えませんでした"), std::string::npos);
   EXPECT_EQ(sim::readDxfFile(path).drawing.modelSpace().entities.size(), 1u);
   doc.sendCommand("-WBLOCK " + quoted + "\rY\r=\r");
   EXPECT_EQ(sim::readDxfFile(path).drawing.modelSpace().entities.size(), 2u);
@@ -135,7 +135,7 @@ TEST_F(SimFiles, OpenQsaveAndCloseChangeTheDocuments) {
   EXPECT_EQ(app.activeDocument().object().get("Name").toText(), "Drawing1.dwg");
   // A new drawing has no file: QSAVE would open the save dialog.
   doc.sendCommand("QSAVE\r");
-  EXPECT_EQ(cad.transcript().back(), "[save dialog opened: nothing written]");
+  EXPECT_EQ(cad.transcript().back(), "[保存ダイアログが開きました。何も保存されません]");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 
 #include "../app/gui_fixture.h"
 #include "cad/sim/sim_cad.h"
@@ -151,6 +153,46 @@ TEST_F(InspectPages, TheLayerPageFillsOnShowingAndAClickSwitchesTheLayer) {
   sim.drawing().findLayer("TOVEK_NAME")->on = true;
   w->Button20->click();
   EXPECT_EQ(w->StringGrid5->cell(2, 5), "ON");
+}
+
+// Typed as a person types: F2 opens the cell editor, the text goes into the editor widget, and
+// Enter ends it. The typed text reaches the drawing, stays in the cell, and the cursor moves down
+// one row (or stays with "[Enter]で下へ↓" cleared).
+TEST_F(InspectPages, EnterInTheCellEditorCommitsWritesAndMovesDownOnce) {
+  std::string a = frame(0, "MC1", "S-T10"), b = frame(100, "MC2", "S-T12"),
+              c = frame(200, "MC3", "S-T14");
+  sim.operatorSelect({a, b, c});
+  w->Button3Click();
+  w->PageControl1->setCurrentIndex(2);
+  w->show();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  struct Case {
+    bool moveDown;
+    int key;
+    const char* typed;
+    int row, rowAfter;
+    std::string* ref;
+  } cases[] = {
+      {true, Qt::Key_Return, "MC7", 2, 3, &b},
+      {true, Qt::Key_Enter, "MC8", 3, 1, &c},  // the last row goes on to the first
+      {false, Qt::Key_Return, "MC9", 1, 1, &a},
+  };
+  for (const Case& k : cases) {
+    w->CheckBox9->setChecked(k.moveDown);
+    w->StringGrid2->setCurrentCell(1, k.row);
+    w->StringGrid2->setFocus();
+    QTest::keyClick(w->StringGrid2, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << "the cell editor is open";
+    editor->selectAll();
+    QTest::keyClicks(editor, k.typed);
+    QTest::keyClick(editor, static_cast<Qt::Key>(k.key));
+    QApplication::processEvents();
+    EXPECT_EQ(text(*k.ref, "NAME"), k.typed);
+    EXPECT_EQ(w->StringGrid2->cell(1, k.row).toStdString(), k.typed);
+    EXPECT_EQ(w->StringGrid2->currentRow(), k.rowAfter) << k.typed;
+  }
 }
 
 }  // namespace

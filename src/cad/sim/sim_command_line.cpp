@@ -99,7 +99,7 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
   std::string name = baseName(path);
   std::error_code ec;
   if (!std::filesystem::exists(filePath(path), ec)) {
-    transcript.push_back("[" + path + ": file not found: insertion cancelled]");
+    transcript.push_back("[" + path + " が見つかりません。挿入を中止しました]");
     return std::nullopt;
   }
   bool exists = d.drawing.findBlock(name) != nullptr;
@@ -112,8 +112,9 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
     std::string a = answer ? asciiUpper(*answer) : "";
     if (a == "N" || a == "NO" || a.empty()) return std::make_pair(name, false);
     if (a != "Y" && a != "YES") {
-      transcript.push_back("[Block \"" + name + "\" already exists. Redefine it? [Yes/No] <N>: \"" +
-                           (answer ? *answer : "") + "\" is no answer: insertion cancelled]");
+      transcript.push_back("[ブロック \"" + name + "\" は既に存在します。再定義しますか? " +
+                           "[はい(Y)/いいえ(N)] <N>: \"" + (answer ? *answer : "") +
+                           "\" は無効な応答です。挿入を中止しました]");
       return std::nullopt;
     }
   }
@@ -122,11 +123,11 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
     importAsBlock(d, read.drawing, name, exists);
   } catch (const DxfError& e) {
     // A drawing the simulated CAD cannot read (a real .dwg): an empty block stands in for it.
-    transcript.push_back("[" + path + " is no DXF drawing the simulated CAD reads (" + e.what() +
-                         "): an empty block " + name + " was defined]");
+    transcript.push_back("[" + path + " はこの CAD が読める DXF 図面ではありません (" + e.what() +
+                         ")。空のブロック " + name + " を定義しました]");
     if (!d.drawing.findBlock(name)) d.drawing.blocks.push_back({name, newHandle(d), {}, {}, false});
   } catch (const std::exception& e) {
-    transcript.push_back("[" + path + ": " + e.what() + ": insertion cancelled]");
+    transcript.push_back("[" + path + ": " + e.what() + "。挿入を中止しました]");
     return std::nullopt;
   }
   return std::make_pair(name, exploded);
@@ -151,11 +152,11 @@ void World::sendCommand(DocState& d, const std::string& text) {
     return d.drawing.lastVisibleEntity();
   };
   // A command that changes what it selected skips an entity on a locked layer, as the CAD does
-  // ("1 was on a locked layer").
+  // ("1 個はロックされた画層上にあります").
   auto unlocked = [&](const std::string& h) -> std::string {
     if (h.empty()) return h;
     if (d.drawing.onLockedLayer(*d.drawing.findEntity(h))) {
-      transcript.push_back("[1 was on a locked layer]");
+      transcript.push_back("[1 個はロックされた画層上にあります]");
       return {};
     }
     return h;
@@ -173,7 +174,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
         if (!name || !file) break;
         if (d.drawing.variables["FILEDIA"].toInt() != 0) {
           // A file dialog would open and wait for the user; the command line sees nothing load.
-          transcript.push_back("[file dialog opened: nothing loaded]");
+          transcript.push_back("[ファイル ダイアログが開きました。何も読み込まれません]");
           break;
         }
         bool shipped = false;
@@ -248,7 +249,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       }
       const Block* def = d.drawing.findBlock(target);
       if (!def || def->isLayout) {
-        transcript.push_back("[block " + target + " not found: insertion cancelled]");
+        transcript.push_back("[ブロック " + target + " が見つかりません。挿入を中止しました]");
         return;
       }
       d.pending = pc;
@@ -256,18 +257,18 @@ void World::sendCommand(DocState& d, const std::string& text) {
     }
     if (cmd == "WBLOCK") {
       if (d.drawing.variables["FILEDIA"].toInt() != 0) {
-        transcript.push_back("[file dialog opened: nothing written]");
+        transcript.push_back("[ファイル ダイアログが開きました。何も書き出されません]");
         return;
       }
       auto path = next();
       if (!path || path->empty()) return;
       std::error_code ec;
       if (std::filesystem::exists(filePath(*path), ec)) {
-        // "A drawing with this name already exists. Do you want to replace it? <N>"
+        // "この名前の図面は既に存在します。置き換えますか? <N>"
         auto answer = next();
         std::string a = answer ? asciiUpper(*answer) : "";
         if (a != "Y" && a != "YES") {
-          transcript.push_back("[" + *path + " exists and was not replaced]");
+          transcript.push_back("[" + *path + " は既に存在します。置き換えませんでした]");
           return;
         }
       }
@@ -276,25 +277,25 @@ void World::sendCommand(DocState& d, const std::string& text) {
       if (blockName == "=") blockName = baseName(*path);
       const Block* b = d.drawing.findBlock(blockName);
       if (blockName.empty() || !b || b->isLayout) {
-        transcript.push_back("[no block \"" + blockName + "\": nothing written]");
+        transcript.push_back("[ブロック \"" + blockName + "\" はありません。何も書き出されません]");
         return;
       }
       try {
         writeBlockFile(d, *b, *path);
       } catch (const std::exception& e) {
-        transcript.push_back("[" + *path + " not written: " + e.what() + "]");
+        transcript.push_back("[" + *path + " を書き出せません: " + e.what() + "]");
       }
       return;
     }
     if (cmd == "QSAVE") {
       if (d.path.empty()) {
-        transcript.push_back("[save dialog opened: nothing written]");
+        transcript.push_back("[保存ダイアログが開きました。何も保存されません]");
         return;
       }
       try {
         writeFileAtomically(d.path, writeDxf(d.drawing, d.nextHandle));
       } catch (const std::exception& e) {
-        transcript.push_back("[" + d.path + " not saved: " + e.what() + "]");
+        transcript.push_back("[" + d.path + " を保存できません: " + e.what() + "]");
       }
       continue;
     }
@@ -304,7 +305,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
     }
     if (cmd == "OPEN") {
       if (d.drawing.variables["FILEDIA"].toInt() != 0) {
-        transcript.push_back("[file dialog opened: nothing opened]");
+        transcript.push_back("[ファイル ダイアログが開きました。何も開かれません]");
         return;
       }
       auto path = next();
@@ -312,7 +313,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       try {
         openDocument(*path, readDxfFile(*path));
       } catch (const std::exception& e) {
-        transcript.push_back("[" + *path + " not opened: " + e.what() + "]");
+        transcript.push_back("[" + *path + " を開けません: " + e.what() + "]");
       }
       return;
     }
@@ -328,8 +329,9 @@ namespace {
 OperatorRequest placementRequest(const DocState& d, const PendingCommand& pc) {
   OperatorRequest r;
   r.kind = OperatorRequest::Kind::Placement;
-  r.prompt =
-      pc.kind == PendingCommand::Kind::Move ? "Specify second point:" : "Specify insertion point:";
+  r.prompt = pc.kind == PendingCommand::Kind::Move     ? kMoveSecondPointPrompt
+             : pc.kind == PendingCommand::Kind::Insert ? kInsertPointPrompt
+                                                       : kPastePointPrompt;
   r.base = Point3{};
   switch (pc.kind) {
     case PendingCommand::Kind::Paste:
@@ -450,7 +452,7 @@ void World::resolvePending(DocState& d) {
       // With ATTDIA on the CAD opens its attribute dialog; with ATTREQ on it asks for every
       // value on the command line, and the insertion is lost if nobody answers.
       if (d.drawing.variables["ATTDIA"].toInt() != 0) {
-        transcript.push_back("[attribute dialog opened]");
+        transcript.push_back("[属性ダイアログが開きました]");
         break;
       }
       if (d.drawing.variables["ATTREQ"].toInt() == 0) break;
@@ -461,12 +463,12 @@ void World::resolvePending(DocState& d) {
         try {
           answered = (!script.empty() || person) &&
                      take(OperatorRequest::ask(OperatorRequest::Kind::Value,
-                                               "Enter attribute value " + tag + ":"))
+                                               kAttributeValuePrompt + tag + ":"))
                              .kind == OperatorInput::Kind::Enter;
         } catch (const AutomationError&) {
         }
         if (!answered) {
-          transcript.push_back("[attribute value for " + tag + " not given: insertion cancelled]");
+          transcript.push_back("[属性 " + tag + " の値が入力されません。挿入を中止しました]");
           erase(d, ref);
           break;
         }

@@ -56,6 +56,17 @@ struct OperatorRequest {
   }
 };
 
+// What the CAD says when it asks by itself, worded as a CAD localised for Japan words it; the
+// English command names stay as they are typed.
+inline constexpr const char* kSelectObjectsPrompt = "オブジェクトを選択:";
+inline constexpr const char* kSecondPointPrompt = "2 点目を指定:";
+inline constexpr const char* kMoveSecondPointPrompt =
+    "目的点を指定 または <1 点目を移動距離として使用>:";
+inline constexpr const char* kInsertPointPrompt =
+    "挿入位置を指定 または [基点(B)/尺度(S)/X/Y/Z/回転(R)]:";
+inline constexpr const char* kPastePointPrompt = "挿入位置を指定:";
+inline constexpr const char* kAttributeValuePrompt = "属性値を入力 ";  // + the tag + ":"
+
 class Operator {
  public:
   virtual ~Operator() = default;

@@ -57,7 +57,7 @@ class UtilityObj : public SimObject {
       if (!base) {
         base = in.point;
         in = w_->take(
-            OperatorRequest::ask(OperatorRequest::Kind::Distance, "Specify second point:", base));
+            OperatorRequest::ask(OperatorRequest::Kind::Distance, kSecondPointPrompt, base));
         if (in.kind == OperatorInput::Kind::Enter) noValue();
         if (in.kind != OperatorInput::Kind::Point) fail("Invalid distance input");
       }
@@ -229,7 +229,7 @@ class SelectionSetObj : public SimObject {
       a.expect(0, 2);
       auto f = filter(a, 0);
       OperatorInput in =
-          w_->take(OperatorRequest::ask(OperatorRequest::Kind::Selection, "Select objects:"));
+          w_->take(OperatorRequest::ask(OperatorRequest::Kind::Selection, kSelectObjectsPrompt));
       using K = OperatorInput::Kind;
       switch (in.kind) {
         case K::Enter:
