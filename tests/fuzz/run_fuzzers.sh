@@ -32,7 +32,7 @@ if [ "$target" = all ]; then
     case $t in
       settings | target_cad_list) seeds=("$here/seeds") ;;
       dwg_preview) seeds=("$repo/../shared/samples/dwg") ;;
-      dxf_reader) seeds=("$repo/../shared/samples/dxf") ;;
+      dxf_reader) seeds=("$repo/../shared/samples/dxf" "$here/seeds") ;;
       *) seeds+=("$here/seeds") ;;
     esac
     run_one "$t" "${seeds[@]}" || status=1
