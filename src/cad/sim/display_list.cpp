@@ -99,7 +99,7 @@ class Builder {
   void addTopLevel(const Entity& e, int owner) {
     if (e.type == EntityType::Attribute || e.type == EntityType::Opaque) return;
     BlockParts one;
-    addEntity(one, e, Affine{}, RawStyle{}, true);
+    addEntity(one, e, Affine{}, nullptr, true);
     double omitted = 0;
     emit(one, Affine{}, nullptr, owner, 0, omitted);
     if (omitted > 0) {
@@ -167,7 +167,7 @@ class Builder {
     if (it != blocks_.end()) return *it->second;
     auto parts = std::make_unique<BlockParts>();
     for (const auto& h : b.entities)
-      if (const Entity* e = d_.findEntity(h)) addEntity(*parts, *e, Affine{}, RawStyle{}, false);
+      if (const Entity* e = d_.findEntity(h)) addEntity(*parts, *e, Affine{}, nullptr, false);
     return *(blocks_[&b] = std::move(parts));
   }
 
@@ -281,10 +281,12 @@ class Builder {
     return static_cast<int>(g.styles.size()) - 1;
   }
 
-  // One entity into `g`, in the coordinates of the block that holds it.
-  void addEntity(BlockParts& g, const Entity& e, const Affine& t, const RawStyle& parent,
+  // One entity into `g`, in the coordinates of the block that holds it, with its style as it
+  // states it: by block and layer 0 are settled by each reference that draws it. Only a
+  // reference's attributes take the reference's style here (`parent`).
+  void addEntity(BlockParts& g, const Entity& e, const Affine& t, const RawStyle* parent,
                  bool topLevel) {
-    RawStyle own = topLevel ? rawStyleOf(e) : inherit(rawStyleOf(e), parent);
+    RawStyle own = parent ? inherit(rawStyleOf(e), *parent) : rawStyleOf(e);
     int style = localStyle(g, styleId(own));
     switch (e.type) {
       case EntityType::Polyline: {
@@ -343,7 +345,7 @@ class Builder {
         // The reference's attributes stand in drawing coordinates already, styled as its parts.
         if (topLevel)
           for (const auto& h : e.attributes)
-            if (const Entity* a = d_.findEntity(h)) addEntity(g, *a, Affine{}, own, false);
+            if (const Entity* a = d_.findEntity(h)) addEntity(g, *a, Affine{}, &own, false);
         break;
       }
       case EntityType::Opaque:
