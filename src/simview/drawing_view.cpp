@@ -86,6 +86,7 @@ void DrawingView::rebuild() {
     list_ = sim::buildDisplayList(cad_.drawing());
   }
   painted_ = prepare(list_);
+  if (rebuilt) rebuilt(list_);
   if (!fitted_ && !list_.extents.empty()) {
     fitted_ = true;
     view_.fit(list_.extents);

@@ -41,6 +41,8 @@ class DrawingView : public QWidget {
   // Everything painted into `painter`'s device (the benchmark paints into an image).
   void paintDrawing(class QPainter& painter);
   const cad::sim::DisplayList& displayList();
+  // Told each time the drawing was worked out again (the window shows what was left out).
+  std::function<void(const cad::sim::DisplayList&)> rebuilt;
 
  protected:
   void paintEvent(QPaintEvent*) override;

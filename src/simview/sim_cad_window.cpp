@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -34,6 +35,11 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   layout->setSpacing(2);
   view_ = new DrawingView(cad, central);
   layout->addWidget(view_, 1);
+  omitted_ = new QLabel(central);
+  omitted_->setObjectName("OmittedNote");
+  omitted_->hide();
+  layout->addWidget(omitted_);
+  view_->rebuilt = [this](const sim::DisplayList& list) { showOmitted(list); };
   transcript_ = new QPlainTextEdit(central);
   transcript_->setObjectName("Transcript");
   transcript_->setReadOnly(true);
@@ -87,6 +93,19 @@ void SimCadWindow::drawingChanged() {
     transcript_->appendPlainText(
         QString::fromStdString(sim::transcriptLineShown(lines[transcriptShown_])));
   }
+}
+
+void SimCadWindow::showOmitted(const sim::DisplayList& list) {
+  omitted_->setVisible(list.omittedEntities > 0);
+  if (list.omittedEntities == 0) return;
+  double n = list.omittedPrimitives;
+  QString count = n < 1e15 ? QLocale(QLocale::Japanese).toString(static_cast<qlonglong>(n))
+                           : QString::number(n, 'g', 3);
+  omitted_->setText(
+      QString("表示の上限 (%1) を超えたため、図形 %2 個の線分・文字 %3 個を表示していません。")
+          .arg(QLocale(QLocale::Japanese).toString(qulonglong(sim::kDisplayBudget)))
+          .arg(list.omittedEntities)
+          .arg(count));
 }
 
 void SimCadWindow::zoomExtents() {

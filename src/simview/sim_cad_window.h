@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "cad/sim/display_list.h"
 #include "cad/sim/sim_cad.h"
 
 class QLabel;
@@ -36,6 +37,7 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
   QLabel* promptLabel() const { return prompt_; }
   QLineEdit* inputLine() const { return input_; }
   QPlainTextEdit* transcriptBox() const { return transcript_; }
+  QLabel* omittedLabel() const { return omitted_; }
   bool waiting() const { return loop_ != nullptr; }
 
  protected:
@@ -46,10 +48,12 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
   void finish(cad::sim::OperatorInput in);
   void typed();
   void updateTitle();
+  void showOmitted(const cad::sim::DisplayList& list);
 
   cad::sim::SimCad& cad_;
   DrawingView* view_;
   QLabel* prompt_;
+  QLabel* omitted_;  // what a drawing too large to show left out; hidden when nothing
   QLineEdit* input_;
   QPlainTextEdit* transcript_;
   std::size_t transcriptShown_ = 0;

@@ -225,6 +225,27 @@ TEST_F(SimCadWindowTest, TheFileMenuOpensADxfAndSavesUnderANewName) {
   EXPECT_EQ(cad.documentCount(), 2);
 }
 
+// Blocks holding blocks ten times over, nine levels deep: drawn up to the budget, and the window
+// says what it left out; a drawing that fits says nothing.
+TEST_F(SimCadWindowTest, ADrawingTooLargeToShowSaysWhatWasLeftOut) {
+  window.askOpenPath = [] {
+    return QString(QARN_SOURCE_DIR "/tests/fuzz/seeds/nested-blocks-ten-by-nine.dxf");
+  };
+  window.openDrawing();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(window.omittedLabel()->isVisible());
+  EXPECT_EQ(window.omittedLabel()->text(),
+            "表示の上限 (1,000,000) を超えたため、図形 1 個の線分・文字 1,999,000,000 "
+            "個を表示していません。");
+  EXPECT_EQ(view()->displayList().lineCount(), cad::sim::kDisplayBudget);
+  window.askOpenPath = [] {
+    return QString(QARN_SOURCE_DIR "/tests/fuzz/seeds/block-inserts-itself.dxf");
+  };
+  window.openDrawing();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window.omittedLabel()->isVisible());
+}
+
 // The whole way: the enclosure chosen in QARN's window, its base point clicked in the drawing.
 // While the CAD waits, a click on QARN's own window does not start a second command.
 TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {

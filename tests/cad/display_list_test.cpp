@@ -84,6 +84,20 @@ TEST_F(ShownDrawing, ReferencesShowTheirBlocksNestedScaledAndTurnedWithInherited
   EXPECT_EQ(sim::entityAt(l, 200, 200, 0.5), "");
 }
 
+// Colour 0 (by block) inside a block is the colour of the reference that shows it, nested too.
+TEST_F(ShownDrawing, PartsByBlockTakeTheColourOfTheirReference) {
+  Block inner = doc.blocks().add({0, 0, 0}, "PART");
+  inner.addLine({0, 0, 0}, {10, 0, 0}).setColor(0);
+  Block outer = doc.blocks().add({0, 0, 0}, "HOLDER");
+  outer.insertBlock({0, 0, 0}, "PART").setColor(0);
+  doc.modelSpace().insertBlock({0, 0, 0}, "PART").setColor(1);
+  doc.modelSpace().insertBlock({0, 5, 0}, "HOLDER").setColor(3);
+  DisplayList l = sim::buildDisplayList(cad.drawing());
+  ASSERT_NE(batchOf(l, 0xFF0000, LineStyle::Solid), nullptr) << "red as its reference";
+  ASSERT_NE(batchOf(l, 0x00FF00, LineStyle::Solid), nullptr) << "green through two references";
+  EXPECT_EQ(batchOf(l, 0xFFFFFF, LineStyle::Solid), nullptr) << "not the colour of layer 0";
+}
+
 TEST_F(ShownDrawing, BulgesAreArcsAndTheTopmostEntityIsPicked) {
   Block ms = doc.modelSpace();
   // A half circle of radius 10 from (0,0) to (20,0): bulge 1 turns counter-clockwise, below.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -45,7 +46,7 @@ RawStyle inherit(const RawStyle& child, const RawStyle& parent) {
 
 struct LocalLine {
   double x0, y0, x1, y1;
-  int style;  // index into BlockGeometry::styles
+  int style;  // index into BlockParts::styles
 };
 struct LocalTriangle {
   Point3 a, b, c;
@@ -56,18 +57,20 @@ struct LocalText {
   int style;
 };
 
-// A block's parts in block coordinates, nested references already flattened into it.
-struct BlockGeometry {
-  std::vector<RawStyle> styles;
+// A block's own parts in block coordinates, and the references it holds, drawn through their own
+// blocks when it is drawn: nothing is multiplied out before it is drawn.
+struct BlockParts {
+  std::vector<int> styles;  // the builder's style numbers
   std::vector<LocalLine> lines;
   std::vector<LocalTriangle> triangles;
   std::vector<LocalText> texts;
-  int styleIndex(const RawStyle& s) {
-    for (std::size_t i = 0; i < styles.size(); ++i)
-      if (!(styles[i] < s) && !(s < styles[i])) return static_cast<int>(i);
-    styles.push_back(s);
-    return static_cast<int>(styles.size()) - 1;
-  }
+  struct Nested {
+    const Block* block;
+    Affine t;  // to the holder's coordinates
+    int style;
+  };
+  std::vector<Nested> refs;
+  std::size_t own() const { return lines.size() + triangles.size() + texts.size(); }
 };
 
 void textPlacement(const Entity& e, ShownText& t) {
@@ -82,26 +85,59 @@ void textPlacement(const Entity& e, ShownText& t) {
   t.widthFactor = e.widthFactor;
 }
 
+bool finite(Point3 p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+constexpr int kMaxDepth = 16;  // references inside references, as deep as they are drawn
+
 class Builder {
  public:
-  Builder(const Drawing& d, DisplayList& out) : d_(d), out_(out) {}
+  Builder(const Drawing& d, DisplayList& out, std::size_t budget)
+      : d_(d), out_(out), left_(budget) {}
 
   void addTopLevel(const Entity& e, int owner) {
     if (e.type == EntityType::Attribute || e.type == EntityType::Opaque) return;
-    BlockGeometry one;
-    addEntity(one, e, Affine{}, RawStyle{}, 0, true);
-    place(one, owner);
+    BlockParts one;
+    addEntity(one, e, Affine{}, nullptr, true);
+    double omitted = 0;
+    emit(one, Affine{}, nullptr, owner, 0, omitted);
+    if (omitted > 0) {
+      out_.omittedPrimitives += omitted;
+      ++out_.omittedEntities;
+      // The view still takes in the whole entity, drawn or not.
+      if (!extents_) extents_.emplace(d_);
+      out_.extents.add(extents_->of(e));
+    }
   }
 
  private:
-  // Resolved against the layer table: the style to paint with, or nothing when hidden.
-  std::optional<Style> resolve(const RawStyle& s) {
-    auto key = resolved_.find(s);
-    if (key != resolved_.end()) return key->second;
-    std::optional<Style> out;
+  int styleId(const RawStyle& s) {
+    auto [it, added] = styleIds_.emplace(s, static_cast<int>(styles_.size()));
+    if (added) styles_.push_back(s);
+    return it->second;
+  }
+
+  int inherited(int child, int parent) {
+    std::uint64_t key =
+        static_cast<std::uint64_t>(child) << 32 | static_cast<std::uint32_t>(parent);
+    auto it = inheritance_.find(key);
+    if (it != inheritance_.end()) return it->second;
+    int id = styleId(inherit(styles_[child], styles_[parent]));
+    inheritance_[key] = id;
+    return id;
+  }
+
+  // The batch a style paints into, or -1 when its layer hides it.
+  int batchFor(int style) {
+    if (static_cast<std::size_t>(style) >= batchOfStyle_.size())
+      batchOfStyle_.resize(styles_.size(), -2);
+    if (batchOfStyle_[style] != -2) return batchOfStyle_[style];
+    const RawStyle& s = styles_[style];
     const Layer* layer = nullptr;
     for (const Layer& l : d_.layers)
       if (asciiUpper(l.name) == asciiUpper(s.layer)) layer = &l;
+    int batch = -1;
     if (!layer || (layer->on && !layer->frozen)) {
       Style st;
       int color = s.color;
@@ -111,10 +147,9 @@ class Builder {
       std::string lt = s.linetype;
       if (lt == "BYLAYER" || lt == "BYBLOCK") lt = layer ? asciiUpper(layer->linetype) : "";
       st.line = lineStyleOf(lt);
-      out = st;
+      batch = batchOf(st);
     }
-    resolved_[s] = out;
-    return out;
+    return batchOfStyle_[style] = batch;
   }
 
   int batchOf(const Style& s) {
@@ -127,32 +162,99 @@ class Builder {
     return i;
   }
 
-  const BlockGeometry* geometryOf(const std::string& name, int depth) {
-    std::string key = asciiUpper(name);
-    auto it = blocks_.find(key);
-    if (it != blocks_.end()) return it->second.get();
-    auto g = std::make_unique<BlockGeometry>();
-    const BlockGeometry* raw = g.get();
-    blocks_[key] = nullptr;  // a block that holds itself shows nothing of itself inside
-    if (const Block* b = d_.findBlock(name); b && depth < 16) {
-      for (const auto& h : b->entities)
-        if (const Entity* e = d_.findEntity(h))
-          addEntity(*g, *e, Affine{}, RawStyle{}, depth, false);
-    }
-    blocks_[key] = std::move(g);
-    return raw;
+  const BlockParts& partsOf(const Block& b) {
+    auto it = blocks_.find(&b);
+    if (it != blocks_.end()) return *it->second;
+    auto parts = std::make_unique<BlockParts>();
+    for (const auto& h : b.entities)
+      if (const Entity* e = d_.findEntity(h)) addEntity(*parts, *e, Affine{}, nullptr, false);
+    return *(blocks_[&b] = std::move(parts));
   }
 
-  void chord(BlockGeometry& g, const Affine& t, int style, Point3 p, Point3 q) {
+  // What a block draws in full at this depth, its nested references included; a block inside
+  // itself draws nothing of itself. Counted as a real number: nested copies multiply past any
+  // integer.
+  double wholeOf(const Block& b, int depth) {
+    if (depth >= kMaxDepth || drawing_.count(&b)) return 0;
+    auto key = std::make_pair(&b, depth);
+    auto it = whole_.find(key);
+    if (it != whole_.end()) return it->second;
+    const BlockParts& p = partsOf(b);
+    drawing_.insert(&b);
+    double n = static_cast<double>(p.own());
+    for (const auto& r : p.refs)
+      n += wholeOf(*r.block, depth + 1);
+    drawing_.erase(&b);
+    return whole_[key] = n;
+  }
+
+  // The parts under `t`, each style inherited from `parent` (none at the top), into the list
+  // while the budget lasts; what does not fit is added to `omitted`.
+  void emit(const BlockParts& p, const Affine& t, const int* parent, int owner, int depth,
+            double& omitted) {
+    std::vector<int> batch(p.styles.size()), style(p.styles.size());
+    for (std::size_t i = 0; i < p.styles.size(); ++i) {
+      style[i] = parent ? inherited(p.styles[i], *parent) : p.styles[i];
+      batch[i] = batchFor(style[i]);
+    }
+    for (const LocalLine& l : p.lines) {
+      if (batch[l.style] < 0) continue;
+      if (!spend(omitted)) continue;
+      Point3 a = t.apply({l.x0, l.y0, 0}), b = t.apply({l.x1, l.y1, 0});
+      if (!finite(a) || !finite(b)) continue;
+      out_.batches[batch[l.style]].lines.push_back({a.x, a.y, b.x, b.y, owner});
+      out_.extents.add(a.x, a.y);
+      out_.extents.add(b.x, b.y);
+    }
+    for (const LocalTriangle& tr : p.triangles) {
+      if (batch[tr.style] < 0 || !spend(omitted)) continue;
+      out_.batches[batch[tr.style]].triangles.push_back(
+          {t.apply(tr.a), t.apply(tr.b), t.apply(tr.c), owner});
+    }
+    for (const LocalText& tx : p.texts) {
+      if (batch[tx.style] < 0 || !spend(omitted)) continue;
+      ShownText s = placedText(t, tx.text);
+      if (!finite(s.at)) continue;
+      s.style = out_.batches[batch[tx.style]].style;
+      s.owner = owner;
+      out_.extents.add(s.at.x, s.at.y);
+      out_.texts.push_back(std::move(s));
+    }
+    for (const auto& r : p.refs) {
+      int refStyle = parent ? inherited(p.styles[r.style], *parent) : p.styles[r.style];
+      double whole = wholeOf(*r.block, depth + 1);
+      if (whole == 0) continue;
+      if (left_ == 0) {
+        omitted += whole;
+        continue;
+      }
+      drawing_.insert(r.block);
+      emit(partsOf(*r.block), r.t.then(t), &refStyle, owner, depth + 1, omitted);
+      drawing_.erase(r.block);
+    }
+  }
+
+  bool spend(double& omitted) {
+    if (left_ == 0) {
+      omitted += 1;
+      return false;
+    }
+    --left_;
+    return true;
+  }
+
+  void chord(BlockParts& g, const Affine& t, int style, Point3 p, Point3 q) {
     Point3 a = t.apply(p), b = t.apply(q);
     g.lines.push_back({a.x, a.y, b.x, b.y, style});
   }
 
-  void arc(BlockGeometry& g, const Affine& t, int style, Point3 c, double r, double start,
+  // Chords of the arc counter-clockwise from `start` to `end`: angles of any size, a whole turn
+  // at most, at most kChordsPerCircle chords.
+  void arc(BlockParts& g, const Affine& t, int style, Point3 c, double r, double start,
            double end) {
-    double sweep = end - start;
-    while (sweep <= 0)
-      sweep += kTwoPi;
+    start = reducedAngle(start);
+    double sweep = reducedAngle(end) - start;
+    if (sweep <= 0) sweep += kTwoPi;
     int n = std::max(2, static_cast<int>(std::ceil(sweep / kTwoPi * kChordsPerCircle)));
     Point3 prev{c.x + r * std::cos(start), c.y + r * std::sin(start), 0};
     for (int i = 1; i <= n; ++i) {
@@ -163,21 +265,29 @@ class Builder {
     }
   }
 
-  void text(BlockGeometry& g, const Affine& t, int style, ShownText s) {
-    Point3 at = t.apply(s.at);
+  static ShownText placedText(const Affine& t, ShownText s) {
     double scale = std::sqrt(std::abs(t.det()));
     Point3 o = t.apply({0, 0, 0}), x = t.apply({1, 0, 0});
     s.rotation += std::atan2(x.y - o.y, x.x - o.x);
-    s.at = at;
+    s.at = t.apply(s.at);
     s.height *= scale;
-    g.texts.push_back({std::move(s), style});
+    return s;
   }
 
-  // One entity into `g`, under the transform and style of the references it sits in.
-  void addEntity(BlockGeometry& g, const Entity& e, const Affine& t, const RawStyle& parent,
-                 int depth, bool topLevel) {
-    RawStyle own = topLevel ? rawStyleOf(e) : inherit(rawStyleOf(e), parent);
-    int style = g.styleIndex(own);
+  int localStyle(BlockParts& g, int id) {
+    for (std::size_t i = 0; i < g.styles.size(); ++i)
+      if (g.styles[i] == id) return static_cast<int>(i);
+    g.styles.push_back(id);
+    return static_cast<int>(g.styles.size()) - 1;
+  }
+
+  // One entity into `g`, in the coordinates of the block that holds it, with its style as it
+  // states it: by block and layer 0 are settled by each reference that draws it. Only a
+  // reference's attributes take the reference's style here (`parent`).
+  void addEntity(BlockParts& g, const Entity& e, const Affine& t, const RawStyle* parent,
+                 bool topLevel) {
+    RawStyle own = parent ? inherit(rawStyleOf(e), *parent) : rawStyleOf(e);
+    int style = localStyle(g, styleId(own));
     switch (e.type) {
       case EntityType::Polyline: {
         std::size_t n = e.vertices.size();
@@ -210,7 +320,7 @@ class Builder {
         ShownText s;
         textPlacement(e, s);
         s.text = e.type == EntityType::AttributeDef && topLevel ? e.tag : e.text;
-        if (!s.text.empty()) text(g, t, style, std::move(s));
+        if (!s.text.empty()) g.texts.push_back({placedText(t, std::move(s)), style});
         break;
       }
       case EntityType::AlignedDim: {
@@ -226,30 +336,16 @@ class Builder {
         s.horizontal = 1;
         s.vertical = 2;
         s.text = pic.text;
-        text(g, t, style, std::move(s));
+        g.texts.push_back({placedText(t, std::move(s)), style});
         break;
       }
       case EntityType::BlockRef: {
-        const BlockGeometry* inner = nullptr;
-        const Block* b = d_.findBlock(e.blockName);
-        if (b) inner = geometryOf(e.blockName, depth + 1);
-        if (inner) {
-          Affine rt = referenceTransform(e, b->origin).then(t);
-          std::vector<int> map;
-          for (const RawStyle& s : inner->styles)
-            map.push_back(g.styleIndex(inherit(s, own)));
-          for (const LocalLine& l : inner->lines)
-            chord(g, rt, map[l.style], {l.x0, l.y0, 0}, {l.x1, l.y1, 0});
-          for (const LocalTriangle& tr : inner->triangles)
-            g.triangles.push_back({rt.apply(tr.a), rt.apply(tr.b), rt.apply(tr.c), map[tr.style]});
-          for (const LocalText& tx : inner->texts)
-            text(g, rt, map[tx.style], tx.text);
-        }
+        if (const Block* b = d_.findBlock(e.blockName))
+          g.refs.push_back({b, referenceTransform(e, b->origin).then(t), style});
         // The reference's attributes stand in drawing coordinates already, styled as its parts.
         if (topLevel)
           for (const auto& h : e.attributes)
-            if (const Entity* a = d_.findEntity(h))
-              addEntity(g, *a, Affine{}, own, depth + 1, false);
+            if (const Entity* a = d_.findEntity(h)) addEntity(g, *a, Affine{}, &own, false);
         break;
       }
       case EntityType::Opaque:
@@ -257,40 +353,18 @@ class Builder {
     }
   }
 
-  // The parts, resolved and batched, into the display list.
-  void place(const BlockGeometry& g, int owner) {
-    std::vector<int> batch;
-    std::vector<Style> styles;
-    for (const RawStyle& s : g.styles) {
-      auto st = resolve(s);
-      batch.push_back(st ? batchOf(*st) : -1);
-      styles.push_back(st.value_or(Style{}));
-    }
-    for (const LocalLine& l : g.lines) {
-      if (batch[l.style] < 0) continue;
-      out_.batches[batch[l.style]].lines.push_back({l.x0, l.y0, l.x1, l.y1, owner});
-      out_.extents.add(l.x0, l.y0);
-      out_.extents.add(l.x1, l.y1);
-    }
-    for (const LocalTriangle& t : g.triangles) {
-      if (batch[t.style] < 0) continue;
-      out_.batches[batch[t.style]].triangles.push_back({t.a, t.b, t.c, owner});
-    }
-    for (const LocalText& t : g.texts) {
-      if (batch[t.style] < 0) continue;
-      ShownText s = t.text;
-      s.style = styles[t.style];
-      s.owner = owner;
-      out_.extents.add(s.at.x, s.at.y);
-      out_.texts.push_back(std::move(s));
-    }
-  }
-
   const Drawing& d_;
   DisplayList& out_;
-  std::map<RawStyle, std::optional<Style>> resolved_;
+  std::size_t left_;  // primitives the list may still take
+  std::vector<RawStyle> styles_;
+  std::map<RawStyle, int> styleIds_;
+  std::unordered_map<std::uint64_t, int> inheritance_;
+  std::vector<int> batchOfStyle_;  // -2 not resolved yet, -1 hidden
   std::unordered_map<std::uint32_t, int> batchIndex_;
-  std::unordered_map<std::string, std::unique_ptr<BlockGeometry>> blocks_;
+  std::unordered_map<const Block*, std::unique_ptr<BlockParts>> blocks_;
+  std::map<std::pair<const Block*, int>, double> whole_;
+  std::set<const Block*> drawing_;  // the blocks being drawn, outermost first
+  std::optional<ExtentsCache> extents_;
 };
 
 }  // namespace
@@ -353,9 +427,9 @@ LineStyle lineStyleOf(const std::string& linetype) {
 }
 
 DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra,
-                             bool withModelSpace) {
+                             bool withModelSpace, std::size_t budget) {
   DisplayList out;
-  Builder b(d, out);
+  Builder b(d, out, budget);
   if (withModelSpace)
     for (const auto& h : d.modelSpace().entities)
       if (const Entity* e = d.findEntity(h)) {

@@ -52,6 +52,10 @@ struct DisplayList {
   std::vector<ShownText> texts;
   std::vector<std::string> owners;  // model-space handles, in drawing order
   Extents extents;
+  // What a drawing too large to show (blocks inserting blocks many times over) left out: lines,
+  // triangles and texts not drawn, and the entities they belong to.
+  double omittedPrimitives = 0;
+  int omittedEntities = 0;
   std::size_t lineCount() const;
 };
 
@@ -59,11 +63,16 @@ struct DisplayList {
 std::uint32_t colourOf(int aci);
 LineStyle lineStyleOf(const std::string& linetype);
 
+// Lines, triangles and texts one display list holds at most: what a window paints in a moment
+// and keeps in memory at ease. A drawing's parts beyond it are counted, not drawn.
+constexpr std::size_t kDisplayBudget = 1'000'000;
+
 // Every visible model-space entity (layers off or frozen left out); `extra` entities (what
 // follows the cursor) are added after them, as if in model space. Without `withModelSpace` only
-// the extra ones, drawn with the drawing's blocks and layers.
+// the extra ones, drawn with the drawing's blocks and layers. Parts are taken in drawing order
+// until `budget` of them are in the list.
 DisplayList buildDisplayList(const Drawing& d, const std::vector<Entity>& extra = {},
-                             bool withModelSpace = true);
+                             bool withModelSpace = true, std::size_t budget = kDisplayBudget);
 
 // The topmost model-space entity with a line within `tolerance` of (x, y): its handle, or empty.
 std::string entityAt(const DisplayList& list, double x, double y, double tolerance);

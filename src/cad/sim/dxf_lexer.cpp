@@ -1,6 +1,7 @@
 #include "cad/sim/dxf_lexer.h"
 
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <numbers>
 
@@ -118,6 +119,10 @@ long integer(const Pair& p) {
 }
 
 double radians(double degrees) {
+  // Whole turns dropped in degrees, where they are exact: 1e30° is an angle like any other.
+  if (!std::isfinite(degrees)) return 0;
+  degrees = std::fmod(degrees, 360.0);
+  if (degrees < 0) degrees += 360.0;
   return degrees * std::numbers::pi / 180.0;
 }
 

@@ -27,6 +27,7 @@ std::vector<Pair> tokenize(std::string_view bytes);
 
 double real(const Pair& p);
 long integer(const Pair& p);
+// Degrees of any size as radians within one turn; what is no finite number as 0.
 double radians(double degrees);
 // Windows-1252 bytes 0x80 to 0x9F; the others are Latin-1.
 extern const unsigned kCp1252[32];

@@ -1,5 +1,6 @@
 #include "cad/sim/entity_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -8,10 +9,11 @@ namespace qarn::cad::sim {
 namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr int kMaxDepth = 16;  // references inside references, as deep as they are followed
+constexpr std::size_t kMaxMeasures = 4096;  // blocks measured exactly under their own transforms
 
 double normAngle(double a) {
-  a = std::fmod(a, kTwoPi);
-  return a < 0 ? a + kTwoPi : a;
+  return reducedAngle(a);
 }
 
 // The text's advance in units of its height (before the width factor): a half-width character
@@ -36,6 +38,13 @@ double textAdvance(const std::string& s) {
   return advance;
 }
 }  // namespace
+
+double reducedAngle(double a) {
+  if (!std::isfinite(a)) return 0;
+  a = std::fmod(a, kTwoPi);
+  if (a < 0) a += kTwoPi;
+  return a < kTwoPi ? a : 0;  // a tiny negative angle rounds up to 2π
+}
 
 Affine Affine::translation(double dx, double dy) {
   return {1, 0, 0, 1, dx, dy};
@@ -185,7 +194,8 @@ namespace {
 
 // Extremes of the arc under t: exact for a conformal t, finely sampled otherwise.
 void addArc(Extents& x, const Affine& t, Point3 c, double r, double start, double end) {
-  double sweep = normAngle(end - start);
+  start = normAngle(start);
+  double sweep = normAngle(normAngle(end) - start);
   if (sweep == 0) sweep = kTwoPi;
   if (t.conformal()) {
     Entity arc;
@@ -220,8 +230,6 @@ void addPoint(Extents& x, const Affine& t, Point3 p) {
   x.add(q.x, q.y);
 }
 
-void collect(const Drawing& d, const Entity& e, const Affine& t, Extents& x, int depth);
-
 void collectText(const Entity& e, const Affine& t, Extents& x) {
   // A definition shows its tag; an attribute its value.
   const std::string& shown = e.type == EntityType::AttributeDef ? e.tag : e.text;
@@ -246,7 +254,9 @@ void collectText(const Entity& e, const Affine& t, Extents& x) {
   addPoint(x, whole, {left + w, bottom + h, 0});
 }
 
-void collect(const Drawing& d, const Entity& e, const Affine& t, Extents& x, int depth) {
+}  // namespace
+
+void ExtentsCache::collect(const Entity& e, const Affine& t, Extents& x, int depth) {
   switch (e.type) {
     case EntityType::Polyline: {
       std::size_t n = e.vertices.size();
@@ -285,33 +295,72 @@ void collect(const Drawing& d, const Entity& e, const Affine& t, Extents& x, int
       addPoint(x, t, {e.p2.x - dy * off, e.p2.y + dx * off, 0});
       break;
     }
-    case EntityType::BlockRef: {
-      const Block* b = d.findBlock(e.blockName);
-      if (b && depth < 16) {
-        Affine inner = referenceTransform(e, b->origin).then(t);
-        for (const auto& h : b->entities) {
-          const Entity* child = d.findEntity(h);
-          if (child && child->type != EntityType::AttributeDef)
-            collect(d, *child, inner, x, depth + 1);
-        }
-      }
-      for (const auto& h : e.attributes) {
-        const Entity* att = d.findEntity(h);
-        if (att) collect(d, *att, t, x, depth + 1);
-      }
+    case EntityType::BlockRef:
+      collectReference(e, t, x, depth);
       break;
-    }
     case EntityType::Opaque:
       break;  // no known extents: window selections pass it by
   }
 }
 
-}  // namespace
+void ExtentsCache::collectReference(const Entity& e, const Affine& t, Extents& x, int depth) {
+  const Block* b = d_.findBlock(e.blockName);
+  Affine whole = b ? referenceTransform(e, b->origin).then(t) : Affine{};
+  // Turns reached along different paths differ in their last bits: one measure serves them all,
+  // its parts rounded to 2⁻⁴⁰ of the largest.
+  int exp = 0;
+  std::frexp(
+      std::max({std::fabs(whole.a), std::fabs(whole.b), std::fabs(whole.c), std::fabs(whole.d)}),
+      &exp);
+  auto keyPart = [exp](double v) {
+    return std::ldexp(std::round(std::ldexp(v, 40 - exp)), exp - 40);
+  };
+  Affine linear{keyPart(whole.a), keyPart(whole.b), keyPart(whole.c), keyPart(whole.d), 0, 0};
+  bool finite = true;  // a scale or place that is no number puts the block nowhere
+  for (double v : {whole.a, whole.b, whole.c, whole.d, whole.e, whole.f})
+    finite = finite && std::isfinite(v);
+  if (b && finite && depth < kMaxDepth && !measuring_.count(b)) {
+    bool exact = blocks_.size() < kMaxMeasures;
+    // Past so many distinct transforms (a hostile drawing turning each copy anew) the box of the
+    // block as drawn is turned instead: larger than the truth at worst, never smaller.
+    const Extents& inner = blockUnder(*b, exact ? linear : Affine{}, depth + 1);
+    if (!inner.empty()) {
+      if (exact) {
+        x.add(inner.min.x + whole.e, inner.min.y + whole.f);
+        x.add(inner.max.x + whole.e, inner.max.y + whole.f);
+      } else {
+        for (Point3 p : {inner.min, inner.max, Point3{inner.min.x, inner.max.y, 0},
+                         Point3{inner.max.x, inner.min.y, 0}})
+          addPoint(x, whole, p);
+      }
+    }
+  }
+  for (const auto& h : e.attributes)
+    if (const Entity* att = d_.findEntity(h)) collect(*att, t, x, depth + 1);
+}
+
+const Extents& ExtentsCache::blockUnder(const Block& b, const Affine& l, int depth) {
+  Key key{&b, l.a, l.b, l.c, l.d, depth};
+  auto it = blocks_.find(key);
+  if (it != blocks_.end()) return it->second;
+  Extents x;
+  measuring_.insert(&b);
+  for (const auto& h : b.entities) {
+    const Entity* child = d_.findEntity(h);
+    if (child && child->type != EntityType::AttributeDef) collect(*child, l, x, depth);
+  }
+  measuring_.erase(&b);
+  return blocks_[key] = x;
+}
+
+Extents ExtentsCache::of(const Entity& e) {
+  Extents x;
+  collect(e, Affine{}, x, 0);
+  return x;
+}
 
 Extents extentsOf(const Drawing& d, const Entity& e) {
-  Extents x;
-  collect(d, e, Affine{}, x, 0);
-  return x;
+  return ExtentsCache(d).of(e);
 }
 
 std::optional<Entity> offsetEntity(const Entity& e, double distance) {

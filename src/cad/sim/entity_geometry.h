@@ -1,7 +1,10 @@
 #pragma once
 // What the simulated CAD computes on its entities: transforms, true extents, offsets and the
 // pieces an entity explodes into.
+#include <map>
 #include <optional>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "cad/sim/drawing.h"
@@ -34,11 +37,36 @@ struct Extents {
   void add(const Extents& other);
 };
 
+// An angle in radians brought into [0, 2π); one that is not a finite number reads as 0, so that
+// a drawing's 1e30° arc is an arc like any other.
+double reducedAngle(double radians);
+
 // True extents: bulges and arcs to their outermost points, references through their blocks
 // (and visible attributes). A text's box is measured with a fixed font metric: each half-width
 // character advances 0.6 and each full-width one 1.0 times the height and the width factor; the
 // box is one height tall, placed by the alignment code and turned by the rotation.
 Extents extentsOf(const Drawing& d, const Entity& e);
+
+// The same for many entities of one drawing that does not change meanwhile: each block is measured
+// once per linear transform and depth and shifted per reference, so that a block held many times
+// (or holding itself) costs its own size once, not its size times its references. A block met
+// again inside itself adds nothing of itself; nesting ends at 16 levels.
+class ExtentsCache {
+ public:
+  explicit ExtentsCache(const Drawing& d) : d_(d) {}
+  Extents of(const Entity& e);
+
+ private:
+  void collect(const Entity& e, const Affine& t, Extents& x, int depth);
+  void collectReference(const Entity& e, const Affine& t, Extents& x, int depth);
+  // The block's parts under the linear transform (a, b, c, d) alone.
+  const Extents& blockUnder(const Block& b, const Affine& linear, int depth);
+
+  using Key = std::tuple<const Block*, double, double, double, double, int>;
+  const Drawing& d_;
+  std::map<Key, Extents> blocks_;
+  std::set<const Block*> measuring_;  // blocks being measured, outermost first
+};
 
 // The offset copy at `distance`; for closed polylines a negative distance goes inside. Nothing
 // when the entity cannot be offset by that much.

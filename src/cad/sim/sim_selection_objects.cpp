@@ -171,9 +171,10 @@ class SelectionSetObj : public SimObject {
     double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
            y1 = std::max(p.y, q.y);
     std::vector<std::string> hs;
+    ExtentsCache measured(d.drawing);
     for (const auto& h : d.drawing.modelSpace().entities) {
       const Entity& e = *d.drawing.findEntity(h);
-      Extents x = extentsOf(d.drawing, e);
+      Extents x = measured.of(e);
       if (x.empty() || !passes(e, f)) continue;
       bool inside = x.min.x >= x0 && x.max.x <= x1 && x.min.y >= y0 && x.max.y <= y1;
       bool touches = x.max.x >= x0 && x.min.x <= x1 && x.max.y >= y0 && x.min.y <= y1;

@@ -40,10 +40,17 @@ struct ViewMapping {
       scale = height / 297.0;
       return;
     }
-    centreX = (x.min.x + x.max.x) / 2;
-    centreY = (x.min.y + x.max.y) / 2;
     double w = std::max(x.max.x - x.min.x, 1e-6), h = std::max(x.max.y - x.min.y, 1e-6);
-    scale = std::min(width / (w * 1.1), height / (h * 1.1));
+    double s = std::min(width / (w * 1.1), height / (h * 1.1));
+    // Coordinates near the largest numbers: no view takes them all in, the origin is shown.
+    if (!(s > 0) || !std::isfinite(s) || !std::isfinite(x.min.x / 2 + x.max.x / 2) ||
+        !std::isfinite(x.min.y / 2 + x.max.y / 2)) {
+      fit(Extents{});
+      return;
+    }
+    centreX = x.min.x / 2 + x.max.x / 2;
+    centreY = x.min.y / 2 + x.max.y / 2;
+    scale = s;
   }
   // As the CAD's zoom by centre: the point in the middle, `viewHeight` units from top to bottom.
   void centreOn(Point3 p, double viewHeight) {
