@@ -69,8 +69,8 @@ int runResave(const std::vector<std::string>& args) {
   if (x.empty())
     std::cout << "extents\tnone\n";
   else
-    std::cout << "extents\t" << cad::writeNumber(x.min.x) << "," << cad::writeNumber(x.min.y) << "\t"
-              << cad::writeNumber(x.max.x) << "," << cad::writeNumber(x.max.y) << "\n";
+    std::cout << "extents\t" << cad::writeNumber(x.min.x) << "," << cad::writeNumber(x.min.y)
+              << "\t" << cad::writeNumber(x.max.x) << "," << cad::writeNumber(x.max.y) << "\n";
   return 0;
 }
 

@@ -201,7 +201,8 @@ void SimCadWindow::saveDrawingAs() {
   // Over the file it was opened from, what that file holds beyond the drawing is lost for good.
   const auto& lost = cad_.drawing().notKept;
   QFileInfo target(path), opened(QString::fromStdString(cad_.documentPath()));
-  if (!lost.empty() && target.exists() && target.canonicalFilePath() == opened.canonicalFilePath()) {
+  if (!lost.empty() && target.exists() &&
+      target.canonicalFilePath() == opened.canonicalFilePath()) {
     QString question = "「" + target.fileName() + "」に上書きすると、次のものは残りません。";
     for (const auto& what : lost)
       question += "\n・" + QString::fromStdString(what);

@@ -225,10 +225,11 @@ TEST_F(SimCadWindowTest, TheFileMenuOpensADxfAndSavesUnderANewName) {
 // Saving over the opened drawing of another program asks first, naming what the file holds that
 // the saved one cannot; Cancel leaves the file as it was. Its text is kept either way.
 TEST_F(SimCadWindowTest, SavingOverAnOpenedDrawingNamesWhatIsLostAndCanBeCancelled) {
-  QByteArray original = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$LIMMAX\n10\n9\n"
-                        "20\n9\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n5\n2A\n8\n0\n10\n1\n"
-                        "20\n2\n40\n2.5\n1\n注記\n0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n0\n"
-                        "LAYOUT\n5\n2B\n0\nENDSEC\n0\nEOF\n";
+  QByteArray original =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1021\n9\n$LIMMAX\n10\n9\n"
+      "20\n9\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n5\n2A\n8\n0\n10\n1\n"
+      "20\n2\n40\n2.5\n1\n注記\n0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n0\n"
+      "LAYOUT\n5\n2B\n0\nENDSEC\n0\nEOF\n";
   writeFile("other.dxf", original);
   window.askOpenPath = [&] { return file("other.dxf"); };
   window.openDrawing();

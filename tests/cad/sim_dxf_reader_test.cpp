@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "cad/automation_error.h"
 #include "cad/sim/dxf_reader.h"
 #include "cad/sim/dxf_writer.h"
 #include "cad/text.h"
@@ -154,11 +155,19 @@ TEST(DxfReader, ReadsDrawingsOlderThanR12AndRefusesUnknownVersions) {
   }
   if (!std::filesystem::exists(samplePath("r2.10_entities.dxf"))) GTEST_SKIP() << kNoSamples;
   sim::DxfDrawing read = sim::readDxfFile(samplePath("r2.10_entities.dxf"));
-  EXPECT_EQ(countByKind(read.drawing),
-            (std::map<std::string, int>{{"ARC", 1}, {"ATTDEF", 1}, {"CIRCLE", 1}, {"ENDREP", 1},
-                                        {"INSERT", 2}, {"LINE", 1}, {"POINT", 2}, {"POLYLINE", 1},
-                                        {"REPEAT", 1}, {"SHAPE", 1}, {"SOLID", 1}, {"TEXT", 1},
-                                        {"TRACE", 1}}));
+  EXPECT_EQ(countByKind(read.drawing), (std::map<std::string, int>{{"ARC", 1},
+                                                                   {"ATTDEF", 1},
+                                                                   {"CIRCLE", 1},
+                                                                   {"ENDREP", 1},
+                                                                   {"INSERT", 2},
+                                                                   {"LINE", 1},
+                                                                   {"POINT", 2},
+                                                                   {"POLYLINE", 1},
+                                                                   {"REPEAT", 1},
+                                                                   {"SHAPE", 1},
+                                                                   {"SOLID", 1},
+                                                                   {"TEXT", 1},
+                                                                   {"TRACE", 1}}));
 }
 
 // An R12 drawing of another CAD: the pictures of its dimensions hold references to other
@@ -166,21 +175,21 @@ TEST(DxfReader, ReadsDrawingsOlderThanR12AndRefusesUnknownVersions) {
 // dimension, drawn again on saving, goes.
 TEST(DxfReader, ReadsDimensionPicturesThatHoldBlockReferences) {
   auto block = [](const char* name, const char* body) {
-    return std::string("0\nBLOCK\n8\n0\n2\n") + name + "\n70\n1\n10\n0\n20\n0\n3\n" + name +
-           "\n" + body + "0\nENDBLK\n8\n0\n";
+    return std::string("0\nBLOCK\n8\n0\n2\n") + name + "\n70\n1\n10\n0\n20\n0\n3\n" + name + "\n" +
+           body + "0\nENDBLK\n8\n0\n";
   };
   auto dimension = [](const char* name, int type) {
-    return std::string("0\nDIMENSION\n8\n0\n2\n") + name +
-           "\n10\n0\n20\n5\n11\n5\n21\n5\n70\n" + std::to_string(type) +
-           "\n13\n0\n23\n0\n14\n10\n24\n0\n";
+    return std::string("0\nDIMENSION\n8\n0\n2\n") + name + "\n10\n0\n20\n5\n11\n5\n21\n5\n70\n" +
+           std::to_string(type) + "\n13\n0\n23\n0\n14\n10\n24\n0\n";
   };
-  std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
-                     "0\nSECTION\n2\nBLOCKS\n" +
-                     block("*U1", "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n") +
-                     block("*D1", "0\nINSERT\n8\n0\n2\n*U1\n10\n0\n20\n0\n") +
-                     block("*D2", "0\nINSERT\n8\n0\n2\n*U1\n10\n0\n20\n0\n") +
-                     "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + dimension("*D1", 0) +
-                     dimension("*D2", 1) + "0\nENDSEC\n0\nEOF\n";
+  std::string text =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n"
+      "0\nSECTION\n2\nBLOCKS\n" +
+      block("*U1", "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n1\n") +
+      block("*D1", "0\nINSERT\n8\n0\n2\n*U1\n10\n0\n20\n0\n") +
+      block("*D2", "0\nINSERT\n8\n0\n2\n*U1\n10\n0\n20\n0\n") +
+      "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + dimension("*D1", 0) + dimension("*D2", 1) +
+      "0\nENDSEC\n0\nEOF\n";
   sim::DxfDrawing read = sim::readDxf(text);
   const sim::Drawing& d = read.drawing;
   EXPECT_EQ(countByKind(d), (std::map<std::string, int>{{"DIMENSION", 2}}));
@@ -226,7 +235,7 @@ TEST(DxfReader, RefusesAMalformedFileAtTheLineOfItsFirstFault) {
       {"0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nNOPE\n0\nENDSEC\n0\nEOF\n", 6, "NOPE"},
       {"0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n2A\n0\nLINE\n5\n2a\n0\nENDSEC\n0\nEOF\n", 10, "twice"},
       {"0\nSECTION\n2\nENTITIES\n0\nSEQEND\n0\nENDSEC\n0\nEOF\n", 6, "SEQEND"},
-      {"0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1006\n0\nENDSEC\n0\nEOF\n", 8, "AC1006"},
+      {"0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1001\n0\nENDSEC\n0\nEOF\n", 8, "AC1001"},
       {"AutoCAD Binary DXF\r\n\x1a", 1, "binary"},
       {"0\nLINE\n0\nEOF\n", 2, "SECTION"},
   };
@@ -435,7 +444,8 @@ TEST_F(DxfRoundTrip, OpenAndSaveKeepsEveryEntityOfOtherProgramsDrawings) {
         // Links to objects the file does not hold are cut; everything else is as read.
         auto values = [](std::vector<sim::DxfField> f) {
           std::erase_if(f, [](const sim::DxfField& x) {
-            return (x.code >= 320 && x.code <= 369) || x.code == 390 || x.code >= 480 && x.code <= 481 || x.code == 1005;
+            return (x.code >= 320 && x.code <= 369) || x.code == 390 ||
+                   x.code >= 480 && x.code <= 481 || x.code == 1005;
           });
           return f;
         };
@@ -447,6 +457,28 @@ TEST_F(DxfRoundTrip, OpenAndSaveKeepsEveryEntityOfOtherProgramsDrawings) {
                       "' >/dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   }
+}
+
+// An entity kept as read has no geometry the simulated CAD can move: exploding a reference that
+// shows one, or writing out a block whose base point is not the origin, is refused rather than
+// leaving it where it was.
+TEST_F(DxfRoundTrip, AnEntityKeptAsReadIsNotLeftBehindByAMove) {
+  cad.openDxf(
+      "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nB\n70\n0\n10\n1\n20\n1\n0\nTEXT\n"
+      "8\n0\n10\n2\n20\n2\n40\n1\n1\nt\n0\nENDBLK\n8\n0\n0\nENDSEC\n0\nSECTION\n2\n"
+      "ENTITIES\n0\nINSERT\n8\n0\n2\nB\n10\n5\n20\n5\n0\nENDSEC\n0\nEOF\n",
+      "b.dxf");
+  Document opened = app.activeDocument();
+  BlockReference ref(opened.modelSpace().item(0).object());
+  EXPECT_THROW(ref.explode(), AutomationError);
+  EXPECT_EQ(opened.modelSpace().count(), 1);
+  std::string path = ::testing::TempDir() + "kept-b.dxf";
+  std::filesystem::remove(path);
+  opened.setVariable("FILEDIA", 0);
+  opened.sendCommand("-WBLOCK \"" + path + "\"\rB\r");
+  EXPECT_FALSE(std::filesystem::exists(path)) << cad.transcript().back();
+  EXPECT_NE(cad.transcript().back().find("TEXT cannot be moved"), std::string::npos)
+      << cad.transcript().back();
 }
 
 // OPEN on the command line: with the file dialog off it reads the named drawing (a name with

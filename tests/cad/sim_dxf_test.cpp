@@ -68,7 +68,7 @@ TEST_F(SimDxf, WritesTheMeasuredPointsAndTextPointOfDimensions) {
 // backslash sequence would read as an escape. Each comes back as it was; no line holds a control
 // character.
 TEST_F(SimDxf, EveryTextComesBackFromTheFileAsItWas) {
-  const std::string texts[] = {"MC1\n",   "A\r\nB",   "tab\there", "x^2 ^J",    "^ ",
+  const std::string texts[] = {"MC1\n",      "A\r\nB",    "tab\there", "x^2 ^J",    "^ ",
                                "C:\\U+0041", "\\M+18140", "a\\b\\P",   "end\\U+00", "\x1F\x7F"};
   Block b = doc.blocks().add({0, 0, 0}, "TEXTS");
   for (const std::string& t : texts)

@@ -403,15 +403,16 @@ TEST_F(CliEnclosure, ResaveSaysWhatTheSavedFileKeepsAndTheExtents) {
   CliRun r = run("resave " + (sample / "sample_2018.dxf").string() + " --dxf " + out.string());
   ASSERT_EQ(r.code, 0) << r.out;
   auto x = qarn::cad::sim::buildDisplayList(
-                qarn::cad::sim::readDxfFile((sample / "sample_2018.dxf").string()).drawing)
+               qarn::cad::sim::readDxfFile((sample / "sample_2018.dxf").string()).drawing)
                .extents;
   using qarn::cad::writeNumber;
   std::string extents = "extents\t" + writeNumber(x.min.x) + "," + writeNumber(x.min.y) + "\t" +
                         writeNumber(x.max.x) + "," + writeNumber(x.max.y) + "\n";
-  EXPECT_EQ(r.out.rfind("wrote " + out.string() +
-                            "\nkept\tCIRCLE\t1\nkept\tLINE\t3\nkept\tLWPOLYLINE\t1\nkept\tTEXT\t1\n",
-                        0),
-            0u)
+  EXPECT_EQ(
+      r.out.rfind("wrote " + out.string() +
+                      "\nkept\tCIRCLE\t1\nkept\tLINE\t3\nkept\tLWPOLYLINE\t1\nkept\tTEXT\t1\n",
+                  0),
+      0u)
       << r.out;
   EXPECT_NE(r.out.find("\nnot kept\tHEADER: "), std::string::npos) << r.out;
   EXPECT_EQ(r.out.substr(r.out.size() - extents.size()), extents);

@@ -58,8 +58,16 @@ def kinds(doc, path):
     return n
 
 
+# Repairs that mean a saved entity lost what it named: a text style, a dimension's picture, a
+# dimension style.
+LOST_LINKS = {102, 103, 207}
+
+
 def kept(original, saved):
     ok = audit(saved)
+    doc = ezdxf.readfile(saved)
+    if any(f.code in LOST_LINKS for f in doc.audit().fixes):
+        ok = False
     before = kinds(ezdxf.readfile(original), original)
     after = kinds(ezdxf.readfile(saved), saved)
     for key in sorted(set(before) | set(after)):

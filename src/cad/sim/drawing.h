@@ -46,6 +46,7 @@ struct DxfField {
 struct DxfRecord {
   std::string kind;
   std::vector<DxfField> fields;
+  std::string handle;  // a table record's own, kept: other records point at it
   bool operator==(const DxfRecord&) const = default;
 };
 
@@ -116,6 +117,7 @@ struct Drawing {
   // LAYOUT 2", ...). Empty for a drawing made here.
   std::vector<std::string> notKept;
   std::vector<DxfRecord> classes;  // the file's CLASSES section, written back as read
+  std::vector<DxfRecord> styles;   // its text and dimension styles (STYLE, DIMSTYLE), as read
 
   Block* findBlock(const std::string& name);  // names ignore ASCII case, as in the CAD
   const Block* findBlock(const std::string& name) const;

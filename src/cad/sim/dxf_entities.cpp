@@ -56,7 +56,7 @@ Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
       extraData = true;
       continue;  // application data
     }
-    if (q.code == 101) break;                 // an embedded object: not this entity's fields
+    if (q.code == 101) break;  // an embedded object: not this entity's fields
     switch (q.code) {
       case 5:
         e.handle = asciiUpper(trimBlanks(q.value));
@@ -270,7 +270,7 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
     e.owner = into.name;
     if (e.type == EntityType::BlockRef) inserts_.emplace_back(e.handle, begin);
     for (Entity& a : owned) {
-      a.owner = "";                               // set once the reference has its handle
+      a.owner = "";  // set once the reference has its handle
       if (a.handle.empty()) {
         a.handle = "?" + std::to_string(unhandled_.size());
         unhandled_.push_back(a.handle);

@@ -42,7 +42,8 @@ std::string Reader::text(const Pair& p) const {
   std::string out;
   for (std::size_t k = 0; k < s.size();) {
     unsigned v = 0;
-    if (s[k] == '^' && k + 1 < s.size() && (s[k + 1] == ' ' || (s[k + 1] >= '@' && s[k + 1] <= '_'))) {
+    if (s[k] == '^' && k + 1 < s.size() &&
+        (s[k + 1] == ' ' || (s[k + 1] >= '@' && s[k + 1] <= '_'))) {
       out += s[k + 1] == ' ' ? '^' : static_cast<char>(s[k + 1] - 0x40);
       k += 2;
       continue;
@@ -218,8 +219,15 @@ void Reader::tables(std::size_t& i) {
       if (!d_.findLinetype(lt.name)) d_.linetypes.push_back(lt);
     } else if (kind == "BLOCK_RECORD") {
       if (const Pair* name = first(2)) recordHandles_[asciiUpper(text(*name))] = handleOf();
+    } else if (kind == "STYLE" || kind == "DIMSTYLE") {
+      // Texts and dimensions name them: kept as read, with the handles they point at each other by.
+      DxfRecord r{std::string(kind), rawFields(i, end), ""};
+      std::erase_if(r.fields, [](const DxfField& x) { return x.code == 105; });
+      if (const Pair* h = first(kind == "STYLE" ? 5 : 105))
+        r.handle = asciiUpper(trimBlanks(h->value));
+      d_.styles.push_back(std::move(r));
     } else if (kind != "TABLE" && kind != "ENDTAB" && kind != "VPORT" && kind != "APPID") {
-      // Styles, views and coordinate systems; the saved file has its own standard ones.
+      // Views and coordinate systems: the saved file has none.
       const Pair* name = first(2);
       if (!name || asciiUpper(text(*name)) != "STANDARD")
         ++droppedRecords_["TABLES: " + std::string(kind)];
@@ -402,6 +410,8 @@ DxfDrawing Reader::run() {
     consider(b.handle);
   for (const Group& g : groups_)
     consider(g.handle);
+  for (const DxfRecord& s : d_.styles)
+    consider(s.handle);
   if (next < 0x20) next = 0x20;
   auto fresh = [&next] {
     char buf[32];
@@ -418,6 +428,8 @@ DxfDrawing Reader::run() {
     ensure(l.handle);
   for (Linetype& l : d_.linetypes)
     ensure(l.handle);
+  for (DxfRecord& s : d_.styles)
+    if (!s.handle.empty()) ensure(s.handle);
   std::map<std::string, std::string> renamed;
   for (const auto& tmp : unhandled_)
     renamed[tmp] = fresh();

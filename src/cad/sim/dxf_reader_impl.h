@@ -76,7 +76,7 @@ class Reader {
   // What a saved file cannot hold, counted while reading (see Drawing::notKept).
   int droppedLinks_ = 0, droppedData_ = 0, headerVariables_ = 0;
   std::map<std::string, int> droppedRecords_;  // "OBJECTS: LAYOUT", ... -> how many
-  std::set<std::string> dimensionBlocks_;       // *D blocks, upper case: kept while an entity shows one
+  std::set<std::string> dimensionBlocks_;  // *D blocks, upper case: kept while an entity shows one
 };
 
 }  // namespace qarn::cad::sim::dxf

@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <cmath>
-#include <set>
 #include <cstdio>
 #include <numbers>
+#include <set>
 
 #include "cad/numbers.h"
 #include "cad/sim/dimension_picture.h"
@@ -57,6 +57,8 @@ class Writer {
   void keptEntity(const Entity& e, const std::string& ownerRecord);
   void keptFields(const std::vector<DxfField>& fields);
   void classes();
+  int styles(const char* kind, const std::string& table, bool write);
+  bool hasStandard(const char* kind) const;
   void common(const Entity& e, const std::string& ownerRecord);
   void text(const Entity& e, bool definition);
   void dimensionBlock(const Entity& e, const std::string& name, const std::string& record);
@@ -75,6 +77,7 @@ class Writer {
   std::set<std::string> written_;  // handles of what the file holds: entities, blocks, tables
   std::set<std::string> appIds_;   // applications whose data kept entities carry
   bool paper_ = false;             // writing the paper-space entities of ENTITIES
+  std::map<const DxfRecord*, std::string> styleHandles_;
 };
 
 void Writer::header() {
@@ -175,21 +178,26 @@ void Writer::tables() {
   code(0, "ENDTAB");
 
   t = handle();
-  tableStart("STYLE", t, 1);
-  code(0, "STYLE");
-  code(5, handle());
-  code(330, t);
-  code(100, "AcDbSymbolTableRecord");
-  code(100, "AcDbTextStyleTableRecord");
-  code(2, "Standard");
-  code(70, 0);
-  num(40, 0);
-  num(41, 1);
-  num(50, 0);
-  code(71, 0);
-  num(42, 2.5);
-  code(3, "txt");
-  code(4, "");
+  int keptStyles = styles("STYLE", t, false);
+  bool standard = !hasStandard("STYLE");
+  tableStart("STYLE", t, keptStyles + (standard ? 1 : 0));
+  styles("STYLE", t, true);
+  if (standard) {
+    code(0, "STYLE");
+    code(5, handle());
+    code(330, t);
+    code(100, "AcDbSymbolTableRecord");
+    code(100, "AcDbTextStyleTableRecord");
+    code(2, "Standard");
+    code(70, 0);
+    num(40, 0);
+    num(41, 1);
+    num(50, 0);
+    code(71, 0);
+    num(42, 2.5);
+    code(3, "txt");
+    code(4, "");
+  }
   code(0, "ENDTAB");
 
   for (const char* empty : {"VIEW", "UCS"}) {
@@ -217,15 +225,19 @@ void Writer::tables() {
   code(5, t);
   code(330, "0");
   code(100, "AcDbSymbolTable");
-  code(70, 1);
+  standard = !hasStandard("DIMSTYLE");
+  code(70, styles("DIMSTYLE", t, false) + (standard ? 1 : 0));
   code(100, "AcDbDimStyleTable");
-  code(0, "DIMSTYLE");
-  code(105, handle());
-  code(330, t);
-  code(100, "AcDbSymbolTableRecord");
-  code(100, "AcDbDimStyleTableRecord");
-  code(2, "Standard");
-  code(70, 0);
+  styles("DIMSTYLE", t, true);
+  if (standard) {
+    code(0, "DIMSTYLE");
+    code(105, handle());
+    code(330, t);
+    code(100, "AcDbSymbolTableRecord");
+    code(100, "AcDbDimStyleTableRecord");
+    code(2, "Standard");
+    code(70, 0);
+  }
   code(0, "ENDTAB");
 
   blockRecordTable_ = handle();
@@ -307,6 +319,29 @@ void Writer::keptEntity(const Entity& e, const std::string& ownerRecord) {
     code(330, e.handle);
     keptFields(r.fields);
   }
+}
+
+// The styles of a kind read from a drawing file, written when `write`; how many there are.
+int Writer::styles(const char* kind, const std::string& table, bool write) {
+  int n = 0;
+  for (const DxfRecord& r : d_.styles) {
+    if (r.kind != kind) continue;
+    ++n;
+    if (!write) continue;
+    code(0, r.kind);
+    code(r.kind == "DIMSTYLE" ? 105 : 5, styleHandles_.at(&r));
+    code(330, table);
+    keptFields(r.fields);
+  }
+  return n;
+}
+
+bool Writer::hasStandard(const char* kind) const {
+  for (const DxfRecord& r : d_.styles)
+    if (r.kind == kind)
+      for (const DxfField& f : r.fields)
+        if (f.code == 2 && asciiUpper(f.value) == "STANDARD") return true;
+  return false;
 }
 
 void Writer::classes() {
@@ -556,6 +591,8 @@ std::string Writer::run() {
     written_.insert(l.handle);
   for (const Linetype& l : d_.linetypes)
     written_.insert(l.handle);
+  for (const DxfRecord& r : d_.styles)
+    written_.insert(styleHandles_[&r] = r.handle.empty() ? handle() : r.handle);
   rootDict_ = handle();
   groupDict_ = handle();
   header();
