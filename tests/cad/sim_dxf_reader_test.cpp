@@ -452,6 +452,27 @@ TEST_F(DxfRoundTrip, OpenAndSaveKeepsEveryEntityOfOtherProgramsDrawings) {
         EXPECT_EQ(values(b->fields), values(e.fields)) << h;
         EXPECT_EQ(b->parts.size(), e.parts.size()) << h;
       }
+    // Each record of the file has one handle and one owner; a link names what the file holds.
+    std::set<std::string> held;
+    for (const auto& [h, e] : back.entities)
+      held.insert(h);
+    for (const auto& b : back.blocks)
+      held.insert(b.handle);
+    for (const auto& s : back.styles)
+      held.insert(s.handle);
+    for (const auto& l : back.layers)
+      held.insert(l.handle);
+    for (const auto& l : back.linetypes)
+      held.insert(l.handle);
+    for (const auto& [h, e] : back.entities)
+      for (const sim::DxfField& x : e.fields) {
+        bool link = (x.code >= 320 && x.code <= 369) || x.code == 390 || x.code == 1005;
+        EXPECT_TRUE(!link || x.value == "0" || held.count(x.value)) << h << " " << x.code;
+        bool ownClass = std::find_if(e.fields.begin(), e.fields.end(), [&](const auto& y) {
+                          return y.code == 100 || &y == &x;
+                        })->code != 100;
+        EXPECT_FALSE(x.code == 5 || (x.code == 330 && ownClass)) << h << " " << x.code;
+      }
     std::string cmd = std::string(QARN_PYTHON) + " " + QARN_SOURCE_DIR +
                       "/tests/tools/dxf_audit.py --kept '" + f.path().string() + "' '" + saved +
                       "' >/dev/null";
