@@ -1,6 +1,5 @@
 #include "cad/sim/dxf_writer.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
