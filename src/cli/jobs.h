@@ -14,5 +14,6 @@ int runPanel(const std::vector<std::string>& args, const char* argv0);
 int runThumbnail(const std::vector<std::string>& args);
 int runBom(const std::vector<std::string>& args);
 int runLayout(const std::vector<std::string>& args, const char* argv0);
+int runResave(const std::vector<std::string>& args);
 
 }  // namespace qarn::cli

@@ -26,6 +26,7 @@ void usage() {
                "       qarn-cli layout LIST --enclosure FAMILY:MODEL [--catalogue FILE]"
                " [--catalogue-dir DIR]\n"
                "                       [--duct W] [--gap G] [--at X,Y] [--dxf FILE] [--bom FILE]\n"
+               "       qarn-cli resave DRAWING.dxf --dxf OUT.dxf\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     if (job == "panel") return qarn::cli::runPanel(args, argv[0]);
     if (job == "bom") return qarn::cli::runBom(args);
     if (job == "layout") return qarn::cli::runLayout(args, argv[0]);
+    if (job == "resave") return qarn::cli::runResave(args);
 #ifdef QARN_WITH_PREVIEW  // built where libpng is (not in the cross build for the Wine tests)
     if (job == "thumbnail") return qarn::cli::runThumbnail(args);
 #endif

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +67,11 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   };
   askSavePath = [this] {
     return QFileDialog::getSaveFileName(this, "DXF で保存", QString(), "DXF (*.dxf)");
+  };
+  confirmLoss = [this](const QString& question) {
+    return QMessageBox::question(this, "QARN — Simulated CAD", question,
+                                 QMessageBox::Save | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Save;
   };
   resize(1100, 760);
   cad_.addObserver(this);
@@ -217,6 +223,17 @@ void SimCadWindow::saveDrawingAs() {
   if (loop_) return;
   QString path = askSavePath();
   if (path.isEmpty()) return;
+  // Over the file it was opened from, what that file holds beyond the drawing is lost for good.
+  const auto& lost = cad_.drawing().notKept;
+  QFileInfo target(path), opened(QString::fromStdString(cad_.documentPath()));
+  if (!lost.empty() && target.exists() &&
+      target.canonicalFilePath() == opened.canonicalFilePath()) {
+    QString question = "「" + target.fileName() + "」に上書きすると、次のものは残りません。";
+    for (const auto& what : lost)
+      question += "\n・" + QString::fromStdString(what);
+    question += "\n上書きしますか?";
+    if (!confirmLoss(question)) return;
+  }
   try {
     cad_.saveAs(path.toStdString());
   } catch (const std::exception& ex) {

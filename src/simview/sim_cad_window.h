@@ -32,6 +32,8 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
   void saveDrawingAs();
   // The file dialogs, replaced by the tests.
   std::function<QString()> askOpenPath, askSavePath;
+  // The question before saving over the opened file what it cannot hold; true to save.
+  std::function<bool(const QString& question)> confirmLoss;
 
   DrawingView* view() const { return view_; }
   QLabel* promptLabel() const { return prompt_; }

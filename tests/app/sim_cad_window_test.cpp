@@ -246,6 +246,41 @@ TEST_F(SimCadWindowTest, ADrawingTooLargeToShowSaysWhatWasLeftOut) {
   EXPECT_FALSE(window.omittedLabel()->isVisible());
 }
 
+// Saving over the opened drawing of another program asks first, naming what the file holds that
+// the saved one cannot; Cancel leaves the file as it was. Its text is kept either way.
+TEST_F(SimCadWindowTest, SavingOverAnOpenedDrawingNamesWhatIsLostAndCanBeCancelled) {
+  QByteArray original =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1021\n9\n$LIMMAX\n10\n9\n"
+      "20\n9\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n5\n2A\n8\n0\n10\n1\n"
+      "20\n2\n40\n2.5\n1\n注記\n0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n0\n"
+      "LAYOUT\n5\n2B\n0\nENDSEC\n0\nEOF\n";
+  writeFile("other.dxf", original);
+  window.askOpenPath = [&] { return file("other.dxf"); };
+  window.openDrawing();
+  window.askSavePath = [&] { return file("other.dxf"); };
+  QString asked;
+  app::testing::onNextModal([&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    asked = box->text();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  window.saveDrawingAs();
+  EXPECT_NE(asked.indexOf("other.dxf"), -1) << asked.toStdString();
+  EXPECT_NE(asked.indexOf("OBJECTS: LAYOUT 1"), -1) << asked.toStdString();
+  EXPECT_NE(asked.indexOf("HEADER: 2"), -1) << asked.toStdString();
+  EXPECT_EQ(readFile("other.dxf"), original);
+
+  int questions = 0;
+  window.confirmLoss = [&](const QString&) { return ++questions > 0; };
+  window.saveDrawingAs();
+  EXPECT_EQ(questions, 1);
+  EXPECT_NE(readFile("other.dxf"), original);
+  EXPECT_NE(readFile("other.dxf").indexOf("\\U+6CE8\\U+8A18"), -1) << "the text is kept";
+  window.saveDrawingAs();  // nothing more to lose
+  EXPECT_EQ(questions, 1);
+}
+
 // The whole way: the enclosure chosen in QARN's window, its base point clicked in the drawing.
 // While the CAD waits, a click on QARN's own window does not start a second command.
 TEST_F(SimCadWindowTest, AnEnclosureIsDrawnWhereItsBasePointIsClicked) {

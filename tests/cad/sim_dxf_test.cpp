@@ -64,6 +64,29 @@ TEST_F(SimDxf, WritesTheMeasuredPointsAndTextPointOfDimensions) {
   EXPECT_EQ(dxf.find("\xE5"), std::string::npos) << "no raw UTF-8 bytes in an ANSI file";
 }
 
+// Texts as users type or paste them: a control character would end the line of its value and a
+// backslash sequence would read as an escape. Each comes back as it was; no line holds a control
+// character.
+TEST_F(SimDxf, EveryTextComesBackFromTheFileAsItWas) {
+  const std::string texts[] = {"MC1\n",      "A\r\nB",    "tab\there", "x^2 ^J",    "^ ",
+                               "C:\\U+0041", "\\M+18140", "a\\b\\P",   "end\\U+00", "\x1F\x7F"};
+  Block b = doc.blocks().add({0, 0, 0}, "TEXTS");
+  for (const std::string& t : texts)
+    b.addAttribute(2.5, 0, t, {0, 0, 0}, "TAG", t);
+  std::string dxf = cad.dxf();
+  for (char c : dxf)
+    ASSERT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << int(c);
+  cad.openDxf(dxf, "again.dxf");
+  const sim::Block* back = cad.drawing().findBlock("TEXTS");
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->entities.size(), std::size(texts));
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    const sim::Entity& e = *cad.drawing().findEntity(back->entities[i]);
+    EXPECT_EQ(e.text, texts[i]);
+    EXPECT_EQ(e.prompt, texts[i]);
+  }
+}
+
 TEST_F(SimDxf, EzdxfOpensAndAuditsTheDrawingWithoutErrors) {
   drawEverything();
   namespace fs = std::filesystem;

@@ -410,3 +410,41 @@ TEST_F(CliEnclosure, SearchNumbersLinesAsTheWindowDoes) {
 }
 
 }  // namespace
+
+#include "cad/numbers.h"
+#include "cad/sim/display_list.h"
+#include "cad/sim/dxf_reader.h"
+
+namespace {
+
+// resave: another program's drawing opened and saved as the drawing window does; it says what the
+// saved file holds per kind, what the opened one held beyond it, and the extents.
+TEST_F(CliEnclosure, ResaveSaysWhatTheSavedFileKeepsAndTheExtents) {
+  fs::path sample = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dxf";
+  if (!fs::exists(sample)) GTEST_SKIP() << "the sample drawings (" << sample << ") are not here";
+  fs::path out = dir / "resaved.dxf";
+  CliRun r = run("resave " + (sample / "sample_2018.dxf").string() + " --dxf " + out.string());
+  ASSERT_EQ(r.code, 0) << r.out;
+  auto x = qarn::cad::sim::buildDisplayList(
+               qarn::cad::sim::readDxfFile((sample / "sample_2018.dxf").string()).drawing)
+               .extents;
+  using qarn::cad::writeNumber;
+  std::string extents = "extents\t" + writeNumber(x.min.x) + "," + writeNumber(x.min.y) + "\t" +
+                        writeNumber(x.max.x) + "," + writeNumber(x.max.y) + "\n";
+  EXPECT_EQ(
+      r.out.rfind("wrote " + out.string() +
+                      "\nkept\tCIRCLE\t1\nkept\tLINE\t3\nkept\tLWPOLYLINE\t1\nkept\tTEXT\t1\n",
+                  0),
+      0u)
+      << r.out;
+  EXPECT_NE(r.out.find("\nnot kept\tHEADER: "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - extents.size()), extents);
+  EXPECT_FALSE(x.empty());
+
+  r = run("resave " + (dir / "none.dxf").string() + " --dxf " + out.string());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out.rfind("qarn-cli resave: cannot open ", 0), 0u) << r.out;
+  EXPECT_EQ(run("resave " + (sample / "sample_2018.dxf").string()).code, 2);
+}
+
+}  // namespace

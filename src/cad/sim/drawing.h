@@ -35,6 +35,21 @@ struct Vertex {
   double x = 0, y = 0, bulge = 0;
 };
 
+// A group code and its value as a drawing file held it (texts decoded to UTF-8): how an entity of
+// a kind the simulated CAD does not model is kept, to be written back unchanged.
+struct DxfField {
+  int code;
+  std::string value;
+  bool operator==(const DxfField&) const = default;
+};
+// A record that belongs to such an entity: a polyline's VERTEX and SEQEND, a MINSERT's ATTRIB.
+struct DxfRecord {
+  std::string kind;
+  std::vector<DxfField> fields;
+  std::string handle;  // a table record's own, kept: other records point at it
+  bool operator==(const DxfRecord&) const = default;
+};
+
 struct Entity {
   std::string handle;
   EntityType type = EntityType::Line;
@@ -60,6 +75,10 @@ struct Entity {
   std::vector<std::string> attributes;  // handles of the reference's attributes
 
   std::string dxfType;  // opaque: the DXF kind it was read as ("TEXT", "POINT", ...)
+  // Opaque: its group codes after the kind, without its handle, owner and {...} groups, and the
+  // records that follow it. `blockName` holds the block it shows (DIMENSION, MINSERT, table).
+  std::vector<DxfField> fields;
+  std::vector<DxfRecord> parts;
 };
 
 struct Block {
@@ -94,6 +113,11 @@ struct Drawing {
   std::vector<Linetype> linetypes;
   std::vector<Group> groups;
   std::map<std::string, Value> variables;  // by upper-case name
+  // What the drawing file held that a saved file cannot: one line per kind of thing ("OBJECTS:
+  // LAYOUT 2", ...). Empty for a drawing made here.
+  std::vector<std::string> notKept;
+  std::vector<DxfRecord> classes;  // the file's CLASSES section, written back as read
+  std::vector<DxfRecord> styles;   // its text and dimension styles (STYLE, DIMSTYLE), as read
 
   Block* findBlock(const std::string& name);  // names ignore ASCII case, as in the CAD
   const Block* findBlock(const std::string& name) const;

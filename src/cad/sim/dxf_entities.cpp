@@ -10,6 +10,31 @@ void Reader::keepHandle(Entity& e, std::size_t at) {
   if (!used_.insert(e.handle).second) fault(at, "handle " + e.handle + " is used twice");
 }
 
+std::vector<DxfField> Reader::rawFields(std::size_t begin, std::size_t end) {
+  std::vector<DxfField> out;
+  bool inGroup = false, ownerSeen = false, subclassSeen = false, linked = false;
+  for (std::size_t k = begin + 1; k < end; ++k) {
+    const Pair& q = p_[k];
+    // Links to objects the saved file does not hold (reactors, extension dictionaries).
+    if (q.code == 102) {
+      inGroup = !q.value.empty() && q.value.front() == '{';
+      linked = true;
+      continue;
+    }
+    if (inGroup) continue;
+    if (q.code == 5) continue;  // the handle: the entity's own, written anew
+    if (q.code == 330 && !ownerSeen && !subclassSeen) {
+      ownerSeen = true;  // the owner: whatever holds the entity when it is written
+      continue;
+    }
+    if (q.code == 100) subclassSeen = true;
+    out.push_back(
+        {q.code, kindOf(q.code) == ValueKind::Text ? text(q) : std::string(trimBlanks(q.value))});
+  }
+  if (linked) ++droppedLinks_;
+  return out;
+}
+
 Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
   static const int kH[15] = {0, 1, 2, 3, 4, 5, 0, 1, 2, 0, 1, 2, 0, 1, 2};
   static const int kV[15] = {0, 0, 0, 0, 0, 0, 3, 3, 3, 2, 2, 2, 1, 1, 1};
@@ -18,16 +43,20 @@ Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
   e.dxfType = kind;
   int h = 0, v = 0;
   long dimType = -1, columns = 1, rows = 1;
-  bool inGroup = false;
+  bool inGroup = false, extraData = false;
   Vertex* vertex = nullptr;
   for (std::size_t k = begin + 1; k < end; ++k) {
     const Pair& q = p_[k];
     if (q.code == 102) {
       inGroup = !q.value.empty() && q.value.front() == '{';
+      extraData = true;
       continue;
     }
-    if (inGroup || q.code >= 1000) continue;  // application data
-    if (q.code == 101) break;                 // an embedded object: not this entity's fields
+    if (inGroup || q.code >= 1000) {
+      extraData = true;
+      continue;  // application data
+    }
+    if (q.code == 101) break;  // an embedded object: not this entity's fields
     switch (q.code) {
       case 5:
         e.handle = asciiUpper(trimBlanks(q.value));
@@ -153,6 +182,12 @@ Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
     o.linetype = e.linetype;
     o.color = e.color;
     o.p1 = e.p1;
+    // The block it shows: a MINSERT's, a dimension's picture, a table's.
+    if (kind != "INSERT" && kind != "DIMENSION")
+      o.blockName = kind == "ACAD_TABLE" || kind.ends_with("DIMENSION") ? e.tag : "";
+    else
+      o.blockName = e.blockName;
+    o.fields = rawFields(begin, end);
     return o;
   };
   if (kind == "LINE") {
@@ -176,6 +211,8 @@ Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
     Entity dim = opaque();
     dim.type = EntityType::AlignedDim;
     dim.dxfType.clear();
+    dim.blockName.clear();
+    dim.fields.clear();
     dim.p1 = e.p3;
     dim.p2 = {e.vertices[0].x, e.vertices[0].y, 0};
     dim.p3 = e.p2;
@@ -187,6 +224,7 @@ Entity Reader::entityRecord(std::size_t begin, std::size_t end, bool& paper) {
   }
   e.dxfType.clear();
   if (e.type != EntityType::BlockRef) e.blockName.clear();
+  if (extraData) ++droppedData_;
   return e;
 }
 
@@ -211,17 +249,20 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
       std::string part = kind == "INSERT" ? "ATTRIB" : "VERTEX";
       while (i < p_.size() && p_[i].code == 0 && p_[i].value == part) {
         std::size_t b = i, en = recordEnd(i);
-        bool ignored = false;
-        Entity a = entityRecord(b, en, ignored);
-        if (kind == "INSERT") {
+        if (e.type == EntityType::BlockRef) {
+          bool ignored = false;
+          Entity a = entityRecord(b, en, ignored);
           keepHandle(a, b);
           owned.push_back(std::move(a));
+        } else {
+          e.parts.push_back({part, rawFields(b, en)});  // kept with the entity, as read
         }
         i = en;
       }
       if (is(i, 0, "SEQEND")) {
+        if (e.type == EntityType::Opaque) e.parts.push_back({"SEQEND", rawFields(i, recordEnd(i))});
         i = recordEnd(i);
-      } else if (!owned.empty() || kind == "POLYLINE") {
+      } else if (!owned.empty() || !e.parts.empty() || kind == "POLYLINE") {
         fault(i, "SEQEND expected after the " + part + " entities of " + kind);
       }
     }
@@ -229,8 +270,7 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
     e.owner = into.name;
     if (e.type == EntityType::BlockRef) inserts_.emplace_back(e.handle, begin);
     for (Entity& a : owned) {
-      if (e.type != EntityType::BlockRef) break;  // a MINSERT's attributes go with it, opaque
-      a.owner = "";                               // set once the reference has its handle
+      a.owner = "";  // set once the reference has its handle
       if (a.handle.empty()) {
         a.handle = "?" + std::to_string(unhandled_.size());
         unhandled_.push_back(a.handle);

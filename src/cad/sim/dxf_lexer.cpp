@@ -1,7 +1,9 @@
 #include "cad/sim/dxf_lexer.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <numbers>
 
@@ -43,9 +45,11 @@ bool isReal(std::string_view s) {
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// The versions read: R12 (AC1009) to 2018 (AC1032).
+// The versions read: 2.10 to 2018 (AC1032). Those before R12 have the same group codes, with
+// fewer sections and tables and no handles.
 std::optional<int> versionNumber(std::string_view v) {
   static const std::map<std::string, int, std::less<>> known = {
+      {"AC2.10", 210},  {"AC1002", 1002}, {"AC1003", 1003}, {"AC1004", 1004}, {"AC1006", 1006},
       {"AC1009", 1009}, {"AC1012", 1012}, {"AC1014", 1014}, {"AC1015", 1015}, {"AC1018", 1018},
       {"AC1021", 1021}, {"AC1024", 1024}, {"AC1027", 1027}, {"AC1032", 1032}};
   auto it = known.find(trimBlanks(v));
@@ -55,7 +59,7 @@ std::optional<int> versionNumber(std::string_view v) {
 
 [[noreturn]] void unknownVersion(int line, std::string_view v) {
   throw DxfError(line, "drawing version " + std::string(trimBlanks(v)) +
-                           " is not read; drawings from R12 (AC1009) to 2018 (AC1032) are");
+                           " is not read; drawings from 2.10 (AC2.10) to 2018 (AC1032) are");
 }
 
 // The file as group-code pairs; every code an integer, every number a number.
@@ -93,6 +97,7 @@ std::vector<Pair> tokenize(std::string_view bytes) {
     }
     if (code == 999) continue;  // a comment
     pairs.push_back({code, v, codeLine + 1});
+    if (code == 0 && v == "EOF") break;  // what follows (a DOS end-of-file mark) is no drawing
     // A drawing of a version not read is refused as such, not for what follows in it.
     if (code == 1 && pairs.size() >= 2 && pairs[pairs.size() - 2].code == 9 &&
         pairs[pairs.size() - 2].value == "$ACADVER" && !versionNumber(v))
@@ -145,6 +150,60 @@ bool hexDigits(std::string_view s, std::size_t at, std::size_t n, unsigned& v) {
     v = v * 16 + static_cast<unsigned>(d);
   }
   return true;
+}
+
+static bool startsEscape(const std::string& s, std::size_t at) {
+  auto hex = [&](std::size_t from, std::size_t n) {
+    if (from + n > s.size()) return false;
+    for (std::size_t k = from; k < from + n; ++k)
+      if (!std::isxdigit(static_cast<unsigned char>(s[k]))) return false;
+    return true;
+  };
+  return (s.compare(at, 3, "\\U+") == 0 && hex(at + 3, 4)) ||
+         (s.compare(at, 4, "\\M+1") == 0 && hex(at + 4, 4));
+}
+
+// Non-ASCII characters are written as \U+XXXX, which every DXF reader decodes whatever its code
+// page; a backslash that would read as such an escape as \U+005C. A control character would end
+// the line the value is on: it goes in caret form ("^J" a line feed, "^ " a caret).
+std::string escapeText(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    unsigned char c = s[i];
+    if (c < 0x80) {
+      if (c < 0x20) {
+        out += '^';
+        out += static_cast<char>(c + 0x40);
+      } else if (c == '^') {
+        out += "^ ";
+      } else if (c == '\\' && startsEscape(s, i)) {
+        out += "\\U+005C";
+      } else {
+        out += static_cast<char>(c);
+      }
+      ++i;
+      continue;
+    }
+    unsigned cp = 0;
+    int len = (c >= 0xF0) ? 4 : (c >= 0xE0) ? 3 : (c >= 0xC0) ? 2 : 1;
+    cp = len == 1 ? c : c & (0xFF >> (len + 1));
+    for (int k = 1; k < len && i + k < s.size(); ++k)
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    i += len;
+    auto put = [&](unsigned u) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "\\U+%04X", u);
+      out += buf;
+    };
+    if (cp > 0xFFFF) {
+      cp -= 0x10000;
+      put(0xD800 + (cp >> 10));
+      put(0xDC00 + (cp & 0x3FF));
+    } else {
+      put(cp);
+    }
+  }
+  return out;
 }
 
 }  // namespace qarn::cad::sim::dxf

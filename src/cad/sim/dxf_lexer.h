@@ -18,7 +18,7 @@ enum class ValueKind { Text, Real, Integer };
 ValueKind kindOf(int code);
 std::string_view trimBlanks(std::string_view s);
 
-// The versions read: R12 (AC1009) to 2018 (AC1032), as a number (1009 ...).
+// The versions read: 2.10 (AC2.10) to 2018 (AC1032), as a number (210, 1009 ...).
 std::optional<int> versionNumber(std::string_view v);
 [[noreturn]] void unknownVersion(int line, std::string_view v);
 
@@ -32,5 +32,8 @@ double radians(double degrees);
 // Windows-1252 bytes 0x80 to 0x9F; the others are Latin-1.
 extern const unsigned kCp1252[32];
 bool hexDigits(std::string_view s, std::size_t at, std::size_t n, unsigned& v);
+// A text as a value of an ASCII DXF file: non-ASCII characters and backslashes that would start
+// an escape as \U+XXXX, control characters in caret form.
+std::string escapeText(const std::string& s);
 
 }  // namespace qarn::cad::sim::dxf

@@ -36,11 +36,18 @@ std::string Reader::text(const Pair& p) const {
     throw DxfError(p.line, "text in code page " + codepageName_ +
                                " is not read (only ANSI_1252, ANSI_932 and UTF-8 drawings)");
   }
-  if (s.find('\\') == std::string::npos) return s;
-  // \U+XXXX is a Unicode character (surrogate pairs joined); \M+1XXXX a Shift-JIS one.
+  if (s.find_first_of("\\^") == std::string::npos) return s;
+  // \U+XXXX is a Unicode character (surrogate pairs joined); \M+1XXXX a Shift-JIS one; ^J a
+  // control character in caret form, "^ " a caret.
   std::string out;
   for (std::size_t k = 0; k < s.size();) {
     unsigned v = 0;
+    if (s[k] == '^' && k + 1 < s.size() &&
+        (s[k + 1] == ' ' || (s[k + 1] >= '@' && s[k + 1] <= '_'))) {
+      out += s[k + 1] == ' ' ? '^' : static_cast<char>(s[k + 1] - 0x40);
+      k += 2;
+      continue;
+    }
     if (s.compare(k, 3, "\\U+") == 0 && hexDigits(s, k + 3, 4, v)) {
       k += 7;
       unsigned lo = 0;
@@ -92,6 +99,7 @@ void Reader::header(std::size_t& i) {
       continue;
     }
     std::string name(p_[i].value);
+    ++headerVariables_;
     ++i;
     if (i >= p_.size()) break;
     const Pair& v = p_[i];
@@ -119,6 +127,40 @@ void Reader::header(std::size_t& i) {
       if (var != "VIEWSIZE" && var != "SCREENSIZE") setVar(var.c_str(), v);
     }
     ++i;
+  }
+}
+
+void Reader::classes(std::size_t& i) {
+  // Kept as read: they name the classes of kept entities (WIPEOUT, ACAD_TABLE, ...).
+  while (i < p_.size() && !is(i, 0, "ENDSEC")) {
+    std::size_t end = recordEnd(i);
+    if (p_[i].code == 0) d_.classes.push_back({std::string(p_[i].value), rawFields(i, end)});
+    i = end;
+  }
+}
+
+// The pictures of dimensions the writer draws again, and those no entity shows, are left out.
+void Reader::dropUnshownDimensionBlocks() {
+  for (bool dropped = true; dropped;) {
+    dropped = false;
+    std::set<std::string> shown;
+    for (const auto& [h, e] : d_.entities)
+      if (!e.blockName.empty()) shown.insert(asciiUpper(e.blockName));
+    for (std::size_t k = 2; k < d_.blocks.size(); ++k) {
+      std::string upper = asciiUpper(d_.blocks[k].name);
+      if (!dimensionBlocks_.count(upper) || shown.count(upper)) continue;
+      for (const auto& h : d_.blocks[k].entities) {
+        if (const Entity* e = d_.findEntity(h))
+          for (const auto& a : e->attributes)
+            d_.entities.erase(a);
+        d_.entities.erase(h);
+        used_.erase(h);
+      }
+      d_.blocks.erase(d_.blocks.begin() + static_cast<std::ptrdiff_t>(k));
+      dimensionBlocks_.erase(upper);
+      dropped = true;
+      break;
+    }
   }
 }
 
@@ -177,6 +219,18 @@ void Reader::tables(std::size_t& i) {
       if (!d_.findLinetype(lt.name)) d_.linetypes.push_back(lt);
     } else if (kind == "BLOCK_RECORD") {
       if (const Pair* name = first(2)) recordHandles_[asciiUpper(text(*name))] = handleOf();
+    } else if (kind == "STYLE" || kind == "DIMSTYLE") {
+      // Texts and dimensions name them: kept as read, with the handles they point at each other by.
+      DxfRecord r{std::string(kind), rawFields(i, end), ""};
+      std::erase_if(r.fields, [](const DxfField& x) { return x.code == 105; });
+      if (const Pair* h = first(kind == "STYLE" ? 5 : 105))
+        r.handle = asciiUpper(trimBlanks(h->value));
+      d_.styles.push_back(std::move(r));
+    } else if (kind != "TABLE" && kind != "ENDTAB" && kind != "VPORT" && kind != "APPID") {
+      // Views and coordinate systems: the saved file has none.
+      const Pair* name = first(2);
+      if (!name || asciiUpper(text(*name)) != "STANDARD")
+        ++droppedRecords_["TABLES: " + std::string(kind)];
     }
     i = end;
   }
@@ -204,7 +258,6 @@ void Reader::blocksSection(std::size_t& i) {
     i = end;
     std::string upper = asciiUpper(name);
     Block* into = nullptr;
-    Block scratch;
     auto rec = recordHandles_.find(upper);
     std::string recordHandle =
         rec != recordHandles_.end() && !rec->second.empty() ? rec->second : record;
@@ -214,9 +267,6 @@ void Reader::blocksSection(std::size_t& i) {
     } else if (upper == "*PAPER_SPACE" || upper == "$PAPER_SPACE") {
       into = &d_.blocks[1];
       into->handle = recordHandle;
-    } else if (upper.rfind("*D", 0) == 0) {
-      // A dimension's picture: made again from the dimension whenever the drawing is written.
-      into = &scratch;
     } else {
       if (d_.findBlock(name)) fault(blockAt, "block " + name + " is defined twice");
       Block b;
@@ -224,24 +274,13 @@ void Reader::blocksSection(std::size_t& i) {
       b.origin = origin;
       b.isLayout = upper.rfind("*PAPER_SPACE", 0) == 0;
       b.handle = recordHandle;
+      // A dimension's picture: kept while a dimension kept as read shows it; the writer draws
+      // those of the dimensions it knows again.
+      if (upper.rfind("*D", 0) == 0) dimensionBlocks_.insert(upper);
       d_.blocks.push_back(b);
       into = &d_.blocks.back();
     }
-    std::size_t intoIndex =
-        into == &scratch ? std::size_t(-1) : static_cast<std::size_t>(into - d_.blocks.data());
-    // Entities may grow the block list only through this block: keep an index, not a pointer.
-    Block& target = intoIndex == std::size_t(-1) ? scratch : d_.blocks[intoIndex];
-    entityList(i, "ENDBLK", &target, false);
-    if (intoIndex == std::size_t(-1)) {
-      for (const auto& h : scratch.entities) {
-        const Entity* e = d_.findEntity(h);
-        if (e)
-          for (const auto& a : e->attributes)
-            d_.entities.erase(a);
-        d_.entities.erase(h);
-        used_.erase(h);
-      }
-    }
+    entityList(i, "ENDBLK", into, false);
     i = recordEnd(i);  // ENDBLK
   }
 }
@@ -281,6 +320,7 @@ void Reader::objects(std::size_t& i) {
       g.handle = handle;
       groups_.push_back(g);
     }
+    if (kind != "DICTIONARY" && kind != "GROUP") ++droppedRecords_["OBJECTS: " + kind];
     i = end;
   }
   auto rootIt = dictionaries.find(root);
@@ -323,7 +363,10 @@ DxfDrawing Reader::run() {
       entitiesSection(i);
     } else if (name == "OBJECTS") {
       objects(i);
+    } else if (name == "CLASSES") {
+      classes(i);
     } else {
+      if (!is(i, 0, "ENDSEC")) ++droppedRecords_["section " + name];
       skipSection(i);
     }
     if (i >= p_.size()) fault(i, "the file ends inside the " + name + " section");
@@ -340,10 +383,13 @@ DxfDrawing Reader::run() {
     if (lt.handle.rfind("?d", 0) == 0) lt.handle.clear();
   for (const auto& [h, e] : d_.entities)
     if (!d_.findLayer(e.layer)) d_.layers.push_back(Layer{e.layer, ""});
+  dropUnshownDimensionBlocks();
   for (const auto& [h, at] : inserts_) {
-    const Entity& ref = d_.entities.at(h);
-    if (!d_.findBlock(ref.blockName) || d_.findBlock(ref.blockName)->isLayout)
-      fault(at, "INSERT of block " + ref.blockName + ", which the drawing does not define");
+    auto ref = d_.entities.find(h);
+    if (ref == d_.entities.end()) continue;  // inside a dimension picture drawn again
+    const Block* b = d_.findBlock(ref->second.blockName);
+    if (!b || b->isLayout)
+      fault(at, "INSERT of block " + ref->second.blockName + ", which the drawing does not define");
   }
   if (!d_.findLayer(d_.variables["CLAYER"].toText())) d_.variables["CLAYER"] = Value("0");
 
@@ -364,6 +410,8 @@ DxfDrawing Reader::run() {
     consider(b.handle);
   for (const Group& g : groups_)
     consider(g.handle);
+  for (const DxfRecord& s : d_.styles)
+    consider(s.handle);
   if (next < 0x20) next = 0x20;
   auto fresh = [&next] {
     char buf[32];
@@ -380,6 +428,8 @@ DxfDrawing Reader::run() {
     ensure(l.handle);
   for (Linetype& l : d_.linetypes)
     ensure(l.handle);
+  for (DxfRecord& s : d_.styles)
+    if (!s.handle.empty()) ensure(s.handle);
   std::map<std::string, std::string> renamed;
   for (const auto& tmp : unhandled_)
     renamed[tmp] = fresh();
@@ -410,13 +460,32 @@ DxfDrawing Reader::run() {
     d_.groups.push_back(g);
   }
   out_.nextHandle = next;
+  // What the saved file will not hold, for the question before it replaces this one.
+  if (headerVariables_ > 0)
+    d_.notKept.push_back("HEADER: " + std::to_string(headerVariables_) + " drawing settings");
+  for (const auto& [what, n] : droppedRecords_)
+    d_.notKept.push_back(what + " " + std::to_string(n));
+  if (droppedLinks_ > 0)
+    d_.notKept.push_back("links to objects (reactors, extension dictionaries) of " +
+                         std::to_string(droppedLinks_) + " entities");
+  if (droppedData_ > 0)
+    d_.notKept.push_back("application data of " + std::to_string(droppedData_) + " entities");
   return std::move(out_);
 }
 
 }  // namespace dxf
 
 DxfDrawing readDxf(std::string_view bytes) {
-  return dxf::Reader(dxf::tokenize(bytes)).run();
+  // The reader's own reasons reach the user; a fault of a library never does.
+  try {
+    return dxf::Reader(dxf::tokenize(bytes)).run();
+  } catch (const DxfError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw std::runtime_error("the drawing is too large to read in the memory available");
+  } catch (const std::exception&) {
+    throw std::runtime_error("the drawing could not be read: its contents do not fit together");
+  }
 }
 
 DxfDrawing readDxfFile(const std::string& path) {

@@ -49,9 +49,13 @@ class Reader {
   void blocksSection(std::size_t& i);
   void entitiesSection(std::size_t& i);
   void objects(std::size_t& i);
+  void classes(std::size_t& i);
   void skipSection(std::size_t& i);
+  void dropUnshownDimensionBlocks();
   // Entities from i up to a record named `stop` (ENDBLK, ENDSEC), into `owner`.
   void entityList(std::size_t& i, const std::string& stop, Block* owner, bool modelSection);
+  // An opaque entity's record as it is kept (see Entity::fields).
+  std::vector<DxfField> rawFields(std::size_t begin, std::size_t end);
   Entity entityRecord(std::size_t begin, std::size_t end, bool& paper);
   void keepHandle(Entity& e, std::size_t at);
   Block& spaceBlock(bool paper);
@@ -69,6 +73,10 @@ class Reader {
   std::vector<std::pair<std::string, std::size_t>> inserts_;  // reference, its pair index
   std::map<std::string, std::string> groupNames_;             // group handle -> name
   std::vector<Group> groups_;
+  // What a saved file cannot hold, counted while reading (see Drawing::notKept).
+  int droppedLinks_ = 0, droppedData_ = 0, headerVariables_ = 0;
+  std::map<std::string, int> droppedRecords_;  // "OBJECTS: LAYOUT", ... -> how many
+  std::set<std::string> dimensionBlocks_;  // *D blocks, upper case: kept while an entity shows one
 };
 
 }  // namespace qarn::cad::sim::dxf

@@ -3,47 +3,18 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <set>
 
 #include "cad/numbers.h"
 #include "cad/sim/dimension_picture.h"
+#include "cad/sim/dxf_lexer.h"
 #include "cad/text.h"
 
 namespace qarn::cad::sim {
 
 namespace {
 
-// Non-ASCII characters are written as \U+XXXX, which every DXF reader decodes whatever its code
-// page.
-std::string escapeText(const std::string& s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size();) {
-    unsigned char c = s[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-      continue;
-    }
-    unsigned cp = 0;
-    int len = (c >= 0xF0) ? 4 : (c >= 0xE0) ? 3 : (c >= 0xC0) ? 2 : 1;
-    cp = len == 1 ? c : c & (0xFF >> (len + 1));
-    for (int k = 1; k < len && i + k < s.size(); ++k)
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    i += len;
-    auto put = [&](unsigned u) {
-      char buf[16];
-      std::snprintf(buf, sizeof buf, "\\U+%04X", u);
-      out += buf;
-    };
-    if (cp > 0xFFFF) {
-      cp -= 0x10000;
-      put(0xD800 + (cp >> 10));
-      put(0xDC00 + (cp & 0x3FF));
-    } else {
-      put(cp);
-    }
-  }
-  return out;
-}
+using dxf::escapeText;
 
 double degrees(double r) {
   return r * 180.0 / std::numbers::pi;
@@ -82,6 +53,11 @@ class Writer {
   void entities();
   void objects();
   void entity(const Entity& e, const std::string& ownerRecord);
+  void keptEntity(const Entity& e, const std::string& ownerRecord);
+  void keptFields(const std::vector<DxfField>& fields);
+  void classes();
+  int styles(const char* kind, const std::string& table, bool write);
+  bool hasStandard(const char* kind) const;
   void common(const Entity& e, const std::string& ownerRecord);
   void text(const Entity& e, bool definition);
   void dimensionBlock(const Entity& e, const std::string& name, const std::string& record);
@@ -97,6 +73,10 @@ class Writer {
   std::string rootDict_, groupDict_, blockRecordTable_;
   std::map<std::string, std::string> dimBlocks_;  // dimension handle -> its picture's block name
   std::map<std::string, std::string> dimRecords_;
+  std::set<std::string> written_;  // handles of what the file holds: entities, blocks, tables
+  std::set<std::string> appIds_;   // applications whose data kept entities carry
+  bool paper_ = false;             // writing the paper-space entities of ENTITIES
+  std::map<const DxfRecord*, std::string> styleHandles_;
 };
 
 void Writer::header() {
@@ -197,21 +177,26 @@ void Writer::tables() {
   code(0, "ENDTAB");
 
   t = handle();
-  tableStart("STYLE", t, 1);
-  code(0, "STYLE");
-  code(5, handle());
-  code(330, t);
-  code(100, "AcDbSymbolTableRecord");
-  code(100, "AcDbTextStyleTableRecord");
-  code(2, "Standard");
-  code(70, 0);
-  num(40, 0);
-  num(41, 1);
-  num(50, 0);
-  code(71, 0);
-  num(42, 2.5);
-  code(3, "txt");
-  code(4, "");
+  int keptStyles = styles("STYLE", t, false);
+  bool standard = !hasStandard("STYLE");
+  tableStart("STYLE", t, keptStyles + (standard ? 1 : 0));
+  styles("STYLE", t, true);
+  if (standard) {
+    code(0, "STYLE");
+    code(5, handle());
+    code(330, t);
+    code(100, "AcDbSymbolTableRecord");
+    code(100, "AcDbTextStyleTableRecord");
+    code(2, "Standard");
+    code(70, 0);
+    num(40, 0);
+    num(41, 1);
+    num(50, 0);
+    code(71, 0);
+    num(42, 2.5);
+    code(3, "txt");
+    code(4, "");
+  }
   code(0, "ENDTAB");
 
   for (const char* empty : {"VIEW", "UCS"}) {
@@ -221,14 +206,16 @@ void Writer::tables() {
   }
 
   t = handle();
-  tableStart("APPID", t, 1);
-  code(0, "APPID");
-  code(5, handle());
-  code(330, t);
-  code(100, "AcDbSymbolTableRecord");
-  code(100, "AcDbRegAppTableRecord");
-  code(2, "ACAD");
-  code(70, 0);
+  tableStart("APPID", t, static_cast<int>(appIds_.size()));
+  for (const auto& app : appIds_) {
+    code(0, "APPID");
+    code(5, handle());
+    code(330, t);
+    code(100, "AcDbSymbolTableRecord");
+    code(100, "AcDbRegAppTableRecord");
+    code(2, escapeText(app));
+    code(70, 0);
+  }
   code(0, "ENDTAB");
 
   t = handle();
@@ -237,15 +224,19 @@ void Writer::tables() {
   code(5, t);
   code(330, "0");
   code(100, "AcDbSymbolTable");
-  code(70, 1);
+  standard = !hasStandard("DIMSTYLE");
+  code(70, styles("DIMSTYLE", t, false) + (standard ? 1 : 0));
   code(100, "AcDbDimStyleTable");
-  code(0, "DIMSTYLE");
-  code(105, handle());
-  code(330, t);
-  code(100, "AcDbSymbolTableRecord");
-  code(100, "AcDbDimStyleTableRecord");
-  code(2, "Standard");
-  code(70, 0);
+  styles("DIMSTYLE", t, true);
+  if (standard) {
+    code(0, "DIMSTYLE");
+    code(105, handle());
+    code(330, t);
+    code(100, "AcDbSymbolTableRecord");
+    code(100, "AcDbDimStyleTableRecord");
+    code(2, "Standard");
+    code(70, 0);
+  }
   code(0, "ENDTAB");
 
   blockRecordTable_ = handle();
@@ -273,6 +264,7 @@ void Writer::common(const Entity& e, const std::string& ownerRecord) {
   code(5, e.handle);
   code(330, ownerRecord);
   code(100, "AcDbEntity");
+  if (paper_) code(67, 1);
   code(8, escapeText(e.layer));
   if (asciiUpper(e.linetype) != "BYLAYER") code(6, escapeText(linetypeName(e.linetype)));
   if (e.color != 256) code(62, e.color);
@@ -297,8 +289,73 @@ void Writer::text(const Entity& e, bool definition) {
   if (kV[al]) code(74, kV[al]);
 }
 
+// Group codes whose values are handles of other objects.
+bool isPointer(int c) {
+  return (c >= 320 && c <= 369) || c == 390 || c == 480 || c == 481 || c == 1005;
+}
+
+void Writer::keptFields(const std::vector<DxfField>& fields) {
+  for (const DxfField& f : fields) {
+    if (isPointer(f.code)) {
+      // A link to an object this file does not hold would point at whatever gets its handle.
+      code(f.code, written_.count(asciiUpper(f.value)) ? f.value : std::string("0"));
+    } else {
+      code(f.code, dxf::kindOf(f.code) == dxf::ValueKind::Text ? escapeText(f.value) : f.value);
+    }
+  }
+}
+
+// An entity of a kind the simulated CAD does not model, as it was read; its own records after it
+// (a polyline's vertices) with handles of this file.
+void Writer::keptEntity(const Entity& e, const std::string& ownerRecord) {
+  code(0, e.dxfType);
+  code(5, e.handle);
+  code(330, ownerRecord);
+  keptFields(e.fields);
+  for (const DxfRecord& r : e.parts) {
+    code(0, r.kind);
+    code(5, handle());
+    code(330, e.handle);
+    keptFields(r.fields);
+  }
+}
+
+// The styles of a kind read from a drawing file, written when `write`; how many there are.
+int Writer::styles(const char* kind, const std::string& table, bool write) {
+  int n = 0;
+  for (const DxfRecord& r : d_.styles) {
+    if (r.kind != kind) continue;
+    ++n;
+    if (!write) continue;
+    code(0, r.kind);
+    code(r.kind == "DIMSTYLE" ? 105 : 5, styleHandles_.at(&r));
+    code(330, table);
+    keptFields(r.fields);
+  }
+  return n;
+}
+
+bool Writer::hasStandard(const char* kind) const {
+  for (const DxfRecord& r : d_.styles)
+    if (r.kind == kind)
+      for (const DxfField& f : r.fields)
+        if (f.code == 2 && asciiUpper(f.value) == "STANDARD") return true;
+  return false;
+}
+
+void Writer::classes() {
+  if (d_.classes.empty()) return;
+  code(0, "SECTION");
+  code(2, "CLASSES");
+  for (const DxfRecord& r : d_.classes) {
+    code(0, r.kind);
+    keptFields(r.fields);
+  }
+  code(0, "ENDSEC");
+}
+
 void Writer::entity(const Entity& e, const std::string& ownerRecord) {
-  if (e.type == EntityType::Opaque) return;  // counted in the file's opening comment
+  if (e.type == EntityType::Opaque) return keptEntity(e, ownerRecord);
   common(e, ownerRecord);
   switch (e.type) {
     case EntityType::Polyline:
@@ -437,11 +494,12 @@ void Writer::blocks() {
     code(8, "0");
     code(100, "AcDbBlockBegin");
     code(2, escapeText(b.name));
-    code(70, 0);
+    code(70, !b.isLayout && !b.name.empty() && b.name[0] == '*' ? 1 : 0);  // anonymous
     point(10, b.origin);
     code(3, escapeText(b.name));
     code(1, "");
-    if (!b.isLayout)
+    // Model space and the active paper space are in ENTITIES.
+    if (&b != &d_.blocks[0] && &b != &d_.blocks[1])
       for (const auto& h : b.entities)
         if (const Entity* e = d_.findEntity(h)) entity(*e, b.handle);
     code(0, "ENDBLK");
@@ -461,6 +519,10 @@ void Writer::entities() {
   code(2, "ENTITIES");
   for (const auto& h : d_.blocks[0].entities)
     if (const Entity* e = d_.findEntity(h)) entity(*e, d_.blocks[0].handle);
+  paper_ = true;
+  for (const auto& h : d_.blocks[1].entities)
+    if (const Entity* e = d_.findEntity(h)) entity(*e, d_.blocks[1].handle);
+  paper_ = false;
   code(0, "ENDSEC");
 }
 
@@ -499,27 +561,41 @@ void Writer::objects() {
 
 std::string Writer::run() {
   // Every dimension shows a picture block of its own, as the CAD makes them.
+  // Their names are free ones: pictures of dimensions kept as read keep theirs.
   int n = 0;
   for (const Block& b : d_.blocks)
     for (const auto& h : b.entities)
       if (const Entity* e = d_.findEntity(h); e && e->type == EntityType::AlignedDim) {
-        dimBlocks_[h] = "*D" + std::to_string(++n);
+        std::string name;
+        do
+          name = "*D" + std::to_string(++n);
+        while (d_.findBlock(name));
+        dimBlocks_[h] = name;
         dimRecords_[h] = handle();
       }
+  appIds_.insert("ACAD");
+  for (const auto& [h, e] : d_.entities) {
+    written_.insert(h);
+    auto apps = [&](const std::vector<DxfField>& fields) {
+      for (const DxfField& f : fields)
+        if (f.code == 1001) appIds_.insert(f.value);
+    };
+    apps(e.fields);
+    for (const DxfRecord& r : e.parts)
+      apps(r.fields);
+  }
+  for (const Block& b : d_.blocks)
+    written_.insert(b.handle);
+  for (const Layer& l : d_.layers)
+    written_.insert(l.handle);
+  for (const Linetype& l : d_.linetypes)
+    written_.insert(l.handle);
+  for (const DxfRecord& r : d_.styles)
+    written_.insert(styleHandles_[&r] = r.handle.empty() ? handle() : r.handle);
   rootDict_ = handle();
   groupDict_ = handle();
-  // Entities read from another drawing that the simulated CAD does not draw are left out; the
-  // file says so in a comment rather than dropping them unseen.
-  std::map<std::string, int> leftOut;
-  for (const auto& [h, e] : d_.entities)
-    if (e.type == EntityType::Opaque) ++leftOut[e.dxfType];
-  if (!leftOut.empty()) {
-    std::string note = "Entities left out (not drawn by the simulated CAD):";
-    for (const auto& [kind, n] : leftOut)
-      note += " " + kind + " " + std::to_string(n);
-    code(999, note);
-  }
   header();
+  classes();
   tables();
   blocks();
   entities();

@@ -236,9 +236,14 @@ std::string SimCad::documentName() const {
   return world_->active >= 0 ? world_->activeDoc().name : std::string();
 }
 
+std::string SimCad::documentPath() const {
+  return world_->active >= 0 ? world_->activeDoc().path : std::string();
+}
+
 void SimCad::saveAs(const std::string& path) {
   writeDxf(path);
   DocState& d = world_->activeDoc();
+  d.drawing.notKept.clear();
   d.path = path;
   d.name = utf8Path(filePath(path).filename());
   world_->changed();

@@ -70,7 +70,10 @@ class SimCad {
   void removeObserver(Observer* o);
   // The active document's name ("Drawing1.dwg", or the file's name).
   std::string documentName() const;
+  // The file the active document was opened from or saved to; empty for a new one.
+  std::string documentPath() const;
   // The active document written as DXF and renamed after the file, as the CAD's Save As does.
+  // What the file it was opened from held beyond the drawing (Drawing::notKept) is then gone.
   void saveAs(const std::string& path);
   std::size_t operatorInputsLeft() const;
   const std::vector<std::string>& prompts() const;  // every prompt shown, in order

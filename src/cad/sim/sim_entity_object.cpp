@@ -119,6 +119,9 @@ class EntityObj : public SimObject {
       a.expect(0, 0);
       auto parts = explodeEntity(dr, e);
       if (parts.empty()) fail("Invalid input: the entity cannot be exploded");
+      for (const Entity& p : parts)
+        if (p.type == EntityType::Opaque)
+          fail("The simulated CAD cannot transform an entity of kind " + p.dxfType);
       Block* owner = dr.findBlock(e.owner);
       if (!owner) fail("Invalid owner");
       std::vector<std::string> handles;

@@ -2,6 +2,7 @@
 // written out as a drawing of its own.
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 
 #include "cad/sim/dxf_writer.h"
 #include "cad/sim/entity_geometry.h"
@@ -20,6 +21,11 @@ class Copier {
       : newHandle_(std::move(newHandle)), to_(to) {}
 
   void entity(const Drawing& from, const Entity& src, Block& into, const Affine* move = nullptr) {
+    // An entity kept as read has geometry the simulated CAD cannot move.
+    if (move && src.type == EntityType::Opaque &&
+        (move->a != 1 || move->b != 0 || move->c != 0 || move->d != 1 || move->e != 0 ||
+         move->f != 0))
+      throw std::runtime_error("an entity of kind " + src.dxfType + " cannot be moved");
     Entity e = src;
     e.handle = newHandle_();
     e.owner = into.name;
