@@ -138,6 +138,9 @@ TEST(PlateLayout, RowsThatDoNotFitTheHeightAreLeftOutLastOrdinaryFirst) {
   EXPECT_EQ(std::get<1>(where(l)["T (1/2)"]), 80.0);
   in.plateHeight = 250;
   EXPECT_EQ(layOutPlate(in, handList()).notPlaced.size(), 4u) << "A, B, C and T (2/2)";
+  // Both end stops count: 10 + 260 + 10 fills a row of 280, a device of 261 has none.
+  EXPECT_TRUE(layOutPlate(handInput(), {device("W", 260, 40)}).complete());
+  EXPECT_FALSE(layOutPlate(handInput(), {device("W", 261, 40)}).complete());
 }
 
 TEST(CutPlan, FirstFitDecreasingOnStockLengths) {
@@ -196,6 +199,11 @@ TEST(Heat, RiseOfTheInnerAirForAKnownEnclosure) {
     EXPECT_NEAR(h.rise, c.rise, 1e-3);
     EXPECT_EQ(h.tooWarm, c.warm);
   }
+  // A strip split over two rails gives off its loss once.
+  std::vector<LayoutDevice> list = handList();
+  list[1].item.loss = 3;
+  list[2].item.loss = 1.5;
+  EXPECT_EQ(totalLoss(splitStrips(handInput(), list)), 4.5);
   PlateReport r;
   r.heat = estimateHeat(box, 120, Mount::Wall, 15);
   std::vector<std::string> lines = reportLines(r);
