@@ -143,9 +143,12 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
   if (!bom.empty()) cad::writeFileAtomically(bom, plate::bomCsv(r.layout, report));
 
   std::string lengths;
-  for (const plate::LengthLine& l : report.lengths)
-    lengths += ", " + l.kind + " " + cad::writeNumber(l.size) + ": " + std::to_string(l.pieces) +
-               " pieces" + (l.totalLength > 0 ? " " + cad::writeNumber(l.totalLength) + " mm" : "");
+  for (const plate::LengthLine& l : report.lengths) {
+    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on "text" + std::string.
+    lengths.append(", ").append(l.kind).append(" ").append(cad::writeNumber(l.size));
+    lengths.append(": ").append(std::to_string(l.pieces)).append(" pieces");
+    if (l.totalLength > 0) lengths.append(" ").append(cad::writeNumber(l.totalLength)).append(" mm");
+  }
   std::cout << "wrote " << out << ": " << r.layout.placed.size() << " of " << r.measured.size()
             << " frames placed in " << r.layout.rows << " rows" << lengths << ", " << calls
             << " automation calls\n";

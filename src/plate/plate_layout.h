@@ -83,7 +83,7 @@ struct PlacedDevice {
   LayoutDevice device;
   cad::Point3 centre;
   int row = 0;        // ordinary rows from the top down first, then terminal rows from the bottom up
-  std::size_t index;  // in the list that was laid out
+  std::size_t index = 0;  // in the list that was laid out, strips split
 };
 
 // A plate width or height of the enclosure catalogue: the number, any mark after it left out
