@@ -73,8 +73,9 @@ TEST(PlateLayout, ClearancesEndStopsTerminalRowsAtTheBottomAndASplitStripByHand)
                                                 {"T (1/2)", {200, 80, 2}},
                                                 {"T (2/2)", {100, 200, 3}}}));
   for (const PlacedDevice& p : l.placed)
-    if (p.device.terminal)
+    if (p.device.terminal) {
       EXPECT_EQ(p.device.type, p.device.part == 1 ? "M-T x 25P" : "M-T x 5P");
+    }
   std::vector<double> ductTops, stops;
   for (std::size_t i = 4; i < l.ducts.size(); ++i)
     ductTops.push_back(l.ducts[i].y1);
@@ -302,7 +303,9 @@ TEST_F(PlateDrawing, DrawsPlateDuctsRailsEndStopsAndFramesInOneUndoGroup) {
   for (const auto& h : cad.drawing().modelSpace().entities) {
     const cad::sim::Entity& e = *cad.drawing().findEntity(h);
     ++byLayer[e.layer];
-    if (e.type == cad::sim::EntityType::Polyline) EXPECT_TRUE(e.closed);
+    if (e.type == cad::sim::EntityType::Polyline) {
+      EXPECT_TRUE(e.closed);
+    }
   }
   EXPECT_EQ(byLayer, (std::map<std::string, int>{{kPlateLayer, 1},
                                                  {kDuctLayer, 8},
@@ -347,8 +350,9 @@ TEST_F(PlateDrawing, NoTextInsideADuctOrOnAnotherDevice) {
     for (const Rect& d : r.layout.ducts)
       EXPECT_FALSE(overlap(all[i].second, d)) << all[i].first;
     for (std::size_t j = i + 1; j < all.size(); ++j)
-      if (all[i].first != all[j].first)
+      if (all[i].first != all[j].first) {
         EXPECT_FALSE(overlap(all[i].second, all[j].second)) << all[i].first << " " << all[j].first;
+      }
   }
 }
 
