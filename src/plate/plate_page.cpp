@@ -154,7 +154,7 @@ void TForm2::Button31Click() {
   if (r.layout.complete()) return;
   QString left;
   for (const plate::LayoutDevice& d : r.layout.notPlaced)
-    left += QString::fromStdString("\n" + d.name() + " (" + d.type + ")");
+    left += "\n" + QString::fromStdString(d.name()) + " (" + QString::fromStdString(d.type) + ")";
   showMessage(QString::fromUtf8("配置できなかった機器:") + left + "\n" +
               QString::fromStdString(report.fit));
 }
