@@ -160,12 +160,14 @@ PlateLayout layOutPlate(const LayoutInput& in, const std::vector<LayoutDevice>& 
       const LayoutDevice& d = devices[r.devices[k]];
       double x0 = x + (k == 0 ? std::max(in.endStop, overhangLeft(d))
                               : lastRight + in.gap + overhangLeft(d));
-      if (k == 0) out.endStops.push_back({x0 - in.endStop, out.rails.back().y0, x0, out.rails.back().y1});
+      if (k == 0 && in.endStop > 0)
+        out.endStops.push_back({x0 - in.endStop, out.rails.back().y0, x0, out.rails.back().y1});
       out.placed.push_back({d, {x0 + d.width / 2, centre, 0}, row, r.devices[k]});
       x = end = x0 + d.width;
       lastRight = overhangRight(d);
     }
-    out.endStops.push_back({end, out.rails.back().y0, end + in.endStop, out.rails.back().y1});
+    if (in.endStop > 0)  // none asked for: nothing to draw or to buy
+      out.endStops.push_back({end, out.rails.back().y0, end + in.endStop, out.rails.back().y1});
   };
   double top = Y1 - D;
   for (std::size_t k = 0; k < ordinary.size(); ++k) {

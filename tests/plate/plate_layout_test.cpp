@@ -142,6 +142,11 @@ TEST(PlateLayout, RowsThatDoNotFitTheHeightAreLeftOutLastOrdinaryFirst) {
   // Both end stops count: 10 + 260 + 10 fills a row of 280, a device of 261 has none.
   EXPECT_TRUE(layOutPlate(handInput(), {device("W", 260, 40)}).complete());
   EXPECT_FALSE(layOutPlate(handInput(), {device("W", 261, 40)}).complete());
+  in = handInput();
+  in.endStop = 0;
+  PlateLayout none = layOutPlate(in, {device("W", 280, 40)});
+  EXPECT_TRUE(none.complete());
+  EXPECT_TRUE(none.endStops.empty()) << "no end stops of width 0 to draw or buy";
 }
 
 TEST(CutPlan, FirstFitDecreasingOnStockLengths) {
