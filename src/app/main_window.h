@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -197,7 +198,11 @@ class TForm2 : public QWidget, public cad::MainWindow {
   QPushButton* Button30;  // "参照": choose the device list
   QLineEdit* Edit51;      // duct width Dw
   QLineEdit* Edit52;      // gap g
+  QLineEdit* Edit53;      // clearance c between devices and ducts
+  QCheckBox* CheckBox10;  // "高さ順に詰める": fill rows tallest first
+  QComboBox* ComboBox3;   // how the enclosure stands: "壁掛け" (wall), "自立" (free)
   QPushButton* Button31;  // "配置": lay out and draw the plate
+  QPlainTextEdit* Memo1;  // what the layout asks: lengths, cutting plan, enclosure, heat
 
   // Page 5: CAD, alignment and script tools.
   QPushButton* Button28;  // "ターゲット CAD 選択": choose the target CAD

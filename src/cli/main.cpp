@@ -25,7 +25,11 @@ void usage() {
                "       qarn-cli bom DRAWING.dxf [--csv FILE]\n"
                "       qarn-cli layout LIST --enclosure FAMILY:MODEL [--catalogue FILE]"
                " [--catalogue-dir DIR]\n"
-               "                       [--duct W] [--gap G] [--at X,Y] [--dxf FILE] [--bom FILE]\n"
+               "                       [--duct W] [--gap G] [--clearance C] [--margin M]"
+               " [--end-stop W] [--pack]\n"
+               "                       [--dimscale S] [--rail-stock L] [--duct-stock L]"
+               " [--mount free|wall] [--max-rise K]\n"
+               "                       [--at X,Y] [--dxf FILE] [--bom FILE]\n"
                "       qarn-cli resave DRAWING.dxf --dxf OUT.dxf\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";

@@ -1,327 +1,195 @@
 #include "plate/plate_layout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <map>
-
-#include "cad/automation_error.h"
-#include "cad/drawing_routines.h"
-#include "cad/numbers.h"
-#include "cad/text.h"
-#include "cad/text_file.h"
-#include "frames/device_layers.h"
-#include "frames/frame_block.h"
-#include "frames/front_placement.h"
-#include "frames/picked_frame.h"
-#include "inspect/summary.h"
 
 namespace qarn::plate {
 
-std::vector<ListedDevice> parseDeviceList(const std::vector<std::string>& lines) {
-  std::vector<ListedDevice> out;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    int line = static_cast<int>(i) + 1;
-    std::string_view text = cad::trimView(lines[i]);
-    if (text.empty() || text.substr(0, 2) == "//") continue;
-    std::vector<std::string> f = cad::SplitTabs(lines[i]);
-    ListedDevice d;
-    d.line = line;
-    d.number = f.size() > 0 ? cad::trim(f[0]) : "";
-    d.model = f.size() > 1 ? cad::trim(f[1]) : "";
-    if (d.number.empty()) throw ListError(line, "no device number");
-    if (d.model.empty()) throw ListError(line, "no model for " + d.number);
-    if (f.size() > 2 && !cad::trim(f[2]).empty()) {
-      auto poles = cad::tryReadWholeNumber(f[2]);
-      if (!poles || *poles < 1 || *poles > 1000)
-        throw ListError(line, "the pole count \"" + cad::trim(f[2]) + "\" is not a whole number");
-      d.poles = *poles;
-    }
-    out.push_back(d);
-  }
-  return out;
-}
-
-std::vector<ListedDevice> readDeviceList(const std::string& path) {
-  std::optional<cad::TextFile> f = cad::readTextFile(path);
-  if (!f) throw std::runtime_error("no device list " + path);
-  return parseDeviceList(f->lines);
-}
-
-std::vector<LayoutDevice> resolveDevices(const std::vector<ListedDevice>& list,
-                                         const catalogue::Snapshot& catalogue) {
-  std::map<std::string, const catalogue::Record*> byModel;
-  for (const catalogue::Record& r : catalogue.records)
-    byModel.emplace(r.fields[1], &r);  // the first row of a model, as a click finds it
-  std::vector<LayoutDevice> out;
-  for (const ListedDevice& item : list) {
-    auto it = byModel.find(item.model);
-    if (it == byModel.end())
-      throw ListError(item.line, "model \"" + item.model + "\" is not in the catalogue");
-    LayoutDevice d;
-    d.item = item;
-    d.row = frames::chooseFrameRow(it->second->fields);
-    d.terminal = d.row.terminalBlock;
-    double w = cad::readNumber(d.row.width), h = cad::readNumber(d.row.height);
-    if (d.terminal) {
-      int poles = item.poles > 0 ? item.poles : 1;
-      w = poles * w + 2 * cad::readNumber(d.row.endWidth);
-      d.type = frames::modelText(d.row.model, true, std::to_string(poles));
-    } else {
-      d.type = d.row.model;
-    }
-    if (!(w > 0) || !(h > 0))
-      throw ListError(item.line, "model \"" + item.model + "\" has no width or height");
-    d.width = w;
-    d.height = h;
-    out.push_back(d);
-  }
-  return out;
-}
-
-double plateSize(const std::string& text) {
-  std::string t = cad::trim(text);
-  std::size_t end = 0;
-  while (end < t.size() && (std::isdigit(static_cast<unsigned char>(t[end])) || t[end] == '.'))
-    ++end;
-  return cad::readNumber(t.substr(0, end), 0.0);
-}
-
 namespace {
 
+constexpr double kEps = 1e-9;
+
+// The width between the side ducts that a row of devices may take, clearances left out.
+double rowWidth(const LayoutInput& in) {
+  return in.plateWidth - 2 * in.margin - 2 * in.duct - 2 * in.clearance;
+}
+
+// How far a device's texts stand out beyond its outline on the left and on the right.
+double overhangLeft(const LayoutDevice& d) {
+  return -d.width / 2 - d.footprint().x0;
+}
+double overhangRight(const LayoutDevice& d) {
+  return d.footprint().x1 - d.width / 2;
+}
+
+// The width a run of devices takes on its rail: g between footprints, an end stop against the
+// outline at either end (the texts may stand out over it).
+double runWidth(const std::vector<LayoutDevice>& devices, const std::vector<std::size_t>& run,
+                const LayoutInput& in) {
+  double w = 0, lastRight = 0;
+  for (std::size_t k = 0; k < run.size(); ++k) {
+    const LayoutDevice& d = devices[run[k]];
+    w += k == 0 ? std::max(in.endStop, overhangLeft(d)) : lastRight + in.gap + overhangLeft(d);
+    w += d.width;
+    lastRight = overhangRight(d);
+  }
+  return run.empty() ? 0 : w + std::max(in.endStop, lastRight);
+}
+
 struct Row {
-  std::vector<std::size_t> devices;  // indices into the device list
-  double height = 0;
+  std::vector<std::size_t> devices;  // indices into the device list, in list order
+  double above = 0, below = 0;       // the footprints' reach from the rail's centre line
+  double band(double clearance) const { return above + below + 2 * clearance; }
 };
 
-// Left to right in list order; a device too wide for any row is left out.
-std::vector<Row> fillRows(const std::vector<LayoutDevice>& devices, bool terminals, double usable,
-                          double gap, std::vector<std::size_t>& tooWide) {
-  std::vector<Row> rows;
-  double used = 0;
+void addTo(Row& r, std::size_t i, const LayoutDevice& d) {
+  r.devices.insert(std::upper_bound(r.devices.begin(), r.devices.end(), i), i);
+  r.above = std::max(r.above, d.footprint().y1);
+  r.below = std::max(r.below, -d.footprint().y0);
+}
+
+bool fits(const std::vector<LayoutDevice>& devices, const Row& r, std::size_t i,
+          const LayoutInput& in) {
+  std::vector<std::size_t> run = r.devices;
+  run.insert(std::upper_bound(run.begin(), run.end(), i), i);
+  return runWidth(devices, run, in) <= rowWidth(in) + kEps;
+}
+
+// The rows of ordinary devices or of terminal blocks; a device too wide for any row is left out.
+std::vector<Row> fillRows(const std::vector<LayoutDevice>& devices, bool terminals,
+                          const LayoutInput& in, std::vector<std::size_t>& tooWide) {
+  std::vector<std::size_t> order;
   for (std::size_t i = 0; i < devices.size(); ++i) {
-    const LayoutDevice& d = devices[i];
-    if (d.terminal != terminals) continue;
-    if (d.width > usable) {
+    if (devices[i].terminal != terminals) continue;
+    if (runWidth(devices, {i}, in) > rowWidth(in) + kEps)
       tooWide.push_back(i);
-      continue;
+    else
+      order.push_back(i);
+  }
+  std::vector<Row> rows;
+  if (in.pack) {
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return devices[a].footprint().height() > devices[b].footprint().height();
+    });
+    for (std::size_t i : order) {
+      auto row = std::find_if(rows.begin(), rows.end(),
+                              [&](const Row& r) { return fits(devices, r, i, in); });
+      if (row == rows.end()) row = rows.insert(rows.end(), Row{});
+      addTo(*row, i, devices[i]);
     }
-    if (rows.empty() || used + gap + d.width > usable) {
-      rows.push_back({});
-      used = -gap;
-    }
-    rows.back().devices.push_back(i);
-    rows.back().height = std::max(rows.back().height, d.height);
-    used += gap + d.width;
+    return rows;
+  }
+  for (std::size_t i : order) {
+    if (rows.empty() || !fits(devices, rows.back(), i, in)) rows.push_back({});
+    addTo(rows.back(), i, devices[i]);
   }
   return rows;
 }
 
 }  // namespace
 
-PlateLayout layOutPlate(const LayoutInput& in, const std::vector<LayoutDevice>& devices) {
+std::vector<LayoutDevice> splitStrips(const LayoutInput& in,
+                                      const std::vector<LayoutDevice>& list) {
+  std::vector<LayoutDevice> out;
+  double room = rowWidth(in) - 2 * in.endStop;
+  for (const LayoutDevice& d : list) {
+    int most = d.pitch > 0 ? static_cast<int>(std::floor((room - 2 * d.endWidth) / d.pitch + kEps))
+                           : 0;
+    if (!d.terminal || d.width <= room + kEps || most < 1 || d.parts > 0) {
+      out.push_back(d);
+      continue;
+    }
+    int parts = (d.poles + most - 1) / most;
+    for (int k = 0; k < parts; ++k) {
+      LayoutDevice p = d;
+      p.poles = std::min(most, d.poles - k * most);
+      p.width = p.poles * d.pitch + 2 * d.endWidth;
+      p.type = frames::modelText(d.row.model, true, std::to_string(p.poles));
+      p.part = k + 1;
+      p.parts = parts;
+      // The strip's texts are centred and narrower than a part: only their height carries over.
+      if (!p.extent.empty()) p.extent = {-p.width / 2, d.extent.y0, p.width / 2, d.extent.y1};
+      out.push_back(p);
+    }
+  }
+  return out;
+}
+
+PlateLayout layOutPlate(const LayoutInput& in, const std::vector<LayoutDevice>& list) {
   PlateLayout out;
-  double x0 = in.base.x, y0 = in.base.y, W = in.plateWidth, H = in.plateHeight, D = in.duct,
-         g = in.gap;
-  out.plate = {x0, y0, x0 + W, y0 + H};
-  out.ducts = {{x0, y0 + H - D, x0 + W, y0 + H},
-               {x0, y0, x0 + W, y0 + D},
-               {x0, y0 + D, x0 + D, y0 + H - D},
-               {x0 + W - D, y0 + D, x0 + W, y0 + H - D}};
-  // Between the side ducts, g from each: the width a row of devices may take.
-  double usable = W - 2 * D - 2 * g;
-  double available = H - 2 * D;
+  std::vector<LayoutDevice> devices = splitStrips(in, list);
+  double D = in.duct, c = in.clearance;
+  double X0 = in.base.x + in.margin, X1 = in.base.x + in.plateWidth - in.margin;
+  double Y0 = in.base.y + in.margin, Y1 = in.base.y + in.plateHeight - in.margin;
+  out.plate = {in.base.x, in.base.y, in.base.x + in.plateWidth, in.base.y + in.plateHeight};
+  out.ducts = {{X0, Y1 - D, X1, Y1},
+               {X0, Y0, X1, Y0 + D},
+               {X0, Y0 + D, X0 + D, Y1 - D},
+               {X1 - D, Y0 + D, X1, Y1 - D}};
+  double railLeft = X0 + D, railRight = X1 - D;
+  double available = Y1 - Y0 - 2 * D;
+
   std::vector<std::size_t> left;
-  std::vector<Row> ordinary = fillRows(devices, false, usable, g, left);
-  std::vector<Row> terminals = fillRows(devices, true, usable, g, left);
-  auto stackHeight = [&] {
+  std::vector<Row> ordinary = fillRows(devices, false, in, left);
+  std::vector<Row> terminals = fillRows(devices, true, in, left);
+  auto needed = [&] {
     double h = 0;
-    int n = 0;
     for (const auto* group : {&ordinary, &terminals})
-      for (const Row& r : *group) {
-        h += r.height;
-        ++n;
-      }
-    return n == 0 ? 0.0 : h + (n - 1) * D;
+      for (const Row& r : *group)
+        h += r.band(c);
+    std::size_t n = ordinary.size() + terminals.size();
+    return n == 0 ? 0.0 : h + static_cast<double>(n - 1) * D;
   };
   auto dropLast = [&](std::vector<Row>& rows) {
     for (std::size_t i : rows.back().devices)
       left.push_back(i);
     rows.pop_back();
   };
-  while (!ordinary.empty() && stackHeight() > available)
+  while (!ordinary.empty() && needed() > available + kEps)
     dropLast(ordinary);
-  while (!terminals.empty() && stackHeight() > available)
+  while (!terminals.empty() && needed() > available + kEps)
     dropLast(terminals);
+  double spare = available - needed();
 
-  std::vector<Row> rows = ordinary;
-  rows.insert(rows.end(), terminals.begin(), terminals.end());
-  out.rows = static_cast<int>(rows.size());
-  double spare = available - stackHeight();
-  // A stack that ends less than a duct above the bottom duct moves down onto it; otherwise a duct
-  // runs under its last row too, so that every row lies between two ducts.
-  double top = y0 + H - D - (spare > 0 && spare < D ? spare : 0);
-  double railLeft = x0 + D, railRight = x0 + W - D;
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    const Row& r = rows[k];
-    double bottom = top - r.height, centre = top - r.height / 2;
+  // One row: its rail, its devices along it from the left, an end stop at either end.
+  auto place = [&](const Row& r, double centre) {
+    int row = out.rows++;
     out.rails.push_back({railLeft, centre - kRailWidth / 2, railRight, centre + kRailWidth / 2});
-    double x = x0 + D + g;
-    for (std::size_t i : r.devices) {
-      const LayoutDevice& d = devices[i];
-      out.placed.push_back({d, {x + d.width / 2, centre, 0}, static_cast<int>(k)});
-      x += d.width + g;
+    double x = railLeft + c, lastRight = 0, end = 0;
+    for (std::size_t k = 0; k < r.devices.size(); ++k) {
+      const LayoutDevice& d = devices[r.devices[k]];
+      double x0 = x + (k == 0 ? std::max(in.endStop, overhangLeft(d))
+                              : lastRight + in.gap + overhangLeft(d));
+      if (k == 0 && in.endStop > 0)
+        out.endStops.push_back({x0 - in.endStop, out.rails.back().y0, x0, out.rails.back().y1});
+      out.placed.push_back({d, {x0 + d.width / 2, centre, 0}, row, r.devices[k]});
+      x = end = x0 + d.width;
+      lastRight = overhangRight(d);
     }
-    bool last = k + 1 == rows.size();
-    if (!last || spare >= D) out.ducts.push_back({railLeft, bottom - D, railRight, bottom});
+    if (in.endStop > 0)  // none asked for: nothing to draw or to buy
+      out.endStops.push_back({end, out.rails.back().y0, end + in.endStop, out.rails.back().y1});
+  };
+  double top = Y1 - D;
+  for (std::size_t k = 0; k < ordinary.size(); ++k) {
+    const Row& r = ordinary[k];
+    place(r, top - c - r.above);
+    double bottom = top - r.band(c);
+    if (k + 1 < ordinary.size() || !terminals.empty() || spare >= D - kEps)
+      out.ducts.push_back({railLeft, bottom - D, railRight, bottom});
     top = bottom - D;
+  }
+  double bottom = Y0 + D;
+  for (std::size_t k = 0; k < terminals.size(); ++k) {
+    const Row& r = terminals[k];
+    place(r, bottom + c + r.below);
+    double upper = bottom + r.band(c);
+    if (k + 1 < terminals.size() || spare >= D - kEps)
+      out.ducts.push_back({railLeft, upper, railRight, upper + D});
+    bottom = upper + D;
   }
   std::sort(left.begin(), left.end());
   for (std::size_t i : left)
     out.notPlaced.push_back(devices[i]);
-  return out;
-}
-
-std::vector<LengthLine> lengthLines(const PlateLayout& layout) {
-  LengthLine rail{"DINレール", kRailWidth, 0, 0};
-  std::map<double, LengthLine> ducts;
-  for (const Rect& r : layout.rails) {
-    ++rail.pieces;
-    rail.totalLength += r.width();
-  }
-  for (const Rect& d : layout.ducts) {
-    bool horizontal = d.width() >= d.height();
-    double size = horizontal ? d.height() : d.width();
-    LengthLine& l = ducts[size];
-    l.kind = "配線ダクト";
-    l.size = size;
-    ++l.pieces;
-    l.totalLength += horizontal ? d.width() : d.height();
-  }
-  std::vector<LengthLine> out;
-  if (rail.pieces > 0) out.push_back(rail);
-  for (const auto& [size, l] : ducts)
-    out.push_back(l);
-  return out;
-}
-
-inspect::GridTable frameSummary(const PlateLayout& layout) {
-  // The devices are counted in list order, as if picked one by one from the first.
-  std::vector<const PlacedDevice*> order;
-  for (const PlacedDevice& p : layout.placed)
-    order.push_back(&p);
-  std::sort(order.begin(), order.end(), [](const PlacedDevice* a, const PlacedDevice* b) {
-    return a->device.item.line < b->device.item.line;
-  });
-  inspect::GridTable t = inspect::newSummaryTable();
-  t.setRowCount(static_cast<int>(order.size()) + 1);
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    int row = static_cast<int>(i) + 1;
-    const LayoutDevice& d = order[i]->device;
-    t.setCell(inspect::kSumNo, row, std::to_string(row));
-    t.setCell(inspect::kSumType, row, d.type);
-    // The texts as the frames carry them, symbols written the CAD's way.
-    t.setCell(inspect::kSumSpec, row, cad::ToCadSymbols(d.row.rating));
-    t.setCell(inspect::kSumAux1, row, cad::ToCadSymbols(d.row.auxiliary));
-    t.setCell(inspect::kSumCount, row, "1");
-  }
-  if (!order.empty()) inspect::GroupSummaryRows(t);
-  return t;
-}
-
-namespace {
-std::string lengthText(double mm) {
-  return cad::writeNumber(std::round(mm * 10) / 10);
-}
-}  // namespace
-
-std::string bomText(const PlateLayout& layout) {
-  std::string out = inspect::summaryText(frameSummary(layout));
-  out.insert(out.find('\n'), "\t長さ(mm)");
-  for (const LengthLine& l : lengthLines(layout))
-    out += "\t" + l.kind + "\t" + cad::writeNumber(l.size) + "\t\t" + std::to_string(l.pieces) +
-           "\t" + lengthText(l.totalLength) + "\n";
-  return out;
-}
-
-std::string bomCsv(const PlateLayout& layout) {
-  std::string out = inspect::summaryCsv(frameSummary(layout));
-  out.insert(out.find("\r\n"), ",長さ(mm)");
-  for (const LengthLine& l : lengthLines(layout))
-    out += "," + l.kind + "," + cad::writeNumber(l.size) + ",," + std::to_string(l.pieces) + "," +
-           lengthText(l.totalLength) + "\r\n";
-  return out;
-}
-
-namespace {
-
-void outline(const cad::Block& ms, const Rect& r, const std::string& layer) {
-  cad::Polyline p = ms.addLightWeightPolyline({r.x0, r.y0, r.x1, r.y0, r.x1, r.y1, r.x0, r.y1});
-  p.setClosed(true);
-  p.setLayer(layer);
-}
-
-}  // namespace
-
-DrawResult drawPlate(cad::Session& session, const PlateLayout& layout) {
-  cad::CadCommand c(session);
-  DrawResult r;
-  if (!c.running()) return r;
-  {
-    const cad::Document& doc = c.doc();
-    c.openUndoGroup();
-    cad::EnsureLayer(doc, kPlateLayer, 8, "", c.progId());
-    cad::EnsureLayer(doc, kDuctLayer, 4, "", c.progId());
-    cad::EnsureLayer(doc, kRailLayer, 5, "", c.progId());
-    cad::EnsureLayer(doc, frames::kFrontLayer, 7, "", c.progId());
-    if (auto why = frames::layerRefusal(doc, frames::kFrontLayer, "機器枠")) {
-      r.refusal = *why;
-      return r;
-    }
-    frames::EnsureFrameBlock(doc, frames::kFrameBlock, c.progId());
-    cad::Block ms = doc.modelSpace();
-    outline(ms, layout.plate, kPlateLayer);
-    for (const Rect& d : layout.ducts)
-      outline(ms, d, kDuctLayer);
-    for (const Rect& rail : layout.rails)
-      outline(ms, rail, kRailLayer);
-    double dimscale = frames::textScale(doc);
-    for (const PlacedDevice& p : layout.placed) {
-      const LayoutDevice& d = p.device;
-      cad::BlockReference ref =
-          ms.insertBlock(p.centre, frames::kFrameBlock, d.width / 100, d.height / 100, 1, 0);
-      ref.setLayer(frames::kFrontLayer);
-      frames::FrameFields f;
-      f.number = d.item.number;
-      f.rating = d.row.rating;
-      f.auxiliary = d.row.auxiliary;
-      f.dimensions = d.row.dimensions;
-      f.cut = d.row.cut;
-      if (ref.hasAttributes())
-        frames::fillFrameAttributes(ref, d.width, d.height, d.type, f, dimscale);
-    }
-    r.status = DrawResult::Status::Drawn;
-  }
-  return r;
-}
-
-PlaceResult placePlate(cad::Session& session, LayoutInput in,
-                       const std::vector<LayoutDevice>& devices) {
-  PlaceResult out;
-  {
-    cad::CadCommand c(session);
-    if (!c.running()) return out;
-    c.minimizeMainWindow();
-    c.bringCadForward();
-    std::optional<cad::Point3> base = c.pickPoint(kBasePointPrompt);
-    if (!base) {
-      out.drawn.status = DrawResult::Status::Cancelled;
-      return out;
-    }
-    in.base = *base;
-  }
-  out.layout = layOutPlate(in, devices);
-  out.drawn = drawPlate(session, out.layout);
   return out;
 }
 

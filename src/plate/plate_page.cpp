@@ -1,5 +1,6 @@
-// The page "盤レイアウト": the enclosure of the box page, the device list, the duct width and the
-// gap, and "配置", which lays the whole mounting plate out in the CAD.
+// The page "盤レイアウト": the enclosure of the box page, the device list, the duct width, the gap,
+// the clearance, the row filling and how the enclosure stands, and "配置", which lays the whole
+// mounting plate out in the CAD and shows what it asks: lengths, cutting plan, enclosure, heat.
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -7,7 +8,9 @@
 
 #include "app/main_window.h"
 #include "cad/numbers.h"
+#include "enclosure/enclosure_catalogue.h"
 #include "plate/plate_layout.h"
+#include "plate/plate_report.h"
 #include "widgets/named_button.h"
 
 namespace qarn::app {
@@ -25,7 +28,18 @@ QWidget* TForm2::buildPlatePage() {
   Edit52 = new QLineEdit("5", page);
   Edit52->setObjectName("Edit52");
   Edit52->setFixedWidth(50);
+  Edit53 = new QLineEdit("25", page);
+  Edit53->setObjectName("Edit53");
+  Edit53->setFixedWidth(50);
+  CheckBox10 = new QCheckBox(QString::fromUtf8("高さ順に詰める"), page);
+  CheckBox10->setObjectName("CheckBox10");
+  ComboBox3 = new QComboBox(page);
+  ComboBox3->setObjectName("ComboBox3");
+  ComboBox3->addItems({QString::fromUtf8("壁掛け"), QString::fromUtf8("自立")});
   Button31 = widgets::namedButton(page, "Button31", "配置");
+  Memo1 = new QPlainTextEdit(page);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
 
   auto* file = new QHBoxLayout;
   file->addWidget(Edit50);
@@ -35,10 +49,13 @@ QWidget* TForm2::buildPlatePage() {
   form->addRow(QString::fromUtf8("機器リスト"), file);
   form->addRow(QString::fromUtf8("ダクト幅"), Edit51);
   form->addRow(QString::fromUtf8("機器間隔"), Edit52);
+  form->addRow(QString::fromUtf8("ダクトとの間隔"), Edit53);
+  form->addRow(QString::fromUtf8("行の詰め方"), CheckBox10);
+  form->addRow(QString::fromUtf8("設置"), ComboBox3);
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(form);
   layout->addWidget(Button31, 0, Qt::AlignLeft);
-  layout->addStretch();
+  layout->addWidget(Memo1, 1);
 
   connect(Button30, &QPushButton::clicked, this,
           [this] { runHandler([this] { Button30Click(); }); });
@@ -77,11 +94,13 @@ void TForm2::Button31Click() {
   in.plateHeight = plate::plateSize(Edit38->text().toStdString());
   in.duct = cad::readNumber(Edit51->text().toStdString(), 0);
   in.gap = cad::readNumber(Edit52->text().toStdString(), -1);
+  in.clearance = cad::readNumber(Edit53->text().toStdString(), -1);
+  in.pack = CheckBox10->isChecked();
   if (!(in.plateWidth > 0) || !(in.plateHeight > 0)) {
     showMessage(QString::fromUtf8("ボックスページで盤を選んでください。"));
     return;
   }
-  if (!(in.duct > 0) || in.gap < 0 || !(in.plateWidth > 2 * in.duct) ||
+  if (!(in.duct > 0) || in.gap < 0 || in.clearance < 0 || !(in.plateWidth > 2 * in.duct) ||
       !(in.plateHeight > 2 * in.duct)) {
     showMessage(QString::fromUtf8("ダクト幅と機器間隔を確かめてください。"));
     return;
@@ -105,11 +124,39 @@ void TForm2::Button31Click() {
     showMessage(QString::fromStdString(r.drawn.refusal));
     return;
   }
-  if (r.drawn.status != plate::DrawResult::Status::Drawn || r.layout.notPlaced.empty()) return;
+  if (r.drawn.status != plate::DrawResult::Status::Drawn) return;
+
+  plate::PlateReport report;
+  report.lengths = plate::lengthLines(r.layout);
+  report.plans = plate::cutPlans(r.layout, {});
+  plate::EnclosureSize box{Edit32->text().toStdString(),
+                           plate::plateSize(Edit34->text().toStdString()),
+                           plate::plateSize(Edit35->text().toStdString()),
+                           plate::plateSize(Edit36->text().toStdString()),
+                           in.plateWidth,
+                           in.plateHeight};
+  report.heat = plate::estimateHeat(
+      box, plate::totalLoss(devices),
+      ComboBox3->currentIndex() == 1 ? plate::Mount::Free : plate::Mount::Wall, report.maxRise);
+  std::string family = ComboBox1->currentText().toStdString();
+  if (!r.layout.complete()) {
+    auto list = enclosure::loadEnclosureList(paths().folder.toStdString(), family, {});
+    report.fit = plate::fitMessage(
+        box.model,
+        plate::enclosureThatFits(in, plate::withMeasuredTexts(devices, r.measured),
+                                 plate::enclosureSizes(list.rows)),
+        family);
+  }
+  QString text;
+  for (const std::string& line : plate::reportLines(report))
+    text += QString::fromStdString(line) + "\n";
+  Memo1->setPlainText(text);
+  if (r.layout.complete()) return;
   QString left;
   for (const plate::LayoutDevice& d : r.layout.notPlaced)
-    left += QString::fromStdString("\n" + d.item.number + " (" + d.type + ")");
-  showMessage(QString::fromUtf8("配置できなかった機器:") + left);
+    left += "\n" + QString::fromStdString(d.name()) + " (" + QString::fromStdString(d.type) + ")";
+  showMessage(QString::fromUtf8("配置できなかった機器:") + left + "\n" +
+              QString::fromStdString(report.fit));
 }
 
 }  // namespace qarn::app

@@ -328,17 +328,44 @@ TEST_F(CliEnclosure, LayoutPlacesTheListAndSaysWhatDidNotFit) {
   fs::path dxf = dir / "plate.dxf", bom = dir / "plate.csv";
   // The sample list beside the program, wherever the test runs from.
   std::string sample = (fs::path(QARN_CLI).parent_path() / "LAYOUT_SAMPLE.txt").string();
-  CliRun all = run("layout " + sample + " --enclosure RA:RA12-6080 --at 10,20 --dxf " +
+  CliRun all = run("layout " + sample + " --enclosure RA:RA14-8010 --at 10,20 --dxf " +
                    dxf.string() + " --bom " + bom.string());
   EXPECT_EQ(all.code, 0) << all.out;
   EXPECT_EQ(all.out.substr(0, all.out.find(" automation")),
             "wrote " + dxf.string() +
-                ": 20 of 20 devices placed in 4 rows, DINレール 35: 4 pieces 1840 mm, "
-                "配線ダクト 40: 8 pieces 4240 mm, 807");
-  EXPECT_TRUE(fs::exists(dxf));
+                ": 20 of 20 frames placed in 3 rows, DINレール 35: 3 pieces 1980 mm, "
+                "配線ダクト 40: 7 pieces 5180 mm, エンドストップ 10: 6 pieces, 859");
+  // Stock lengths cut first-fit decreasing, and the heat of the list's 44.6 W in 800 x 1000 x 250.
+  EXPECT_NE(all.out.find("\n切断計画 DINレール 35 (定尺 2000 mm): 1 本\n  1: 660 + 660 + 660 残り 20\n"),
+            std::string::npos)
+      << all.out;
+  EXPECT_NE(all.out.find("\n発熱 44.6 W 放熱面積 1.85 m² 盤内温度上昇 4.4 K\n"), std::string::npos);
   std::ifstream f(bom, std::ios::binary);
   std::string csv((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  EXPECT_NE(csv.find(",DINレール,35,,4,1840\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",DINレール,35,,3,1980\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\n  1: 660 + 660 + 660 残り 20\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\n発熱 44.6 W"), std::string::npos) << csv;
+  // The frames' texts at DIMSCALE 10 unless told.
+  std::ifstream d(dxf, std::ios::binary);
+  std::string drawing((std::istreambuf_iterator<char>(d)), std::istreambuf_iterator<char>());
+  EXPECT_NE(drawing.find("$DIMSCALE\n40\n10\n"), std::string::npos);
+
+  // The sample does not fit the smaller enclosure: the enclosure that would, and a warning when
+  // the heat is too much for it.
+  CliRun over = run("layout " + sample + " --enclosure RA:RA12-6080 --max-rise 5 --bom " +
+                    bom.string() + " --dxf " + (dir / "over.dxf").string());
+  EXPECT_EQ(over.code, 3) << over.out;
+  EXPECT_NE(over.out.find("\nRA12-6080 には入りません。RA14-8010 なら全て配置できます。\n"),
+            std::string::npos)
+      << over.out;
+  EXPECT_NE(over.out.find("\n警告: 盤内温度上昇が 5 K を超えます。"), std::string::npos);
+  std::ifstream f2(bom, std::ios::binary);
+  csv.assign((std::istreambuf_iterator<char>(f2)), std::istreambuf_iterator<char>());
+  EXPECT_NE(csv.find("\r\nRA12-6080 には入りません。"), std::string::npos) << csv;
+  CliRun packed = run("layout " + sample + " --enclosure RA:RA12-6080 --pack --clearance 10 "
+                      "--mount free --dxf " + (dir / "packed.dxf").string());
+  EXPECT_EQ(packed.code, 0) << packed.out;
+  EXPECT_NE(packed.out.find("盤内温度上昇 5.7 K"), std::string::npos) << packed.out;
 
   // A small plate: what does not fit is listed, the drawing is still written, exit 3.
   std::ofstream(dir / "list.txt", std::ios::binary)
@@ -360,6 +387,9 @@ TEST_F(CliEnclosure, LayoutPlacesTheListAndSaysWhatDidNotFit) {
       {"layout LAYOUT_SAMPLE.txt --enclosure RA:NOPE", "enclosure \"NOPE\" is not in", 1},
       {"layout LAYOUT_SAMPLE.txt", "--enclosure FAMILY:MODEL is needed", 2},
       {"layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --duct 0", "--duct needs", 2},
+      {"layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --clearance -1", "--clearance needs", 2},
+      {"layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --rail-stock 0", "--rail-stock needs", 2},
+      {"layout LAYOUT_SAMPLE.txt --enclosure RA:RA12-6080 --mount roof", "--mount needs", 2},
       {"layout " + (dir / "none.txt").string() + " --enclosure RA:RA12-6080", "no device list", 1},
   };
   for (const Case& c : cases) {
@@ -420,8 +450,8 @@ namespace {
 // resave: another program's drawing opened and saved as the drawing window does; it says what the
 // saved file holds per kind, what the opened one held beyond it, and the extents.
 TEST_F(CliEnclosure, ResaveSaysWhatTheSavedFileKeepsAndTheExtents) {
-  fs::path sample = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dxf";
-  if (!fs::exists(sample)) GTEST_SKIP() << "the sample drawings (" << sample << ") are not here";
+  QARN_NEEDS_SAMPLES("dxf");
+  fs::path sample = qarn::testing::samplesFolder("dxf");
   fs::path out = dir / "resaved.dxf";
   CliRun r = run("resave " + (sample / "sample_2018.dxf").string() + " --dxf " + out.string());
   ASSERT_EQ(r.code, 0) << r.out;

@@ -298,20 +298,32 @@ namespace qarn::testing {
 namespace {
 
 TEST(FaultSweep, PlateLayout) {
+  // Frames measured and moved, a strip split over two rails, a device too wide erased again.
   std::vector<plate::LayoutDevice> devices;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 6; ++i) {
     plate::LayoutDevice d;
     d.item.number = "MC" + std::to_string(i + 1);
     d.item.line = i + 1;
     d.row.model = d.type = "S-T10";
-    d.width = 44;
+    d.width = i == 4 ? 500 : 44;
     d.height = 74;
-    d.terminal = i == 3;
+    d.terminal = i == 5;
+    if (d.terminal) {
+      d.poles = 30;
+      d.pitch = 6;
+      d.endWidth = 3;
+      d.width = 186;
+      d.height = 40;
+    }
     devices.push_back(d);
   }
-  sweep({"plate layout", [](cad::sim::SimCad& sim, cad::Session&) { sim.operatorPoint(0, 0); },
+  sweep({"plate layout",
+         [](cad::sim::SimCad& sim, cad::Session&) {
+           sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
+           sim.operatorPoint(0, 0);
+         },
          [devices](cad::Session& s) {
-           plate::placePlate(s, {300, 400, {}, 40, 5}, devices);
+           plate::placePlate(s, {300, 600, {}, 40, 5}, devices);
          },
          nullptr});
 }
