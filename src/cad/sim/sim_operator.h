@@ -4,6 +4,7 @@
 // window), and observers told when its drawing or view changes.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cad/geometry.h"
@@ -13,8 +14,8 @@ namespace qarn::cad::sim {
 
 struct OperatorInput {
   // Selection: the entities picked one by one, and boxes; Window, Crossing: a box from `point` to
-  // `corner`; All: every entity of model space.
-  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Enter, Escape };
+  // `corner`; All: every entity of model space; Text: a value typed on the command line.
+  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Text, Enter, Escape };
   struct Box {
     bool window = true;  // a window takes what lies wholly inside, a crossing what it touches
     Point3 a, b;
@@ -25,6 +26,9 @@ struct OperatorInput {
   std::vector<std::string> handles;
   std::vector<Box> boxes;  // selection
   double distance = 0;
+  std::string text;  // Text
+  // A point typed as coordinates rather than picked: taken as it stands, ortho bends only picks.
+  bool typed = false;
   static OperatorInput of(Kind k) {
     OperatorInput in;
     in.kind = k;
@@ -55,6 +59,10 @@ struct OperatorRequest {
     return r;
   }
 };
+
+// Coordinates typed at a point prompt: "x,y" or "x,y,z", or "@dx,dy" from `base` (the point the
+// request measures from). Nothing when the text is no point or a relative one has no base.
+std::optional<Point3> readTypedPoint(std::string_view text, std::optional<Point3> base);
 
 class Operator {
  public:
