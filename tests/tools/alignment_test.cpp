@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "../cad/sim_fixture.h"
 #include "tools/scripts.h"
@@ -184,23 +183,21 @@ TEST_F(Alignment, MountingHolesGoWithTheirFramesAndAreNoMembers) {
   doc.blocks().add({0, 0, 0}, "TOVEKHALABC").addCircle({0, 0, 0}, 0.5);
   struct Case {
     int button;  // 11 horizontal, 13 vertical, 7 outline spacing
-    bool holeAsReference;
-    std::optional<double> spacing;
+    char reference;  // 'b' the frame b, 'a' or 'c' the hole of that frame
+    double spacing;
     double ax, bx, cx, y0, ay, cy;  // where the frames end up (y0: b's y)
   };
-  const Case cases[] = {{11, false, 30, 20, 50, 80, 7, 7, 7},
-                        {13, true, std::nullopt, 0, 0, 0, 7, 3, 20},
-                        {7, false, 5, 43, 50, 57, 7, 7, 7}};
+  const Case cases[] = {{11, 'b', 30, 20, 50, 80, 7, 7, 7},
+                        {13, 'a', 12, 0, 0, 0, 15, 3, 27},
+                        {7, 'b', 5, 43, 50, 57, 7, 7, 7},
+                        {7, 'c', 5, 86, 93, 100, 20, 20, 20}};
   for (const Case& k : cases) {
     std::string a = at(0, 3), b = at(50, 7), c = at(100, 20);
     std::string ha = at(0, 3, "TOVEKHALABC"), hc = at(100, 20, "TOVEKHALABC");
     std::string stray = at(500, 500, "TOVEKHALABC");
     cad.operatorSelect({ha, a, stray, b, c, hc});
-    cad.operatorPick(k.holeAsReference ? ha : b);
-    if (k.spacing)
-      cad.operatorDistance(*k.spacing);
-    else
-      cad.operatorEnter();
+    cad.operatorPick(k.reference == 'a' ? ha : k.reference == 'c' ? hc : b);
+    cad.operatorDistance(k.spacing);
     AlignResult r = k.button == 7 ? Button7Click(session)
                                   : Button11Click(session,
                                                   k.button == 11 ? AlignAxis::Horizontal
