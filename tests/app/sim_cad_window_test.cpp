@@ -192,7 +192,8 @@ TEST_F(SimCadWindowTest, TypedCoordinatesAreTakenAsTypedWithOrthoOn) {
   const struct {
     const char* typed;
     cad::Point3 to;
-  } cases[] = {{"300,100", {300, 100, 0}}, {"@-20,30", {280, 130, 0}}, {" 1.5, -2 ,0", {1.5, -2, 0}}};
+  } cases[] = {
+      {"300,100", {300, 100, 0}}, {"@-20,30", {280, 130, 0}}, {" 1.5, -2 ,0", {1.5, -2, 0}}};
   for (const auto& c : cases) {
     cad::Point3 from = cad.drawing().findEntity(ring)->p1;
     doc.sendCommand("_MOVE SINGLE LAST " + std::to_string(from.x) + "," + std::to_string(from.y) +

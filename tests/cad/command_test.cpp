@@ -104,7 +104,8 @@ TEST_F(CommandTest, TheUndoGroupEndsBeforeAttdiaAndThenAttreqAreSetBack) {
     cmd.setVariable("ATTDIA", 0);
     cmd.setVariable("ATTREQ", 0);
   }
-  EXPECT_EQ(log.states, (std::vector<std::string>{"011", "111", "101", "100", "000", "010", "011"}));
+  EXPECT_EQ(log.states,
+            (std::vector<std::string>{"011", "111", "101", "100", "000", "010", "011"}));
 }
 
 TEST_F(CommandTest, CancelledAndMissedPicksAreNothingPicked) {

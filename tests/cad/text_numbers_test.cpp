@@ -80,8 +80,8 @@ TEST(Text, UpperCasesAsciiOnlyAndTrimsBlanks) {
 TEST(CleanBlockName, NamesThatDifferStayDifferentAndCleanNamesStayAsTheyAre) {
   for (std::string clean : {"ABC_SIDE", "RC_TALL_X", "TOVEKHALABC", "A B", "A_B", ""})
     EXPECT_EQ(cleanBlockName(clean), clean);
-  std::vector<std::string> names = {"A/B",       "A:B",        "A\\B",  "A_B", " A_B", "A_B ",
-                                    "RC TALL/X", "RC_TALL_X", "a<b>", "a_b_"};
+  std::vector<std::string> names = {"A/B",  "A:B",       "A\\B",      "A_B",  " A_B",
+                                    "A_B ", "RC TALL/X", "RC_TALL_X", "a<b>", "a_b_"};
   std::vector<std::string> cleaned;
   for (const std::string& n : names) {
     std::string c = cleanBlockName(n);

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "frame_test_support.h"
 #include "cad/text.h"
+#include "frame_test_support.h"
 #include "frames/side_view.h"
 
 namespace qarn::frames {

@@ -159,7 +159,8 @@ TEST_F(PanelCreation, RectanglesWithoutASizeAndModelsWithBlanks) {
   in.width = "96";
   r = create(in);
   EXPECT_EQ(r.block.substr(0, 16), "TOVEKRC4ABC_24V_");
-  EXPECT_TRUE(cad.drawing().findBlock(r.block)) << "one name for the definition and the command line";
+  EXPECT_TRUE(cad.drawing().findBlock(r.block))
+      << "one name for the definition and the command line";
   EXPECT_EQ(r.placed, 1);
   // A model written with "_" where the other has a blank is a block of its own.
   in.model = "ABC_24V";

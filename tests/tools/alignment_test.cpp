@@ -182,7 +182,7 @@ TEST_F(Alignment, OutlineSpacingWithAReferenceOutsideTheSelectionChangesNothing)
 TEST_F(Alignment, MountingHolesGoWithTheirFramesAndAreNoMembers) {
   doc.blocks().add({0, 0, 0}, "TOVEKHALABC").addCircle({0, 0, 0}, 0.5);
   struct Case {
-    int button;  // 11 horizontal, 13 vertical, 7 outline spacing
+    int button;      // 11 horizontal, 13 vertical, 7 outline spacing
     char reference;  // 'b' the frame b, 'a' or 'c' the hole of that frame
     double spacing;
     double ax, bx, cx, y0, ay, cy;  // where the frames end up (y0: b's y)
@@ -198,11 +198,11 @@ TEST_F(Alignment, MountingHolesGoWithTheirFramesAndAreNoMembers) {
     cad.operatorSelect({ha, a, stray, b, c, hc});
     cad.operatorPick(k.reference == 'a' ? ha : k.reference == 'c' ? hc : b);
     cad.operatorDistance(k.spacing);
-    AlignResult r = k.button == 7 ? Button7Click(session)
-                                  : Button11Click(session,
-                                                  k.button == 11 ? AlignAxis::Horizontal
-                                                                 : AlignAxis::Vertical,
-                                                  AlignReference::Block);
+    AlignResult r =
+        k.button == 7
+            ? Button7Click(session)
+            : Button11Click(session, k.button == 11 ? AlignAxis::Horizontal : AlignAxis::Vertical,
+                            AlignReference::Block);
     EXPECT_EQ(r.status, AlignResult::Status::Aligned) << k.button;
     EXPECT_EQ(r.moved, 3) << k.button;
     EXPECT_EQ(where(a), (cad::Point3{k.ax, k.ay, 0})) << k.button;

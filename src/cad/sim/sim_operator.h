@@ -15,7 +15,18 @@ namespace qarn::cad::sim {
 struct OperatorInput {
   // Selection: the entities picked one by one, and boxes; Window, Crossing: a box from `point` to
   // `corner`; All: every entity of model space; Text: a value typed on the command line.
-  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Text, Enter, Escape };
+  enum class Kind {
+    Point,
+    Entity,
+    Selection,
+    Window,
+    Crossing,
+    All,
+    Distance,
+    Text,
+    Enter,
+    Escape
+  };
   struct Box {
     bool window = true;  // a window takes what lies wholly inside, a crossing what it touches
     Point3 a, b;
