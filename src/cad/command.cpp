@@ -26,10 +26,12 @@ void cleanUp(Step step) {
 }
 }  // namespace
 
+// The undo group is ended first and the system variables are put back after it, in the order
+// the command changed them: ATTDIA before ATTREQ.
 CadCommand::~CadCommand() {
-  for (auto it = variableOrder_.rbegin(); it != variableOrder_.rend(); ++it)
-    cleanUp([&] { doc_.setVariable(*it, savedVariables_[*it]); });
   if (undoOpen_) cleanUp([&] { doc_.endUndoMark(); });
+  for (const std::string& name : variableOrder_)
+    cleanUp([&] { doc_.setVariable(name, savedVariables_[name]); });
   if (minimized_ && session_.mainWindow) session_.mainWindow->restore();
 }
 

@@ -1,5 +1,8 @@
 #include "cad/text.h"
 
+#include <cstdint>
+#include <cstdio>
+
 namespace qarn::cad {
 
 namespace {
@@ -147,15 +150,26 @@ std::vector<std::string> splitCommaText(std::string_view text) {
   return items;
 }
 
-std::string cleanBlockName(std::string_view name) {
+std::string cleanBlockName(std::string_view name, bool noBlanks) {
   std::string out(name);
+  const std::string_view refused = noBlanks ? "<>/\\\":;?*|,=` " : "<>/\\\":;?*|,=`";
   for (char& c : out)
-    if (std::string_view("<>/\\\":;?*|,=`").find(c) != std::string_view::npos) c = '_';
+    if (refused.find(c) != std::string_view::npos) c = '_';
   for (std::size_t i = 0; i < out.size() && out[i] == ' '; ++i)
     out[i] = '_';
   for (std::size_t i = out.size(); i > 0 && out[i - 1] == ' '; --i)
     out[i - 1] = '_';
-  return out;
+  if (out == name) return out;
+  // "A/B" and "A:B" both read "A_B" now: a hash of the name as typed keeps them apart. The CAD
+  // matches block names without regard to ASCII case, so the hash does the same.
+  std::uint32_t h = 2166136261u;
+  for (char c : asciiUpper(name)) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 16777619u;
+  }
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "_%06X", static_cast<unsigned>(h & 0xFFFFFF));
+  return out + suffix;
 }
 
 void appendUtf8(std::string& out, char32_t cp) {

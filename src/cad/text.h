@@ -30,8 +30,11 @@ struct DeviceNumber {
 DeviceNumber SplitDeviceNumber(std::string_view text, bool fromEnd);
 
 // A block name the CAD takes: each character it refuses in a name (< > / \ " : ; ? * | , = `)
-// and each blank at the start or the end replaced by "_".
-std::string cleanBlockName(std::string_view name);
+// and each blank at the start or the end replaced by "_". A name that changed gets "_" and six
+// hex digits of a hash of the name as given, so that "A/B" and "A:B" stay two blocks; a name that
+// needed nothing stays exactly as it is. `noBlanks` for a name sent on a command line, where a
+// blank ends the input: every blank is replaced then.
+std::string cleanBlockName(std::string_view name, bool noBlanks = false);
 
 // "Φ" and "φ" to "%%C", "±" to "%%P", "°" to "%%D", as the CAD writes these symbols.
 std::string ToCadSymbols(std::string_view text);

@@ -26,7 +26,7 @@ int runDemo(const std::vector<std::string>& args) {
   Session session;
   cad.registerAs(session.CadProgId);
   session.desktop = &cad.desktop();
-  cad.operatorPoint(1234.5, 567.8);  // the base point the "user" picks
+  cad.operatorTypedPoint(1234.5, 567.8);  // the base point the "user" types
 
   CadCommand cmd(session);
   if (!cmd.running()) {

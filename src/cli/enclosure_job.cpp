@@ -86,7 +86,7 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   sim.registerAs(session.CadProgId);
   session.desktop = &sim.desktop();
   sim.drawing().variables["DIMSCALE"] = cad::Value(dimscale);
-  sim.operatorPoint(atX, atY);
+  sim.operatorTypedPoint(atX, atY);
   auto result = enclosure::drawEnclosure(session, input);
   using Status = enclosure::EnclosureResult::Status;
   if (result.status == Status::MissingValue)

@@ -35,7 +35,7 @@ struct Options {
   std::string gap = "0";
   double dimscale = 1, atX = 0, atY = 0;
   bool cancel = false;
-  std::optional<cad::Point3> side;  // answer to the side view's move
+  std::optional<cad::Point3> side;  // answer to the side view's move, typed
   bool holes = false, partitions = false;
 };
 
@@ -145,13 +145,14 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
   if (o.cancel)
     sim.operatorEscape();
   else
-    sim.operatorPoint(o.atX, o.atY);
+    sim.operatorTypedPoint(o.atX, o.atY);
 
   // Read afresh each time: the drawing's tables grow as the commands run.
   auto modelSpace = [&sim]() -> const std::vector<std::string>& {
     return sim.drawing().modelSpace().entities;
   };
   frames::FrontResult result = frames::placeFront(session, in);
+  sim.dropOperatorInputs();
   if (!result.sized) return fail(o.model + ": the width (W) or height (H) is zero or not a number");
   if (!result.insert.refusal.empty()) return fail(o.model + ": " + result.insert.refusal);
   std::string report = std::to_string(result.insert.placed) + " frames placed, device number " +
@@ -167,12 +168,15 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
     std::size_t before = modelSpace().size();
     sim.operatorPick(pasted, cad::Point3{o.atX, o.atY, 0});
     std::string message = command();
+    // Each answer belongs to its step: one the command did not ask for (a side view that draws
+    // nothing) is not taken by the next step's pick.
+    sim.dropOperatorInputs();
     report += std::string(", ") + what + " +" + std::to_string(modelSpace().size() - before);
     if (!message.empty()) report += " (" + message + ")";
   };
   if (o.side)
     step("side view", [&] {
-      sim.operatorPoint(o.side->x, o.side->y);
+      sim.operatorTypedPoint(o.side->x, o.side->y);
       return frames::Button8Click(session).message;
     });
   if (o.holes) step("holes", [&] { return frames::Button10Click(session).message; });

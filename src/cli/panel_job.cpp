@@ -114,9 +114,10 @@ int runPanel(const std::vector<std::string>& args, const char* argv0) {
     if (d.cancel)
       sim.operatorEscape();
     else
-      sim.operatorPoint(d.x, d.y);
+      sim.operatorTypedPoint(d.x, d.y);
     long before = sim.callCount();
     panel::PanelResult r = panel::Button6Click(session, in);
+    sim.dropOperatorInputs();  // an answer this device did not take is not the next one's
     if (!r.message.empty()) return fail(d.model + ": " + r.message);
     lines.push_back(r.block + ", " + std::to_string(r.placed) + " devices placed, device number " +
                     (r.number.empty() ? "(empty)" : r.number) + ", " +

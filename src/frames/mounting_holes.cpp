@@ -98,7 +98,7 @@ HolesResult Button10Click(cad::Session& session) {
   }
   const cad::Document& doc = cmd.doc();
   cad::EnsureLayer(doc, "TOVEK_CUT", 253, "", cmd.progId());
-  out.block = cad::cleanBlockName("TOVEKHAL" + type);
+  out.block = cad::cleanBlockName(kHoleBlockPrefix + type);
   if (!doc.blocks().contains(out.block)) {
     // Sizes first: a code that draws nothing would leave an empty block for every later run.
     std::vector<Hole> holes = parseCutCode(cut);

@@ -11,6 +11,8 @@ namespace qarn::frames {
 
 inline const char* const kHolesPrompt = "取付孔を描く正面図形を選択 : ";
 inline const char* const kNoHoleData = "取付孔データがありません．";
+// Every hole block's name begins so: "TOVEKHAL" and the model.
+inline const char* const kHoleBlockPrefix = "TOVEKHAL";
 
 struct Hole {
   bool circle = true;

@@ -111,10 +111,11 @@ std::optional<cad::Attribute> attributeFor(const cad::Document& doc, const std::
   return a;
 }
 
-// A NAME with "^" in a row that has no NAME1 attribute yet is split into two lines.
+// A NAME with "^" is split into two lines only in a row whose NAME1 cell is empty and that has no
+// NAME1 attribute yet: text typed into the NAME1 cell is never overwritten by the split.
 bool splitApplies(const GridTable& t, int col, int row) {
   return col == kColName && t.cell(kColName, row).find('^') != std::string::npos &&
-         t.cell(kColName1 + 9, row).empty();
+         t.cell(kColName1, row).empty() && t.cell(kColName1 + 9, row).empty();
 }
 
 // NAME keeps the text before the first "^" and moves up 0.6 text heights; a copy of it, moved

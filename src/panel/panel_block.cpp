@@ -102,10 +102,7 @@ std::string panelBlockName(int kind, const std::string& widthText, const std::st
   bool round = isCircular(kind);
   std::string name =
       std::string(nameCode(kind)) + (round ? widthText : model) + (round && nameplate ? "NP" : "");
-  name = cad::cleanBlockName(name);
-  for (char& c : name)
-    if (c == ' ') c = '_';
-  return name;
+  return cad::cleanBlockName(name, true);  // it goes on the -INSERT line
 }
 
 std::optional<std::string> missingSize(int kind, double W, double H) {

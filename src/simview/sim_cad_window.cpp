@@ -130,6 +130,7 @@ sim::OperatorInput SimCadWindow::answer(const sim::OperatorRequest& request) {
   activateWindow();
   view_->setFocus();
   kind_ = request.kind;
+  base_ = request.base;
   prompt_->setText(QString::fromStdString(request.prompt));
   input_->clear();
   result_ = sim::OperatorInput::of(sim::OperatorInput::Kind::Escape);
@@ -152,7 +153,8 @@ void SimCadWindow::finish(sim::OperatorInput in) {
 
 void SimCadWindow::typed() {
   if (!loop_) return;
-  QString text = input_->text().trimmed();
+  const QString raw = input_->text();  // an attribute value keeps its blanks
+  QString text = raw.trimmed();
   input_->clear();
   if (text.isEmpty()) {
     view_->pressEnter();
@@ -168,8 +170,22 @@ void SimCadWindow::typed() {
     }
   }
   if (kind_ == sim::OperatorRequest::Kind::Value) {
-    finish(sim::OperatorInput{});
+    sim::OperatorInput in = sim::OperatorInput::of(sim::OperatorInput::Kind::Text);
+    in.text = raw.toStdString();
+    finish(in);
     return;
+  }
+  // Coordinates typed where a point is asked for are taken as typed: ortho bends picks only.
+  if (kind_ == sim::OperatorRequest::Kind::Point || kind_ == sim::OperatorRequest::Kind::Distance ||
+      kind_ == sim::OperatorRequest::Kind::Placement) {
+    if (auto p = sim::readTypedPoint(text.toStdString(), base_)) {
+      sim::OperatorInput in;
+      in.kind = sim::OperatorInput::Kind::Point;
+      in.point = *p;
+      in.typed = true;
+      finish(in);
+      return;
+    }
   }
   prompt_->setText(prompt_->text() + "  (無効な入力です)");
 }

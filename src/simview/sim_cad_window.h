@@ -62,6 +62,7 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
   QEventLoop* loop_ = nullptr;
   cad::sim::OperatorInput result_;
   cad::sim::OperatorRequest::Kind kind_{};
+  std::optional<cad::Point3> base_;  // what "@dx,dy" counts from
 };
 
 }  // namespace qarn::simview

@@ -1,10 +1,13 @@
 #include "tools/alignment.h"
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "cad/automation_error.h"
+#include "cad/text.h"
+#include "frames/mounting_holes.h"
 #include "tools/scripts.h"
 
 namespace qarn::tools {
@@ -22,16 +25,68 @@ struct blkRecord2 {
   double L = 0, R = 0, T = 0, B = 0;  // the outline's edges from the insertion point
 };
 
+// A mounting-hole reference belongs to the frame it was drawn on, never to a row: a window over
+// a row of frames takes the holes too.
+struct HoleRef {
+  std::string handle;
+  cad::Point3 at;
+  bool moved = false;
+};
+
+// The user's pick of block references, parted into the blocks to line up (in selection order)
+// and the mounting holes among them.
+struct Picked {
+  std::vector<cad::BlockReference> blocks;
+  std::vector<HoleRef> holes;
+};
+
+bool isHoleBlock(const std::string& name) {
+  return cad::asciiUpper(name).starts_with(frames::kHoleBlockPrefix);
+}
+
+bool samePlace(cad::Point3 a, cad::Point3 b) {
+  return std::abs(a.x - b.x) < 1e-6 && std::abs(a.y - b.y) < 1e-6;
+}
+
 // The common opening: the active selection set emptied, QARN put away, the CAD in front and the
-// user's pick of block references; the set when it holds more than one.
-std::optional<cad::SelectionSet> pickBlocks(cad::CadCommand& c) {
+// user's pick of block references; the blocks when more than one is there to line up.
+std::optional<cad::SelectionSet> pickBlocks(cad::CadCommand& c, Picked& picked) {
   cad::SelectionSet ss = c.doc().activeSelectionSet();
   ss.clear();
   c.minimizeMainWindow();
   c.bringCadForward();
   ss.selectOnScreen({0}, {cad::Value("INSERT")});
   if (ss.count() <= 1) return std::nullopt;
+  int n = ss.count();
+  for (int i = 0; i < n; ++i) {
+    cad::BlockReference b(ss.item(i));
+    if (isHoleBlock(b.name()))
+      picked.holes.push_back({b.handle(), b.insertionPoint()});
+    else
+      picked.blocks.push_back(b);
+  }
+  if (picked.blocks.size() <= 1) return std::nullopt;
   return ss;
+}
+
+// A hole picked as the reference stands for the frame it sits on, when that frame is picked.
+std::string referenceHandle(const cad::BlockReference& ref, const Picked& picked) {
+  if (!isHoleBlock(ref.name())) return ref.handle();
+  cad::Point3 at = ref.insertionPoint();
+  for (const cad::BlockReference& b : picked.blocks)
+    if (samePlace(b.insertionPoint(), at)) return b.handle();
+  return ref.handle();
+}
+
+// A block moved from `from` to `to` takes along the holes that sat at its insertion point.
+void moveHolesWith(const cad::Document& doc, Picked& picked, cad::Point3 from, cad::Point3 to) {
+  for (HoleRef& h : picked.holes) {
+    if (h.moved || !samePlace(h.at, from)) continue;
+    cad::BlockReference hole(doc.handleToObject(h.handle));
+    cad::Point3 p = hole.insertionPoint();
+    hole.setInsertionPoint({p.x + to.x - from.x, p.y + to.y - from.y, p.z + to.z - from.z});
+    h.moved = true;
+  }
 }
 
 // Enter at a distance prompt is "no value"; anything else the CAD raises is a cancel.
@@ -72,7 +127,8 @@ AlignResult Button11Click(cad::Session& session, AlignAxis axis, AlignReference 
   cad::CadCommand c(session);
   AlignResult result;
   if (!c.running()) return result;
-  std::optional<cad::SelectionSet> ss = pickBlocks(c);
+  Picked blocks;
+  std::optional<cad::SelectionSet> ss = pickBlocks(c, blocks);
   // Whatever happens once the user has picked, the view is regenerated at the end.
   struct Regen {
     const cad::Document& doc;
@@ -103,7 +159,7 @@ AlignResult Button11Click(cad::Session& session, AlignAxis axis, AlignReference 
     }
     cad::BlockReference ref(picked->entity);
     R = ref.insertionPoint();
-    refHandle = ref.handle();
+    refHandle = referenceHandle(ref, blocks);
   } else {
     std::optional<cad::Point3> p = c.pickPoint(kReferencePointPrompt);
     c.activateCadWindow();
@@ -115,9 +171,8 @@ AlignResult Button11Click(cad::Session& session, AlignAxis axis, AlignReference 
   }
 
   std::vector<blkRecord> recs;
-  int n = ss->count();
-  for (int i = 0; i < n; ++i) {
-    cad::BlockReference b(ss->item(i));
+  int n = static_cast<int>(blocks.blocks.size());
+  for (const cad::BlockReference& b : blocks.blocks) {
     cad::Point3 p = b.insertionPoint();
     recs.push_back({b.handle(), p.x, p.y});
   }
@@ -137,6 +192,7 @@ AlignResult Button11Click(cad::Session& session, AlignAxis axis, AlignReference 
   for (int u = 0; u < n; ++u) {
     cad::BlockReference b(c.doc().handleToObject(recs[u].shnd));
     cad::Point3 p = b.insertionPoint();
+    const cad::Point3 was = p;
     if (horizontal) {
       p.y = R.y;
       if (respace) p.x = byBlock ? R.x + (u - r) * d : R.x - (n - 1) * d / 2 + u * d;
@@ -145,6 +201,7 @@ AlignResult Button11Click(cad::Session& session, AlignAxis axis, AlignReference 
       if (respace) p.y = byBlock ? R.y + (r - u) * d : R.y + (n - 1) * d / 2 - u * d;
     }
     b.setInsertionPoint(p);
+    moveHolesWith(c.doc(), blocks, was, p);
     ++result.moved;
   }
   result.status = AlignResult::Status::Aligned;
@@ -185,7 +242,8 @@ AlignResult Button7Click(cad::Session& session) {
   cad::CadCommand c(session);
   AlignResult result;
   if (!c.running()) return result;
-  std::optional<cad::SelectionSet> ss = pickBlocks(c);
+  Picked blocks;
+  std::optional<cad::SelectionSet> ss = pickBlocks(c, blocks);
   if (!ss) {
     result.status = AlignResult::Status::TooFew;
     return result;
@@ -200,7 +258,7 @@ AlignResult Button7Click(cad::Session& session) {
   double g = askDistance(c.doc(), kGapPrompt, cancelled).value_or(0.0);
   std::string refHandle;
   if (!cancelled && picked->entity.entityName() == "AcDbBlockReference")
-    refHandle = picked->entity.handle();
+    refHandle = referenceHandle(cad::BlockReference(picked->entity), blocks);
   c.activateCadWindow();
   if (cancelled) {
     result.status = AlignResult::Status::Cancelled;
@@ -208,9 +266,7 @@ AlignResult Button7Click(cad::Session& session) {
   }
 
   std::vector<blkRecord2> recs;
-  int n = ss->count();
-  for (int i = 0; i < n; ++i) {
-    cad::BlockReference b(ss->item(i));
+  for (const cad::BlockReference& b : blocks.blocks) {
     cad::Point3 p = b.insertionPoint();
     recs.push_back({b.handle(), p.x, p.y});
   }
@@ -254,9 +310,11 @@ AlignResult Button7Click(cad::Session& session) {
   for (blkRecord2& rec : recs) {
     cad::BlockReference b(c.doc().handleToObject(rec.sHnd));
     cad::Point3 p = b.insertionPoint();  // each block keeps its own z
+    const cad::Point3 was = p;
     p.x = start - rec.L;
     p.y = recs[r].Y;
     b.setInsertionPoint(p);
+    moveHolesWith(c.doc(), blocks, was, p);
     start += (rec.R - rec.L) + g;
     ++result.moved;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // Block alignment: picked block references lined up in a row or a column, optionally respaced by
 // their insertion points, or laid out in a row by their outlines with a fixed gap; and the grid
-// layout handed to a script in the CAD.
+// layout handed to a script in the CAD. A mounting-hole reference picked with the blocks is never
+// one of them: it goes with the block whose insertion point it sits on.
 #include <string>
 
 #include "cad/command.h"

@@ -188,6 +188,53 @@ TEST_F(SimCadWindowTest, AMoveWithOrthoFollowsTheCursorAlongAnAxis) {
   EXPECT_EQ(cad.drawing().findEntity(ring)->p1.y, 0);
 }
 
+// Coordinates typed in the input line are taken as typed, ortho or not; "@" counts from the base.
+TEST_F(SimCadWindowTest, TypedCoordinatesAreTakenAsTypedWithOrthoOn) {
+  cad.drawing().variables["ORTHOMODE"] = cad::Value::int16(1);
+  std::string ring = doc.modelSpace().addCircle({0, 0, 0}, 5).handle();
+  const struct {
+    const char* typed;
+    cad::Point3 to;
+  } cases[] = {
+      {"300,100", {300, 100, 0}}, {"@-20,30", {280, 130, 0}}, {" 1.5, -2 ,0", {1.5, -2, 0}}};
+  for (const auto& c : cases) {
+    cad::Point3 from = cad.drawing().findEntity(ring)->p1;
+    doc.sendCommand("_MOVE SINGLE LAST " + std::to_string(from.x) + "," + std::to_string(from.y) +
+                    ",0\r");
+    then([&] {
+      QTest::keyClicks(window.inputLine(), "1,2,3,4");  // no point: the request goes on
+      QTest::keyClick(window.inputLine(), Qt::Key_Return);
+      QTest::keyClicks(window.inputLine(), c.typed);
+      QTest::keyClick(window.inputLine(), Qt::Key_Return);
+    });
+    cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+    EXPECT_EQ(cad.drawing().findEntity(ring)->p1, c.to) << c.typed;
+  }
+  then([&] {
+    QTest::keyClicks(window.inputLine(), "-7,8");
+    QTest::keyClick(window.inputLine(), Qt::Key_Return);
+  });
+  EXPECT_EQ(doc.utility().getPoint("点 : "), (cad::Point3{-7, 8, 0}));
+  // An attribute value typed at its prompt is what the attribute holds.
+  cad::Block b = doc.blocks().add({0, 0, 0}, "TAGGED");
+  b.addAttribute(5, 0, "p", {0, 0, 0}, "NAME", "dflt");
+  cad.drawing().variables["ATTREQ"] = cad::Value::int16(1);
+  doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
+  then([&] {
+    QTest::keyClicks(window.inputLine(), "100,50");
+    QTest::keyClick(window.inputLine(), Qt::Key_Return);
+    QTimer::singleShot(0, [&] {
+      QTest::keyClicks(window.inputLine(), "MC7");
+      QTest::keyClick(window.inputLine(), Qt::Key_Return);
+    });
+  });
+  cad::WaitCadIdle(app, session.CadProgId, cad.desktop());
+  const cad::sim::Entity& ref = *cad.drawing().findEntity(cad.drawing().lastEntity());
+  EXPECT_EQ(ref.p1, (cad::Point3{100, 50, 0}));
+  ASSERT_EQ(ref.attributes.size(), 1u);
+  EXPECT_EQ(cad.drawing().findEntity(ref.attributes[0])->text, "MC7");
+}
+
 TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) {
   EXPECT_EQ(window.windowTitle(), "QARN — Simulated CAD — Drawing1.dwg");
   QPoint cursor = at(40, -30);

@@ -77,6 +77,37 @@ TEST_F(CommandTest, CleanUpGoesOnWhenTheCadRefusesPartOfIt) {
   EXPECT_EQ(window.events.back(), "restore");
 }
 
+// What the CAD holds after each call: open undo groups, ATTDIA and ATTREQ, each change once.
+class StateLog : public sim::Observer {
+ public:
+  explicit StateLog(sim::SimCad& cad) : cad_(cad) { cad_.addObserver(this); }
+  ~StateLog() override { cad_.removeObserver(this); }
+  void drawingChanged() override {
+    const auto& v = cad_.drawing().variables;
+    std::string s = std::to_string(cad_.openUndoGroups()) + std::to_string(v.at("ATTDIA").toInt()) +
+                    std::to_string(v.at("ATTREQ").toInt());
+    if (states.empty() || states.back() != s) states.push_back(s);
+  }
+  std::vector<std::string> states;
+
+ private:
+  sim::SimCad& cad_;
+};
+
+TEST_F(CommandTest, TheUndoGroupEndsBeforeAttdiaAndThenAttreqAreSetBack) {
+  cad.drawing().variables["ATTDIA"] = Value::int16(1);
+  cad.drawing().variables["ATTREQ"] = Value::int16(1);
+  StateLog log(cad);
+  {
+    CadCommand cmd(session);
+    cmd.openUndoGroup();
+    cmd.setVariable("ATTDIA", 0);
+    cmd.setVariable("ATTREQ", 0);
+  }
+  EXPECT_EQ(log.states,
+            (std::vector<std::string>{"011", "111", "101", "100", "000", "010", "011"}));
+}
+
 TEST_F(CommandTest, CancelledAndMissedPicksAreNothingPicked) {
   std::string line = doc.modelSpace().addLine({0, 0, 0}, {1, 1, 0}).handle();
   cad.operatorEscape();

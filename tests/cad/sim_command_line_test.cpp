@@ -108,16 +108,25 @@ TEST_F(SimCommandLine, ACancelledPasteLeavesNothing) {
   EXPECT_NE(newest().handle, c);
 }
 
-TEST_F(SimCommandLine, MoveLastIsConstrainedByOrthoMode) {
-  for (int ortho : {0, 1}) {
-    doc.setVariable("ORTHOMODE", ortho);
-    Entity c = doc.modelSpace().addCircle({10, 10, 0}, 1);
-    cad.operatorPoint(40, 14);
-    doc.sendCommand("_MOVE SINGLE LAST 10,10,0\r");
-    waitIdle();
-    const sim::Entity& moved = *cad.drawing().findEntity(c.handle());
-    EXPECT_EQ(moved.p1, ortho ? (Point3{40, 10, 0}) : (Point3{40, 14, 0})) << "ORTHOMODE " << ortho;
-  }
+// Ortho bends a picked point; coordinates typed at the prompt are taken as typed.
+TEST_F(SimCommandLine, MoveLastIsConstrainedByOrthoModeForPicksOnly) {
+  for (bool typed : {false, true})
+    for (int ortho : {0, 1}) {
+      doc.setVariable("ORTHOMODE", ortho);
+      Entity c = doc.modelSpace().addCircle({10, 10, 0}, 1);
+      if (typed)
+        cad.operatorTypedPoint(40, 14);
+      else
+        cad.operatorPoint(40, 14);
+      doc.sendCommand("_MOVE SINGLE LAST 10,10,0\r");
+      waitIdle();
+      const sim::Entity& moved = *cad.drawing().findEntity(c.handle());
+      EXPECT_EQ(moved.p1, ortho && !typed ? (Point3{40, 10, 0}) : (Point3{40, 14, 0}))
+          << "ORTHOMODE " << ortho << " typed " << typed;
+    }
+  EXPECT_EQ(sim::readTypedPoint("@5,-5", Point3{1, 1, 1}), (Point3{6, -4, 1}));
+  for (const char* bad : {"@5,5", "5", "5,", "a,b", "1,2,3,4", ""})
+    EXPECT_FALSE(sim::readTypedPoint(bad, std::nullopt)) << bad;
 }
 
 TEST_F(SimCommandLine, InsertByNameAsksForThePointAndMakesAttributes) {
@@ -139,14 +148,15 @@ TEST_F(SimCommandLine, InsertAsksForAttributeValuesOrOpensTheDialogAsTheVariable
   b.addCircle({0, 0, 0}, 5);
   b.addAttribute(5, 0, "p", {0, 0, 0}, "NAME", "dflt");
   b.addAttribute(5, 0, "q", {0, 9, 0}, "TYPE", "");
-  // ATTREQ 1: a value for each attribute; Enter keeps the default.
+  // ATTREQ 1: a value for each attribute; Enter keeps the default, a typed value is taken.
   cad.operatorPoint(1, 1);
   cad.operatorEnter();
-  cad.operatorEnter();
+  cad.operatorText("MC 7");
   doc.sendCommand("-INSERT\rTAGGED\rX 1 Y 1 R 0\r");
   waitIdle();
   ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
   EXPECT_EQ(cad.drawing().findEntity(newest().attributes[0])->text, "dflt");
+  EXPECT_EQ(cad.drawing().findEntity(newest().attributes[1])->text, "MC 7");
   EXPECT_EQ(cad.prompts().back(), "属性値を入力 TYPE:");
   // Nobody answers the values: the insertion is lost.
   cad.operatorPoint(2, 2);

@@ -85,12 +85,19 @@ TEST_F(SimFiles, AnExplodedInsertPlacesTheLooseParts) {
   EXPECT_EQ(cad.drawing().blocks.size(), blocks);
 }
 
-TEST_F(SimFiles, AFileTheSimulatedCadCannotReadStandsInAsAnEmptyBlock) {
+TEST_F(SimFiles, AFileTheSimulatedCadCannotReadInsertsNothingAndSaysWhy) {
   std::ofstream(dir + "pump.dwg", std::ios::binary) << "AC1032\x00\x01binary";
+  std::ofstream(dir + "fan.dxf", std::ios::binary) << "no drawing";
+  cad.operatorPoint(1, 1);
   doc.sendCommand("-INSERT\r\"" + dir + "pump.dwg\"\rS 1 R 0\r");
-  ASSERT_NE(block("pump"), nullptr);
-  EXPECT_TRUE(block("pump")->entities.empty());
-  EXPECT_NE(cad.transcript().back().find("空のブロック pump"), std::string::npos);
+  EXPECT_EQ(block("pump"), nullptr);
+  EXPECT_FALSE(cad.commandPending());
+  EXPECT_NE(cad.transcript().back().find("DWG ファイルの図形を読み込めません．何も挿入しません"),
+            std::string::npos);
+  doc.sendCommand("-INSERT\r\"" + dir + "fan.dxf\"\rS 1 R 0\r");
+  EXPECT_EQ(block("fan"), nullptr);
+  EXPECT_NE(cad.transcript().back().find("読み込める DXF 図面ではありません"), std::string::npos);
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
   doc.sendCommand("-INSERT\r\"" + dir + "missing.dwg\"\rS 1 R 0\r");
   EXPECT_NE(cad.transcript().back().find("が見つかりません"), std::string::npos);
   EXPECT_EQ(block("missing"), nullptr);

@@ -77,6 +77,32 @@ TEST(Text, UpperCasesAsciiOnlyAndTrimsBlanks) {
   EXPECT_EQ(replaceAll("a-b-c", "-", ""), "abc");
 }
 
+TEST(CleanBlockName, NamesThatDifferStayDifferentAndCleanNamesStayAsTheyAre) {
+  for (std::string clean : {"ABC_SIDE", "RC_TALL_X", "TOVEKHALABC", "A B", "A_B", ""})
+    EXPECT_EQ(cleanBlockName(clean), clean);
+  std::vector<std::string> names = {"A/B",  "A:B",       "A\\B",      "A_B",  " A_B",
+                                    "A_B ", "RC TALL/X", "RC_TALL_X", "a<b>", "a_b_"};
+  std::vector<std::string> cleaned;
+  for (const std::string& n : names) {
+    std::string c = cleanBlockName(n);
+    EXPECT_EQ(c.find_first_of("<>/\\\":;?*|,=`"), std::string::npos) << n;
+    EXPECT_EQ(cleanBlockName(c), c) << "a cleaned name needs no more cleaning: " << n;
+    EXPECT_EQ(cleanBlockName(n), c) << "the same name always gives the same block";
+    for (const std::string& other : cleaned)
+      EXPECT_NE(asciiUpper(c), asciiUpper(other)) << n;
+    cleaned.push_back(c);
+  }
+  EXPECT_EQ(cleaned[0].substr(0, 4), "A_B_");
+  EXPECT_EQ(cleaned[0].size(), 10u) << "a short suffix: " << cleaned[0];
+  EXPECT_EQ(asciiUpper(cleanBlockName("a/b")), asciiUpper(cleaned[0]))
+      << "names the CAD takes for one stay one";
+  // For a command line a blank is refused too.
+  EXPECT_EQ(cleanBlockName("RC_TALL_X", true), "RC_TALL_X");
+  std::string tall = cleanBlockName("RC TALL/X", true);
+  EXPECT_EQ(tall.substr(0, 10), "RC_TALL_X_");
+  EXPECT_NE(tall, cleanBlockName("RC TALL:X", true));
+}
+
 TEST(Numbers, FieldsReadWithBlanksTrimmedAndZeroForNonNumbers) {
   EXPECT_DOUBLE_EQ(readNumber(" 123.5 "), 123.5);
   EXPECT_DOUBLE_EQ(readNumber("+7"), 7);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "../samples.h"
+#include "cad/sim/dxf_reader.h"
 
 namespace {
 
@@ -195,6 +196,32 @@ TEST_F(CliEnclosure, FrameAddsSideViewHolesAndPartitionsToThePlacedFrame) {
       << noCut.out;
   CliRun none = run("frame --model TB-15 --cancel --side 1,1" + in);
   EXPECT_NE(none.out.find(", side view: no frame to pick"), std::string::npos) << none.out;
+}
+
+// Points given on the command line are typed, not picked: ortho, on while the side view moves,
+// leaves them as they are. And an answer belongs to its step: one the side view did not take is
+// not picked up by the holes.
+TEST_F(CliEnclosure, FrameAnswersAreTypedAndEachBelongsToItsStep) {
+  fs::path cat = dir / "TOVEK.txt";
+  std::ofstream(cat, std::ios::binary)
+      << "breaker\tNF32\t2P\t\t\t50\t130\t68\t90\t60\t\t\t\tC:4.5 0 55\r\n"
+         "flat\tFLAT0\t\t\t\t20\t30\t0\t\t\t\t\t\tC:3\r\n";
+  fs::path dxf = dir / "t.dxf";
+  std::string in = " --catalogue " + cat.string() + " --dxf " + dxf.string();
+  CliRun side = run("frame --model NF32 --side 300,100" + in);
+  ASSERT_EQ(side.code, 0) << side.out;
+  qarn::cad::sim::DxfDrawing d = qarn::cad::sim::readDxfFile(dxf.string());
+  int views = 0;
+  for (const auto& h : d.drawing.modelSpace().entities) {
+    const auto* e = d.drawing.findEntity(h);
+    if (e->blockName != "NF32_SIDE") continue;
+    ++views;
+    EXPECT_EQ(e->p1.x, 300);
+    EXPECT_EQ(e->p1.y, 100);
+  }
+  EXPECT_EQ(views, 1);
+  CliRun flat = run("frame --model FLAT0 --side 300,100 --holes" + in);
+  EXPECT_NE(flat.out.find(", side view +0, holes +1, "), std::string::npos) << flat.out;
 }
 
 TEST_F(CliEnclosure, FrameSaysWhyNothingWasPlaced) {

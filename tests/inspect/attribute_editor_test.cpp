@@ -153,6 +153,26 @@ TEST_F(AttributeEditor, ACaretInNameMakesANameOneAttributeBelowIt) {
   EXPECT_EQ(cad.drawing().findEntity(a)->attributes.size(), 7u) << "no second NAME1";
 }
 
+// Text typed into the NAME1 cell of a block without NAME1 keeps NAME from splitting, by Update
+// and by Enter alike: the caret is written as it stands and no NAME1 is made.
+TEST_F(AttributeEditor, ATypedNameOneCellKeepsNameFromSplitting) {
+  for (bool enter : {false, true}) {
+    std::string a = frame(0, 0, {"K1", "T", "", ""});
+    cad.operatorSelect({a});
+    GetAttributes(session, grid);
+    grid.table.setCell(kColName, 1, "K1^K2");
+    grid.table.setCell(kColName1, 1, "MINE");
+    if (enter)
+      EnterKeyWrite(session, grid, kColName, 1);
+    else
+      UpdateAttributes(session, grid);
+    EXPECT_EQ(attribute(a, "NAME")->text, "K1^K2") << enter;
+    EXPECT_EQ(attribute(a, "NAME1"), nullptr) << enter;
+    EXPECT_EQ(grid.table.cell(kColName1, 1), "MINE") << enter;
+    EXPECT_EQ(grid.table.cell(kColName1 + 9, 1), "") << enter;
+  }
+}
+
 TEST_F(AttributeEditor, ASplitTheCadRefusesHalfWayLeavesNoSecondNameBehind) {
   std::string a = frame(0, 0, {"K1", "T", "", ""});
   cad.operatorSelect({a});

@@ -79,6 +79,34 @@ TEST_F(LibraryCommands, InsertPlacesTheDrawingWhereTheUserClicks) {
   EXPECT_EQ(cad.transcript().size(), sent);
 }
 
+// The simulated CAD reads no DWG geometry: a real .dwg inserts nothing and the transcript says
+// why, unless the drawing holds a block of that name, which is then inserted, whole or exploded.
+TEST_F(LibraryCommands, ADwgTheSimulatedCadCannotReadInsertsNothingUnlessItsBlockIsThere) {
+  fs::path sample = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg" / "R14.dwg";
+  if (!fs::exists(sample)) GTEST_SKIP() << "no DWG sample at " << sample;
+  fs::copy_file(sample, dir + "R14.dwg");
+  for (bool exploded : {false, true}) {
+    cad.operatorPoint(30, 40);
+    Button18Click(session, dir + "R14.dwg", exploded);
+    EXPECT_TRUE(cad.drawing().modelSpace().entities.empty()) << exploded;
+    EXPECT_FALSE(cad.drawing().findBlock("R14")) << exploded;
+    EXPECT_NE(cad.transcript().back().find("DWG ファイルの図形を読み込めません．何も挿入しません"),
+              std::string::npos)
+        << cad.transcript().back();
+    cad.dropOperatorInputs();
+  }
+  doc.blocks().add({0, 0, 0}, "R14").addCircle({0, 0, 0}, 3);
+  for (bool exploded : {false, true}) {
+    cad.operatorPoint(exploded ? 50 : 5, 5);
+    Button18Click(session, dir + "R14.dwg", exploded);
+    const cad::sim::Entity& e = *cad.drawing().findEntity(cad.drawing().lastEntity());
+    EXPECT_EQ(e.type, exploded ? cad::sim::EntityType::Circle : cad::sim::EntityType::BlockRef);
+    EXPECT_EQ(e.p1.x, exploded ? 50 : 5);
+  }
+  EXPECT_NE(cad.transcript().back().find("図面にあるブロック R14 を挿入します"), std::string::npos);
+  EXPECT_EQ(cad.drawing().findBlock("R14")->entities.size(), 1u) << "the drawing's own block";
+}
+
 TEST_F(LibraryCommands, WblockWritesThePickedBlockOpensZoomsAndSavesIt) {
   cad::Block b = doc.blocks().add({0, 0, 0}, "VALVE");
   b.addCircle({0, 0, 0}, 4);

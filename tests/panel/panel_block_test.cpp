@@ -161,8 +161,10 @@ TEST_F(PanelBlock, AnExistingBlockIsNeverChangedAndNamesAreClean) {
   EXPECT_EQ(define("TOVEKPB122", 0, "R:40X40", true, 22, 22).size(), first);
   EXPECT_EQ(panelBlockName(0, "22", "X", true), "TOVEKPB122NP");
   EXPECT_EQ(panelBlockName(4, "96", "ABC", true), "TOVEKRC4ABC") << "no NP for a rectangle";
-  EXPECT_EQ(panelBlockName(4, "96", "ABC 24V", false), "TOVEKRC4ABC_24V");
-  EXPECT_EQ(panelBlockName(6, "", "A=B/C", false), "TOVEKAM1A_B_C");
+  EXPECT_EQ(panelBlockName(4, "96", "ABC_24V", false), "TOVEKRC4ABC_24V");
+  EXPECT_EQ(panelBlockName(4, "96", "ABC 24V", false).substr(0, 16), "TOVEKRC4ABC_24V_")
+      << "no blank on the command line, and no merging with ABC_24V";
+  EXPECT_EQ(panelBlockName(6, "", "A=B/C", false).substr(0, 14), "TOVEKAM1A_B_C_");
   EXPECT_EQ(panelBlockName(9, "22", "M", false), "M") << "no code for a kind outside 0 to 6";
   EXPECT_EQ(missingSize(4, 0, 48), "W");
   EXPECT_EQ(missingSize(6, 80, 0), "H");

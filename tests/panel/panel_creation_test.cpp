@@ -153,13 +153,19 @@ TEST_F(PanelCreation, RectanglesWithoutASizeAndModelsWithBlanks) {
   in.height = "0";
   PanelResult r = Button6Click(session, in);
   EXPECT_EQ(r.message, "寸法 H がありません．機器を作成できません．");
-  EXPECT_FALSE(cad.drawing().findBlock("TOVEKRC4ABC_24V"));
+  EXPECT_FALSE(cad.drawing().findBlock(r.block));
   EXPECT_EQ(window.events, (std::vector<std::string>{"front"})) << "the message over the window";
   in.height = "48";
   in.width = "96";
   r = create(in);
-  EXPECT_EQ(r.block, "TOVEKRC4ABC_24V") << "one name for the definition and the command line";
+  EXPECT_EQ(r.block.substr(0, 16), "TOVEKRC4ABC_24V_");
+  EXPECT_TRUE(cad.drawing().findBlock(r.block))
+      << "one name for the definition and the command line";
   EXPECT_EQ(r.placed, 1);
+  // A model written with "_" where the other has a blank is a block of its own.
+  in.model = "ABC_24V";
+  EXPECT_EQ(create(in).block, "TOVEKRC4ABC_24V");
+  EXPECT_EQ(refs().back()->blockName, "TOVEKRC4ABC_24V");
 }
 
 TEST_F(PanelCreation, NoCadNoChange) {

@@ -176,6 +176,49 @@ TEST_F(Alignment, OutlineSpacingWithAReferenceOutsideTheSelectionChangesNothing)
   EXPECT_EQ(where(a).y, 0);
 }
 
+// Mounting holes taken by the window with their frames are no members of the row: those at a
+// moved frame's insertion point go with it, others stay; a hole picked as the reference stands
+// for its frame.
+TEST_F(Alignment, MountingHolesGoWithTheirFramesAndAreNoMembers) {
+  doc.blocks().add({0, 0, 0}, "TOVEKHALABC").addCircle({0, 0, 0}, 0.5);
+  struct Case {
+    int button;      // 11 horizontal, 13 vertical, 7 outline spacing
+    char reference;  // 'b' the frame b, 'a' or 'c' the hole of that frame
+    double spacing;
+    double ax, bx, cx, y0, ay, cy;  // where the frames end up (y0: b's y)
+  };
+  const Case cases[] = {{11, 'b', 30, 20, 50, 80, 7, 7, 7},
+                        {13, 'a', 12, 0, 0, 0, 15, 3, 27},
+                        {7, 'b', 5, 43, 50, 57, 7, 7, 7},
+                        {7, 'c', 5, 86, 93, 100, 20, 20, 20}};
+  for (const Case& k : cases) {
+    std::string a = at(0, 3), b = at(50, 7), c = at(100, 20);
+    std::string ha = at(0, 3, "TOVEKHALABC"), hc = at(100, 20, "TOVEKHALABC");
+    std::string stray = at(500, 500, "TOVEKHALABC");
+    cad.operatorSelect({ha, a, stray, b, c, hc});
+    cad.operatorPick(k.reference == 'a' ? ha : k.reference == 'c' ? hc : b);
+    cad.operatorDistance(k.spacing);
+    AlignResult r =
+        k.button == 7
+            ? Button7Click(session)
+            : Button11Click(session, k.button == 11 ? AlignAxis::Horizontal : AlignAxis::Vertical,
+                            AlignReference::Block);
+    EXPECT_EQ(r.status, AlignResult::Status::Aligned) << k.button;
+    EXPECT_EQ(r.moved, 3) << k.button;
+    EXPECT_EQ(where(a), (cad::Point3{k.ax, k.ay, 0})) << k.button;
+    EXPECT_EQ(where(b), (cad::Point3{k.bx, k.y0, 0})) << k.button;
+    EXPECT_EQ(where(c), (cad::Point3{k.cx, k.cy, 0})) << k.button;
+    EXPECT_EQ(where(ha), where(a)) << k.button;
+    EXPECT_EQ(where(hc), where(c)) << k.button;
+    EXPECT_EQ(where(stray), (cad::Point3{500, 500, 0})) << k.button;
+  }
+  // A frame with its holes is one block: too few to line up.
+  std::string a = at(0, 0), h = at(0, 0, "TOVEKHALABC");
+  cad.operatorSelect({a, h});
+  EXPECT_EQ(Button11Click(session, AlignAxis::Horizontal, AlignReference::Block).status,
+            AlignResult::Status::TooFew);
+}
+
 TEST(Scripts, LoadStringsDoubleTheBackslashesOfTheFolder) {
   EXPECT_EQ(scriptPath("C:\\Tools\\", "swire.lsp"), "\"C:\\\\Tools\\\\swire.lsp\"");
   EXPECT_EQ(loadString(kMinimumBendScript, "C:\\Tools\\"),

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "cad/numbers.h"
 #include "cad/running_objects.h"
 #include "cad/sim/dxf_reader.h"
 #include "cad/sim/dxf_writer.h"
@@ -98,6 +99,40 @@ void SimCad::operatorPoint(double x, double y, double z) {
   world_->script.push_back(in);
 }
 
+std::optional<Point3> readTypedPoint(std::string_view text, std::optional<Point3> base) {
+  std::string_view t = trimView(text);
+  bool relative = !t.empty() && t.front() == '@';
+  if (relative) t.remove_prefix(1);
+  if (relative && !base) return std::nullopt;
+  double v[3] = {0, 0, 0};
+  int n = 0;
+  for (;;) {
+    std::size_t comma = t.find(',');
+    if (n == 3) return std::nullopt;
+    auto x = tryReadNumber(t.substr(0, comma));
+    if (!x) return std::nullopt;
+    v[n++] = *x;
+    if (comma == std::string_view::npos) break;
+    t.remove_prefix(comma + 1);
+  }
+  if (n < 2) return std::nullopt;
+  Point3 p{v[0], v[1], v[2]};
+  if (relative) p = {base->x + p.x, base->y + p.y, base->z + p.z};
+  return p;
+}
+
+void SimCad::operatorTypedPoint(double x, double y, double z) {
+  operatorPoint(x, y, z);
+  world_->script.back().typed = true;
+}
+
+void SimCad::operatorText(const std::string& text) {
+  OperatorInput in;
+  in.kind = OperatorInput::Kind::Text;
+  in.text = text;
+  world_->script.push_back(in);
+}
+
 void SimCad::operatorPick(const std::string& handle, Point3 at) {
   OperatorInput in;
   in.kind = OperatorInput::Kind::Entity;
@@ -158,6 +193,9 @@ void SimCad::setStandingPoint(std::optional<Point3> p) {
 }
 std::size_t SimCad::operatorInputsLeft() const {
   return world_->script.size();
+}
+void SimCad::dropOperatorInputs() {
+  world_->script.clear();
 }
 const std::vector<std::string>& SimCad::prompts() const {
   return world_->prompts;

@@ -53,6 +53,8 @@ class SimCad {
 
   // The operator: answers to picks and to command lines that ask for a point, in order.
   void operatorPoint(double x, double y, double z = 0);
+  // Coordinates typed at the prompt: ortho does not bend them as it bends a picked point.
+  void operatorTypedPoint(double x, double y, double z = 0);
   void operatorPick(const std::string& handle, Point3 at = {});
   void operatorSelect(std::vector<std::string> handles);
   // A selection by box: a window takes what lies wholly inside, a crossing what the box touches.
@@ -60,6 +62,7 @@ class SimCad {
   void operatorCrossing(Point3 a, Point3 b);
   void operatorSelectAll();
   void operatorDistance(double d);
+  void operatorText(const std::string& text);  // a value typed on the command line
   void operatorEnter();
   void operatorEscape();
   // An operator who answers every point asked for, once the script has run out, with this one.
@@ -76,6 +79,9 @@ class SimCad {
   // What the file it was opened from held beyond the drawing (Drawing::notKept) is then gone.
   void saveAs(const std::string& path);
   std::size_t operatorInputsLeft() const;
+  // The answers the script still holds dropped: what one step did not ask for is not given to the
+  // next.
+  void dropOperatorInputs();
   const std::vector<std::string>& prompts() const;  // every prompt shown, in order
 
   // Every command string received, byte for byte.

@@ -92,7 +92,9 @@ std::string commandName(const std::string& token) {
 // The file named on an -INSERT line made a block: its name, and whether it was made for this
 // insertion only (an exploded one). A block of that name already in the drawing makes the CAD ask
 // whether to redefine it: "N" (or Enter) keeps the drawing's own, "Y" reads the file; any other
-// answer cancels the insertion, as the CAD does.
+// answer cancels the insertion, as the CAD does. A file the simulated CAD cannot read (a real
+// .dwg: it reads no DWG geometry) inserts nothing, unless the drawing holds a block of that name,
+// which is then inserted as it stands.
 std::optional<std::pair<std::string, bool>> World::blockFromFile(
     DocState& d, const std::string& path, bool exploded,
     const std::function<std::optional<std::string>()>& next) {
@@ -102,7 +104,9 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
     transcript.push_back("[" + path + " が見つかりません。挿入を中止しました]");
     return std::nullopt;
   }
+  const std::string fileBlock = name;
   bool exists = d.drawing.findBlock(name) != nullptr;
+  const bool held = exists;
   if (exploded) {
     // The parts are placed loose; a block only for this insertion holds them meanwhile.
     name = "*QARN_EXPLODED";
@@ -122,10 +126,17 @@ std::optional<std::pair<std::string, bool>> World::blockFromFile(
     DxfDrawing read = readDxfFile(path);
     importAsBlock(d, read.drawing, name, exists);
   } catch (const DxfError& e) {
-    // A drawing the simulated CAD cannot read (a real .dwg): an empty block stands in for it.
-    transcript.push_back("[" + path + " はこの CAD が読める DXF 図面ではありません (" + e.what() +
-                         ")。空のブロック " + name + " を定義しました]");
-    if (!d.drawing.findBlock(name)) d.drawing.blocks.push_back({name, newHandle(d), {}, {}, false});
+    std::string u = asciiUpper(path);
+    bool dwg = u.size() >= 4 && u.compare(u.size() - 4, 4, ".DWG") == 0;
+    std::string why = dwg ? "シミュレーション CAD は DWG ファイルの図形を読み込めません"
+                          : std::string("読み込める DXF 図面ではありません (") + e.what() + ")";
+    if (!held) {
+      transcript.push_back("[" + path + ": " + why + "．何も挿入しません]");
+      return std::nullopt;
+    }
+    transcript.push_back("[" + path + ": " + why + "．図面にあるブロック " + fileBlock +
+                         " を挿入します]");
+    return std::make_pair(fileBlock, false);
   } catch (const std::exception& e) {
     transcript.push_back("[" + path + ": " + e.what() + "。挿入を中止しました]");
     return std::nullopt;
@@ -420,7 +431,7 @@ void World::resolvePending(DocState& d) {
       Entity* e = d.drawing.findEntity(pc.target);
       if (!e) break;
       double dx = at.x - pc.base.x, dy = at.y - pc.base.y;
-      if (d.drawing.variables["ORTHOMODE"].toInt() != 0) {
+      if (!in.typed && d.drawing.variables["ORTHOMODE"].toInt() != 0) {
         if (std::abs(dx) >= std::abs(dy))
           dy = 0;
         else
@@ -459,14 +470,17 @@ void World::resolvePending(DocState& d) {
       std::vector<std::string> atts = d.drawing.findEntity(ref)->attributes;
       for (const auto& h : atts) {
         std::string tag = d.drawing.findEntity(h)->tag;
-        bool answered = false;
+        // Enter keeps the definition's default; a typed value becomes the attribute's text.
+        OperatorInput given = OperatorInput::of(OperatorInput::Kind::Escape);
         try {
-          answered = (!script.empty() || person) &&
-                     take(OperatorRequest::ask(OperatorRequest::Kind::Value,
-                                               kAttributeValuePrompt + tag + ":"))
-                             .kind == OperatorInput::Kind::Enter;
+          if (!script.empty() || person)
+            given = take(OperatorRequest::ask(OperatorRequest::Kind::Value,
+                                              kAttributeValuePrompt + tag + ":"));
         } catch (const AutomationError&) {
         }
+        if (given.kind == OperatorInput::Kind::Text) d.drawing.findEntity(h)->text = given.text;
+        bool answered =
+            given.kind == OperatorInput::Kind::Enter || given.kind == OperatorInput::Kind::Text;
         if (!answered) {
           transcript.push_back("[属性 " + tag + " の値が入力されません。挿入を中止しました]");
           erase(d, ref);

@@ -4,6 +4,7 @@
 // window), and observers told when its drawing or view changes.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cad/geometry.h"
@@ -13,8 +14,19 @@ namespace qarn::cad::sim {
 
 struct OperatorInput {
   // Selection: the entities picked one by one, and boxes; Window, Crossing: a box from `point` to
-  // `corner`; All: every entity of model space.
-  enum class Kind { Point, Entity, Selection, Window, Crossing, All, Distance, Enter, Escape };
+  // `corner`; All: every entity of model space; Text: a value typed on the command line.
+  enum class Kind {
+    Point,
+    Entity,
+    Selection,
+    Window,
+    Crossing,
+    All,
+    Distance,
+    Text,
+    Enter,
+    Escape
+  };
   struct Box {
     bool window = true;  // a window takes what lies wholly inside, a crossing what it touches
     Point3 a, b;
@@ -25,6 +37,9 @@ struct OperatorInput {
   std::vector<std::string> handles;
   std::vector<Box> boxes;  // selection
   double distance = 0;
+  std::string text;  // Text
+  // A point typed as coordinates rather than picked: taken as it stands, ortho bends only picks.
+  bool typed = false;
   static OperatorInput of(Kind k) {
     OperatorInput in;
     in.kind = k;
@@ -66,6 +81,9 @@ inline constexpr const char* kInsertPointPrompt =
     "挿入位置を指定 または [基点(B)/尺度(S)/X/Y/Z/回転(R)]:";
 inline constexpr const char* kPastePointPrompt = "挿入位置を指定:";
 inline constexpr const char* kAttributeValuePrompt = "属性値を入力 ";  // + the tag + ":"
+// Coordinates typed at a point prompt: "x,y" or "x,y,z", or "@dx,dy" from `base` (the point the
+// request measures from). Nothing when the text is no point or a relative one has no base.
+std::optional<Point3> readTypedPoint(std::string_view text, std::optional<Point3> base);
 
 class Operator {
  public:
