@@ -189,11 +189,11 @@ TEST(DxfReader, RefusesAMalformedFileAtTheLineOfItsFirstFault) {
   }
 }
 
-// Group codes with blanks, a sign or leading zeros, numbers with blanks or a plus sign, CR LF line
-// ends: each read as the plain form.
+// Group codes with blanks, a sign or leading zeros, record names and numbers with blanks, numbers
+// with a plus sign, CR LF line ends: each read as the plain form.
 TEST(DxfReader, ReadsCodesAndNumbersInEveryWrittenForm) {
   std::string text =
-      "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n  10\r\n1.5\r\n+20\r\n -2 \r\n0011\r\n"
+      "0\r\nSECTION\r\n2\r\nENTITIES\r\n 0\r\nLINE \t\r\n  10\r\n1.5\r\n+20\r\n -2 \r\n0011\r\n"
       "+3e1\r\n00021\r\n\t4\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
   sim::Drawing d = sim::readDxf(text).drawing;
   ASSERT_EQ(d.modelSpace().entities.size(), 1u);
