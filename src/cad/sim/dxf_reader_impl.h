@@ -14,7 +14,9 @@ namespace qarn::cad::sim::dxf {
 
 class Reader {
  public:
-  explicit Reader(std::vector<Pair> pairs) : p_(std::move(pairs)) {}
+  explicit Reader(std::vector<Pair> pairs) : p_(std::move(pairs)) {
+    used_.reserve(p_.size() / 16);  // about one handle in every sixteen pairs or fewer
+  }
   DxfDrawing run();
 
  private:
