@@ -60,8 +60,9 @@ void exchangeSort(GridTable& t, int col, bool descending, bool numeric) {
   for (int i = 1; i <= t.rowCount() - 2; ++i)
     for (int j = i + 1; j <= t.rowCount() - 1; ++j) {
       const std::string &a = t.cell(col, i), &b = t.cell(col, j);
-      bool swap = numeric ? (descending ? gridNumber(a) < gridNumber(b) : gridNumber(a) > gridNumber(b))
-                          : (descending ? compareUtf16(a, b) < 0 : compareUtf16(a, b) > 0);
+      bool swap = numeric
+                      ? (descending ? gridNumber(a) < gridNumber(b) : gridNumber(a) > gridNumber(b))
+                      : (descending ? compareUtf16(a, b) < 0 : compareUtf16(a, b) > 0);
       if (swap) t.swapRows(i, j);
     }
 }

@@ -263,7 +263,8 @@ TEST_F(WindowsLink, FramesAndPanelDevicesTakeAboutOneRoundTripPerCall) {
   in.endWidth = row.endWidth;
   in.fields = {"MC1", row.rating, row.auxiliary, row.dimensions, row.cut, true, "4", "5"};
   control().call("QarnTestPoint", {100.0, 100.0});
-  measured("front, a row of 4", [&] { EXPECT_GT(frames::placeFront(session, in).insert.placed, 0); });
+  measured("front, a row of 4",
+           [&] { EXPECT_GT(frames::placeFront(session, in).insert.placed, 0); });
   std::string pasted = app().activeDocument().modelSpace().item(0).handle();
   control().call("QarnTestPick", {pasted, 100.0, 100.0});
   control().call("QarnTestPoint", {400.0, 100.0});
