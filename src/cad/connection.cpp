@@ -15,7 +15,7 @@ bool IsCadRunning(const std::string& progId) {
 }
 
 Application attachCad(const std::string& progId) {
-  return Application(RunningObjects::instance().attach(progId));
+  return Application(RunningObjects::instance().attach(progId).as("IAcadApplication"));
 }
 
 void bringCadForward(Desktop& desktop, WindowHandle window) {
@@ -60,7 +60,7 @@ void WaitCadIdle(const Application& app, const std::string& progId, Desktop& des
     for (;;) {
       Object state;
       try {
-        state = Object(app.object().call(query));
+        state = Object(app.object().call(query)).as("IAcadState");
       } catch (const AutomationError&) {
         if (!fallback) throw;
         fallback = false;

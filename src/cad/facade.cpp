@@ -23,22 +23,60 @@ Point3 toPoint(const Value& v) {
 }
 
 namespace {
+// The objects of an array, each of the interface given (when one is).
 template <class T>
-std::vector<T> toList(const Value& v) {
+std::vector<T> toList(const Value& v, std::string_view interfaceName = {}) {
   std::vector<T> out;
   for (const Value& item : v.values())
-    out.emplace_back(Object(item));
+    out.emplace_back(Object(item).as(interfaceName));
   return out;
+}
+}  // namespace
+
+namespace {
+// An entity of a kind not known beforehand (picked, found by handle, an item of a space): only
+// the members every entity has are known of it, until its class names its interface.
+Object anyEntity(const Value& v) {
+  Object o(v);
+  if (o.interfaceName().empty()) o.as("IAcadEntity");
+  return o;
+}
+
+// The interface of the CAD's classes that QARN works with.
+std::string_view interfaceOfClass(std::string_view objectName) {
+  static const std::pair<std::string_view, std::string_view> classes[] = {
+      {"AcDbBlockReference", "IAcadBlockReference"}, {"AcDbPolyline", "IAcadLWPolyline"},
+      {"AcDbAttribute", "IAcadAttributeReference"},  {"AcDbAttributeDefinition", "IAcadAttribute"},
+      {"AcDbLine", "IAcadLine"},                     {"AcDbCircle", "IAcadCircle"},
+      {"AcDbArc", "IAcadArc"},                       {"AcDbAlignedDimension", "IAcadDimAligned"},
+      {"AcDbLayerTableRecord", "IAcadLayer"}};
+  for (const auto& [cls, iface] : classes)
+    if (cls == objectName) return iface;
+  return {};
+}
+// The class an entity answers with tells its interface to an object that was of unknown kind.
+// The object taken as the kind the program treats it as, when its kind was not known: the
+// link then reuses member ids learnt on other objects of that kind, and asks this object again
+// should the CAD not know one.
+const Object& kind(const Object& o, std::string_view interfaceName) {
+  std::string_view now = o.interfaceName();
+  if (now.empty() || now == "IAcadEntity" || now == "IAcadObject") o.as(interfaceName);
+  return o;
+}
+std::string learnClass(const Object& o, std::string name) {
+  std::string_view now = o.interfaceName();
+  if (now == "IAcadEntity" || now == "IAcadObject") o.as(interfaceOfClass(name));
+  return name;
 }
 }  // namespace
 
 // Entity
 
 std::string Entity::entityName() const {
-  return o_.get("EntityName").toText();
+  return learnClass(o_, o_.get("EntityName").toText());
 }
 std::string Entity::objectName() const {
-  return o_.get("ObjectName").toText();
+  return learnClass(o_, o_.get("ObjectName").toText());
 }
 std::string Entity::handle() const {
   return o_.get("Handle").toText();
@@ -59,7 +97,7 @@ void Entity::erase() const {
   o_.call("Erase");
 }
 Entity Entity::copy() const {
-  return Entity(Object(o_.call("Copy")));
+  return Entity(Object(o_.call("Copy")).as(o_.interfaceName()));
 }
 void Entity::move(Point3 from, Point3 to) const {
   o_.call("Move", {pointValue(from), pointValue(to)});
@@ -68,13 +106,13 @@ void Entity::rotate(Point3 base, double radians) const {
   o_.call("Rotate", {pointValue(base), radians});
 }
 Entity Entity::mirror(Point3 a, Point3 b) const {
-  return Entity(Object(o_.call("Mirror", {pointValue(a), pointValue(b)})));
+  return Entity(Object(o_.call("Mirror", {pointValue(a), pointValue(b)})).as(o_.interfaceName()));
 }
 std::vector<Entity> Entity::offset(double distance) const {
-  return toList<Entity>(o_.call("Offset", {distance}));
+  return toList<Entity>(o_.call("Offset", {distance}), o_.interfaceName());
 }
 std::vector<Entity> Entity::explode() const {
-  return toList<Entity>(o_.call("Explode"));
+  return toList<Entity>(o_.call("Explode"), "IAcadEntity");
 }
 void Entity::update() const {
   o_.call("Update");
@@ -146,33 +184,33 @@ void Attribute::setInvisible(bool invisible) const {
 // BlockReference
 
 std::string BlockReference::name() const {
-  return o_.get("Name").toText();
+  return kind(o_, "IAcadBlockReference").get("Name").toText();
 }
 Point3 BlockReference::insertionPoint() const {
-  return toPoint(o_.get("InsertionPoint"));
+  return toPoint(kind(o_, "IAcadBlockReference").get("InsertionPoint"));
 }
 void BlockReference::setInsertionPoint(Point3 p) const {
-  o_.put("InsertionPoint", pointValue(p));
+  kind(o_, "IAcadBlockReference").put("InsertionPoint", pointValue(p));
 }
 double BlockReference::rotation() const {
-  return o_.get("Rotation").toDouble();
+  return kind(o_, "IAcadBlockReference").get("Rotation").toDouble();
 }
 void BlockReference::setRotation(double radians) const {
-  o_.put("Rotation", radians);
+  kind(o_, "IAcadBlockReference").put("Rotation", radians);
 }
 double BlockReference::xScaleFactor() const {
-  return o_.get("XScaleFactor").toDouble();
+  return kind(o_, "IAcadBlockReference").get("XScaleFactor").toDouble();
 }
 double BlockReference::yScaleFactor() const {
-  return o_.get("YScaleFactor").toDouble();
+  return kind(o_, "IAcadBlockReference").get("YScaleFactor").toDouble();
 }
 bool BlockReference::hasAttributes() const {
-  return o_.get("HasAttributes").toBool();
+  return kind(o_, "IAcadBlockReference").get("HasAttributes").toBool();
 }
 std::vector<Attribute> BlockReference::getAttributes() const {
-  Value v = o_.call("GetAttributes");
+  Value v = kind(o_, "IAcadBlockReference").call("GetAttributes");
   if (v.isEmpty()) return {};  // some CADs answer a reference without attributes with nothing
-  return toList<Attribute>(v);
+  return toList<Attribute>(v, "IAcadAttributeReference");
 }
 
 // Block
@@ -188,29 +226,32 @@ int Block::count() const {
   return o_.get("Count").toInt();
 }
 Entity Block::item(int index) const {
-  return Entity(Object(o_.call("Item", {index})));
+  return Entity(anyEntity(o_.call("Item", {index})));
 }
 BlockReference Block::insertBlock(Point3 at, const std::string& name, double xs, double ys,
                                   double zs, double rotation) const {
   return BlockReference(
-      Object(o_.call("InsertBlock", {pointValue(at), name, xs, ys, zs, rotation, Value()})));
+      Object(o_.call("InsertBlock", {pointValue(at), name, xs, ys, zs, rotation, Value()}))
+          .as("IAcadBlockReference"));
 }
 Polyline Block::addLightWeightPolyline(const std::vector<double>& xy) const {
-  return Polyline(Object(o_.call("AddLightWeightPolyline", {Value(xy)})));
+  return Polyline(Object(o_.call("AddLightWeightPolyline", {Value(xy)})).as("IAcadLWPolyline"));
 }
 Entity Block::addLine(Point3 a, Point3 b) const {
-  return Entity(Object(o_.call("AddLine", {pointValue(a), pointValue(b)})));
+  return Entity(Object(o_.call("AddLine", {pointValue(a), pointValue(b)})).as("IAcadLine"));
 }
 Entity Block::addCircle(Point3 centre, double radius) const {
-  return Entity(Object(o_.call("AddCircle", {pointValue(centre), radius})));
+  return Entity(Object(o_.call("AddCircle", {pointValue(centre), radius})).as("IAcadCircle"));
 }
 Entity Block::addArc(Point3 centre, double radius, double startAngle, double endAngle) const {
-  return Entity(Object(o_.call("AddArc", {pointValue(centre), radius, startAngle, endAngle})));
+  return Entity(
+      Object(o_.call("AddArc", {pointValue(centre), radius, startAngle, endAngle})).as("IAcadArc"));
 }
 Attribute Block::addAttribute(double height, int mode, const std::string& prompt, Point3 at,
                               const std::string& tag, const std::string& value) const {
   return Attribute(
-      Object(o_.call("AddAttribute", {height, mode, prompt, pointValue(at), tag, value})));
+      Object(o_.call("AddAttribute", {height, mode, prompt, pointValue(at), tag, value}))
+          .as("IAcadAttribute"));
 }
 Entity Block::addDimAligned(Point3 first, Point3 second, Point3 textAt) const {
   return Entity(Object(
@@ -220,43 +261,43 @@ Entity Block::addDimAligned(Point3 first, Point3 second, Point3 textAt) const {
 // Layer
 
 std::string Layer::name() const {
-  return o_.get("Name").toText();
+  return kind(o_, "IAcadLayer").get("Name").toText();
 }
 std::string Layer::handle() const {
-  return o_.get("Handle").toText();
+  return kind(o_, "IAcadLayer").get("Handle").toText();
 }
 bool Layer::layerOn() const {
-  return o_.get("LayerOn").toBool();
+  return kind(o_, "IAcadLayer").get("LayerOn").toBool();
 }
 void Layer::setLayerOn(bool on) const {
-  o_.put("LayerOn", on);
+  kind(o_, "IAcadLayer").put("LayerOn", on);
 }
 bool Layer::freeze() const {
-  return o_.get("Freeze").toBool();
+  return kind(o_, "IAcadLayer").get("Freeze").toBool();
 }
 void Layer::setFreeze(bool frozen) const {
-  o_.put("Freeze", frozen);
+  kind(o_, "IAcadLayer").put("Freeze", frozen);
 }
 bool Layer::lock() const {
-  return o_.get("Lock").toBool();
+  return kind(o_, "IAcadLayer").get("Lock").toBool();
 }
 void Layer::setLock(bool locked) const {
-  o_.put("Lock", locked);
+  kind(o_, "IAcadLayer").put("Lock", locked);
 }
 bool Layer::plottable() const {
-  return o_.get("Plottable").toBool();
+  return kind(o_, "IAcadLayer").get("Plottable").toBool();
 }
 void Layer::setPlottable(bool plottable) const {
-  o_.put("Plottable", plottable);
+  kind(o_, "IAcadLayer").put("Plottable", plottable);
 }
 int Layer::color() const {
-  return o_.get("color").toInt();
+  return kind(o_, "IAcadLayer").get("color").toInt();
 }
 void Layer::setColor(int color) const {
-  o_.put("color", color);
+  kind(o_, "IAcadLayer").put("color", color);
 }
 void Layer::setLinetype(const std::string& name) const {
-  o_.put("Linetype", name);
+  kind(o_, "IAcadLayer").put("Linetype", name);
 }
 
 // Collections
@@ -265,10 +306,10 @@ int Collection::count() const {
   return o_.get("Count").toInt();
 }
 Object Collection::item(int index) const {
-  return Object(o_.call("Item", {index}));
+  return Object(o_.call("Item", {index})).as(itemInterface_);
 }
 Object Collection::item(const std::string& name) const {
-  return Object(o_.call("Item", {name}));
+  return Object(o_.call("Item", {name})).as(itemInterface_);
 }
 std::vector<std::string> Collection::names() const {
   std::vector<std::string> out;
@@ -279,11 +320,11 @@ std::vector<std::string> Collection::names() const {
 }
 
 Layer Layers::add(const std::string& name) const {
-  return Layer(Object(o_.call("Add", {name})));
+  return Layer(Object(o_.call("Add", {name})).as("IAcadLayer"));
 }
 
 Block Blocks::add(Point3 origin, const std::string& name) const {
-  return Block(Object(o_.call("Add", {pointValue(origin), name})));
+  return Block(Object(o_.call("Add", {pointValue(origin), name})).as("IAcadBlock"));
 }
 
 bool Blocks::contains(const std::string& name) const {
@@ -316,7 +357,7 @@ int SelectionSet::count() const {
   return o_.get("Count").toInt();
 }
 Entity SelectionSet::item(int index) const {
-  return Entity(Object(o_.call("Item", {index})));
+  return Entity(anyEntity(o_.call("Item", {index})));
 }
 void SelectionSet::addItems(const std::vector<Entity>& items) const {
   std::vector<Value> objects;
@@ -333,7 +374,7 @@ void SelectionSet::erase() const {
 PickedEntity Utility::getEntity(const std::string& prompt) const {
   std::vector<Value> args{Value(), Value(), prompt};
   o_.callOut("GetEntity", args);
-  return {Entity(Object(args[0])), toPoint(args[1])};
+  return {Entity(anyEntity(args[0])), toPoint(args[1])};
 }
 Point3 Utility::getPoint(const std::string& prompt) const {
   return toPoint(o_.call("GetPoint", {Value(), prompt}));
@@ -354,28 +395,28 @@ Point3 Utility::polarPoint(Point3 p, double angle, double distance) const {
 // Document
 
 Block Document::modelSpace() const {
-  return Block(o_.getObject("ModelSpace"));
+  return Block(o_.getObject("ModelSpace").as("IAcadModelSpace"));
 }
 Blocks Document::blocks() const {
-  return Blocks(o_.getObject("Blocks"));
+  return Blocks(o_.getObject("Blocks").as("IAcadBlocks"));
 }
 Layers Document::layers() const {
-  return Layers(o_.getObject("Layers"));
+  return Layers(o_.getObject("Layers").as("IAcadLayers"));
 }
 Collection Document::linetypes() const {
-  return Collection(o_.getObject("Linetypes"));
+  return Collection(o_.getObject("Linetypes").as("IAcadLineTypes"), "IAcadLineType");
 }
 Collection Document::groups() const {
-  return Collection(o_.getObject("Groups"));
+  return Collection(o_.getObject("Groups").as("IAcadGroups"), "IAcadGroup");
 }
 Utility Document::utility() const {
-  return Utility(o_.getObject("Utility"));
+  return Utility(o_.getObject("Utility").as("IAcadUtility"));
 }
 SelectionSet Document::activeSelectionSet() const {
-  return SelectionSet(o_.getObject("ActiveSelectionSet"));
+  return SelectionSet(o_.getObject("ActiveSelectionSet").as("IAcadSelectionSet"));
 }
 Application Document::application() const {
-  return Application(o_.getObject("Application"));
+  return Application(o_.getObject("Application").as("IAcadApplication"));
 }
 WindowHandle Document::hwnd() const {
   return o_.get("HWND").toInt64();
@@ -417,7 +458,7 @@ void Document::setVariable(const std::string& name, const Value& value) const {
   o_.call("SetVariable", {name, value});
 }
 Entity Document::handleToObject(const std::string& handle) const {
-  return Entity(Object(o_.call("HandleToObject", {handle})));
+  return Entity(Object(o_.call("HandleToObject", {handle})).as("IAcadObject"));
 }
 void Document::regen(int which) const {
   o_.call("Regen", {which});
@@ -426,13 +467,13 @@ void Document::regen(int which) const {
 // Application
 
 Document Application::activeDocument() const {
-  return Document(o_.getObject("ActiveDocument"));
+  return Document(o_.getObject("ActiveDocument").as("IAcadDocument"));
 }
 WindowHandle Application::hwnd() const {
   return o_.get("HWND").toInt64();
 }
 int Application::documentCount() const {
-  return o_.getObject("Documents").get("Count").toInt();
+  return o_.getObject("Documents").as("IAcadDocuments").get("Count").toInt();
 }
 void Application::zoomCenter(Point3 centre, double magnification) const {
   o_.call("ZoomCenter", {pointValue(centre), magnification});
@@ -441,7 +482,7 @@ void Application::zoomExtents() const {
   o_.call("ZoomExtents");
 }
 bool Application::isQuiescent(const std::string& stateMember) const {
-  return Object(o_.call(stateMember)).get("IsQuiescent").toBool();
+  return Object(o_.call(stateMember)).as("IAcadState").get("IsQuiescent").toBool();
 }
 
 }  // namespace qarn::cad

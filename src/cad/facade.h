@@ -144,24 +144,32 @@ class Layer : public Facade {
 
 class Collection : public Facade {
  public:
-  using Facade::Facade;
+  Collection() = default;
+  // `itemInterface`: the interface of every item, when the collection holds one kind.
+  explicit Collection(Object o, std::string itemInterface = {})
+      : Facade(std::move(o)), itemInterface_(std::move(itemInterface)) {}
   int count() const;
   Object item(int index) const;
   Object item(const std::string& name) const;
   // The `Name` of every item, in order.
   std::vector<std::string> names() const;
+
+ private:
+  std::string itemInterface_;
 };
 
 class Layers : public Collection {
  public:
-  using Collection::Collection;
+  Layers() = default;
+  explicit Layers(Object o) : Collection(std::move(o), "IAcadLayer") {}
   Layer add(const std::string& name) const;
   Layer layer(int index) const { return Layer(item(index)); }
 };
 
 class Blocks : public Collection {
  public:
-  using Collection::Collection;
+  Blocks() = default;
+  explicit Blocks(Object o) : Collection(std::move(o), "IAcadBlock") {}
   Block add(Point3 origin, const std::string& name) const;
   Block block(int index) const { return Block(item(index)); }
   // Whether the table holds the name, by walking it and comparing as the CAD does: ASCII case

@@ -9,6 +9,11 @@ const DispatchPtr& Object::checked() const {
   return p_;
 }
 
+Object Object::as(std::string_view interfaceName) const {
+  if (p_ && !interfaceName.empty()) p_->setInterface(interfaceName);
+  return *this;
+}
+
 Value Object::get(std::string_view member, std::vector<Value> args) const {
   return checked()->invoke(member, CallKind::Get, args);
 }

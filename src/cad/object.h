@@ -19,6 +19,11 @@ class Dispatch {
  public:
   virtual ~Dispatch() = default;
   virtual Value invoke(std::string_view member, CallKind kind, std::span<Value> args) = 0;
+  // The interface the object has, as the CAD's type library names it ("IAcadLWPolyline"), when
+  // the member that returned it says so. A link may reuse member ids learnt on other objects of
+  // that interface instead of asking each new object what it is.
+  virtual void setInterface(std::string_view name) {}
+  virtual std::string_view interfaceName() const { return {}; }
 };
 
 class Object {
@@ -28,6 +33,9 @@ class Object {
   explicit Object(const Value& v) : p_(v.toObject()) {}
 
   bool valid() const { return static_cast<bool>(p_); }
+  // The object, known to have this interface (nothing changes for an empty name).
+  Object as(std::string_view interfaceName) const;
+  std::string_view interfaceName() const { return p_ ? p_->interfaceName() : std::string_view(); }
   const DispatchPtr& dispatch() const { return p_; }
 
   Value get(std::string_view member, std::vector<Value> args = {}) const;

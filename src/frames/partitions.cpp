@@ -68,7 +68,8 @@ PartitionsResult Button22Click(cad::Session& session) {
     ++out.boundaries;
   }
   // One group, so that the user can move the partitions with their terminal block.
-  cad::Object group(doc.groups().object().call("Add", {cad::Value("*")}));
+  cad::Object group(
+      cad::Object(doc.groups().object().call("Add", {cad::Value("*")})).as("IAcadGroup"));
   try {
     group.call("AppendItems", {cad::Value(std::move(lines))});
   } catch (const cad::AutomationError&) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "cad/numbers.h"
 #include "cad/text.h"
@@ -119,6 +120,46 @@ std::u16string utf16(std::string_view s) {
 }
 }  // namespace
 
+namespace {
+
+bool sameRow(const GridTable& grid, int a, int b) {
+  for (int col = 0; col < grid.colCount(); ++col)
+    if (grid.cell(col, a) != grid.cell(col, b)) return false;
+  return true;
+}
+
+// The exchange sort leaves rows of distinct keys in plain key order, and rows alike may stand in
+// any order among themselves. So when no two different rows share a key, the rows are put in key
+// order at n log n (the summary of thousands of frames sorts them all); otherwise nothing is done
+// and false returned, for the exchange sort to place the rows of equal keys as it always has.
+template <class Key, class Before>
+bool sortWhenKeysDecide(GridTable& grid, const std::vector<Key>& keys, Before before) {
+  int n = grid.rowCount();
+  std::vector<int> order(n - 1);
+  for (int r = 1; r < n; ++r)
+    order[r - 1] = r;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return before(keys[a], keys[b]); });
+  for (std::size_t k = 1; k < order.size(); ++k)
+    if (!before(keys[order[k - 1]], keys[order[k]]) && !sameRow(grid, order[k - 1], order[k]))
+      return false;
+  // Row `order[p - 1]` of the table as it was goes to row p, by swaps.
+  std::vector<int> at(n), where(n);
+  for (int r = 0; r < n; ++r)
+    at[r] = where[r] = r;
+  for (int p = 1; p < n; ++p) {
+    int from = where[order[p - 1]];
+    if (from == p) continue;
+    grid.swapRows(p, from);
+    std::swap(at[p], at[from]);
+    where[at[p]] = p;
+    where[at[from]] = from;
+  }
+  return true;
+}
+
+}  // namespace
+
 void SortGridRows(GridTable& grid, int firstKeyColumn, int secondKeyColumn, bool descending,
                   bool numeric) {
   int n = grid.rowCount();
@@ -136,6 +177,19 @@ void SortGridRows(GridTable& grid, int firstKeyColumn, int secondKeyColumn, bool
       numbers[r] = gridNumber(keyOf(r));
     else
       texts[r] = utf16(keyOf(r));  // code-unit order is the order of these strings
+  }
+  if (numeric) {
+    bool ordered = std::none_of(numbers.begin() + 1, numbers.end(),
+                                [](double v) { return std::isnan(v); });
+    if (ordered && sortWhenKeysDecide(grid, numbers, [descending](double a, double b) {
+          return descending ? a > b : a < b;
+        }))
+      return;
+  } else if (sortWhenKeysDecide(grid, texts,
+                                [descending](const std::u16string& a, const std::u16string& b) {
+                                  return descending ? b < a : a < b;
+                                })) {
+    return;
   }
   for (int i = 1; i <= n - 2; ++i) {
     // Row i's key is the one compared: after a swap it is the key of the row swapped in.

@@ -130,7 +130,8 @@ bool DefinePanelDeviceBlock(const cad::Document& doc, const std::string& name, i
         // The height goes as a whole number, the width factor as currency.
         cad::Attribute def(cad::Object(b.object().call(
             "AddAttribute", {cad::Value(d.height), cad::Value(d.mode), cad::Value(d.prompt),
-                             cad::pointValue(at), cad::Value(d.tag), cad::Value("")})));
+                             cad::pointValue(at), cad::Value(d.tag), cad::Value("")}))
+                                .as("IAcadAttribute"));
         def.setLayer(d.layer);
         def.setColor(256);
         def.setAlignment(d.alignment);

@@ -240,6 +240,8 @@ TEST(DxfReader, RefusesAMalformedFileAtTheLineOfItsFirstFault) {
       {"0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1001\n0\nENDSEC\n0\nEOF\n", 8, "AC1001"},
       {"AutoCAD Binary DXF\r\n\x1a", 1, "binary"},
       {"0\nLINE\n0\nEOF\n", 2, "SECTION"},
+      {"0\nSECTION\n2\nENTITIES\n0\nLINE\n1x\nA\n0\nENDSEC\n0\nEOF\n", 7, "group code"},
+      {"0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n1.5.\n0\nENDSEC\n0\nEOF\n", 8, "number"},
   };
   for (const Malformed& m : cases) {
     SCOPED_TRACE(m.text);
@@ -251,6 +253,19 @@ TEST(DxfReader, RefusesAMalformedFileAtTheLineOfItsFirstFault) {
       EXPECT_NE(std::string(e.what()).find(m.says), std::string::npos) << e.what();
     }
   }
+}
+
+// Group codes with blanks, a sign or leading zeros, record names and numbers with blanks, numbers
+// with a plus sign, CR LF line ends: each read as the plain form.
+TEST(DxfReader, ReadsCodesAndNumbersInEveryWrittenForm) {
+  std::string text =
+      "0\r\nSECTION\r\n2\r\nENTITIES\r\n 0\r\nLINE \t\r\n  10\r\n1.5\r\n+20\r\n -2 \r\n0011\r\n"
+      "+3e1\r\n00021\r\n\t4\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+  sim::Drawing d = sim::readDxf(text).drawing;
+  ASSERT_EQ(d.modelSpace().entities.size(), 1u);
+  const sim::Entity& line = *d.findEntity(d.modelSpace().entities[0]);
+  EXPECT_EQ(line.p1, (Point3{1.5, -2, 0}));
+  EXPECT_EQ(line.p2, (Point3{30, 4, 0}));
 }
 
 TEST(DxfReader, DecodesCodePagesAndUnicodeEscapes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -302,6 +303,18 @@ TEST_F(SimAttributes, ACopiedAttributeBelongsToItsReferenceUntilErased) {
   EXPECT_EQ(ref.getAttributes().size(), 1u);
   EXPECT_THROW(doc.handleToObject(h), AutomationError);
   EXPECT_THROW(doc.handleToObject("FFFFF"), AutomationError);
+}
+
+// A handle finds its entity whatever the case of its letters.
+TEST_F(SimAttributes, AHandleFindsItsEntityInEitherCase) {
+  std::string h;
+  for (int i = 0; i < 64 && h.find_first_of("ABCDEF") == std::string::npos; ++i)
+    h = doc.modelSpace().addLine({}, {1, 1, 0}).handle();
+  std::string lower = h;
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ASSERT_NE(lower, h);
+  EXPECT_EQ(doc.handleToObject(lower).handle(), h);
 }
 
 // Handles are numbered per drawing, so a handle read from one drawing can name another entity in

@@ -54,6 +54,41 @@ TEST(GridSorts, TextSortComparesUtf16CodeUnitsAndNumericSortReadsNumbers) {
   EXPECT_EQ(compareUtf16("機", "機"), 0);
 }
 
+// The exchange sort as the grids have always sorted, written out plainly: the order every sort
+// must give, whatever way it takes.
+void exchangeSort(GridTable& t, int col, bool descending, bool numeric) {
+  for (int i = 1; i <= t.rowCount() - 2; ++i)
+    for (int j = i + 1; j <= t.rowCount() - 1; ++j) {
+      const std::string &a = t.cell(col, i), &b = t.cell(col, j);
+      bool swap = numeric
+                      ? (descending ? gridNumber(a) < gridNumber(b) : gridNumber(a) > gridNumber(b))
+                      : (descending ? compareUtf16(a, b) < 0 : compareUtf16(a, b) > 0);
+      if (swap) t.swapRows(i, j);
+    }
+}
+
+// Tables of distinct keys, of keys shared by rows alike (cleared rows), and of keys shared by
+// rows that differ: each sorted both ways, as numbers and as texts, in the exchange sort's order.
+TEST(GridSorts, EverySortGivesTheExchangeSortsOrder) {
+  std::vector<std::vector<std::vector<std::string>>> cases = {
+      {{"3", "c"}, {"1", "a"}, {"2", "b"}, {"10", "j"}},
+      {{"3", "c"}, {"", ""}, {"1", "a"}, {"", ""}, {"2", "b"}, {"", ""}},
+      {{"2", "x"}, {"1", "a"}, {"2", "y"}, {"1", "b"}, {"2", "z"}, {"0", "q"}},
+      {{"b", "1"}, {"a", "2"}, {"b", "3"}, {"ｂ", "4"}, {"a", "5"}},
+  };
+  for (std::size_t k = 0; k < cases.size(); ++k)
+    for (bool descending : {false, true})
+      for (bool numeric : {false, true}) {
+        GridTable sorted = table(cases[k]), expected = table(cases[k]);
+        SortGridRows(sorted, 0, -1, descending, numeric);
+        exchangeSort(expected, 0, descending, numeric);
+        for (int r = 1; r < expected.rowCount(); ++r)
+          EXPECT_EQ(sorted.cell(1, r), expected.cell(1, r))
+              << "case " << k << (descending ? " descending" : " ascending")
+              << (numeric ? " numbers" : " texts") << ", row " << r;
+      }
+}
+
 TEST(GridClipboard, CopyCutDeleteOverTheWorkingColumnsOnly) {
   GridTable t =
       table({{"1", "K1", "", "T1", "S1", "A1", "h"}, {"2", "K2", "N2", "T2", "S2", "A2"}}, 16);

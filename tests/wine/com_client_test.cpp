@@ -21,8 +21,15 @@
 #include "cad/platform_desktop.h"
 #include "cad/running_objects.h"
 #include "cad/sim/sim_cad.h"
+#include "catalogue/device_catalogue.h"
 #include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
+#include "frames/frame_row.h"
+#include "frames/front_placement.h"
+#include "frames/mounting_holes.h"
+#include "frames/partitions.h"
+#include "frames/side_view.h"
+#include "panel/panel_creation.h"
 
 namespace qarn::cad {
 namespace {
@@ -30,6 +37,27 @@ namespace {
 std::string env(const char* name) {
   const char* v = std::getenv(name);
   return v ? v : "";
+}
+
+// Round trips to the CAD over automation calls since `before`, with the figures in words.
+double roundTrips(const com::ComCounters& before, std::ostream& figures) {
+  const com::ComCounters& now = com::comCounters();
+  long calls = now.calls - before.calls, invokes = now.invokes - before.invokes,
+       lookups = now.lookups - before.lookups, types = now.typeInfos - before.typeInfos;
+  double ratio = calls ? static_cast<double>(invokes + lookups + types) / calls : 0;
+  figures << calls << " calls: " << invokes << " Invoke + " << lookups << " GetIDsOfNames + "
+          << types << " type queries = " << ratio << " per call";
+  return ratio;
+}
+
+// A catalogue row of the sample data by its model.
+catalogue::Fields catalogueRow(const char* file, const std::string& model) {
+  catalogue::CatalogueCache cache;
+  if (auto snapshot = cache.load(env("QARN_DATA") + "/" + file))
+    for (const auto& r : snapshot->records)
+      if (r.fields[1] == model) return r.fields;
+  ADD_FAILURE() << "no " << model << " in " << file;
+  return {};
 }
 
 // Counts the sleeps of the idle wait without sleeping for real.
@@ -213,6 +241,114 @@ TEST(MessageFilter, AnswersAndPutsThePreviousFilterBack) {
   EXPECT_FALSE(first->registered());
 }
 
+// Device frames and panel devices as the demo draws them, through COM: about one round trip per
+// automation call, though every frame, attribute and picked object is a new object to the link.
+TEST_F(WindowsLink, FramesAndPanelDevicesTakeAboutOneRoundTripPerCall) {
+  control().call("QarnTestFresh", {session.CadProgId});
+  std::ostringstream figures;
+  com::ComCounters first = com::comCounters();
+  auto measured = [&](const std::string& what, auto command) {
+    com::ComCounters before = com::comCounters();
+    command();
+    figures << what << ": ";
+    roundTrips(before, figures);
+    figures << "\n";
+  };
+
+  frames::FrameRow row = frames::chooseFrameRow(catalogueRow("TOVEK.txt", "S-T10"));
+  frames::FrontInput in;
+  in.gridModel = row.model;
+  in.width = row.width;
+  in.height = row.height;
+  in.endWidth = row.endWidth;
+  in.fields = {"MC1", row.rating, row.auxiliary, row.dimensions, row.cut, true, "4", "5"};
+  control().call("QarnTestPoint", {100.0, 100.0});
+  measured("front, a row of 4",
+           [&] { EXPECT_GT(frames::placeFront(session, in).insert.placed, 0); });
+  std::string pasted = app().activeDocument().modelSpace().item(0).handle();
+  control().call("QarnTestPick", {pasted, 100.0, 100.0});
+  control().call("QarnTestPoint", {400.0, 100.0});
+  measured("side view", [&] {
+    EXPECT_EQ(frames::Button8Click(session).status, frames::SideResult::Status::Drawn);
+  });
+  control().call("QarnTestPick", {pasted, 100.0, 100.0});
+  measured("holes", [&] {
+    EXPECT_EQ(frames::Button10Click(session).status, frames::HolesResult::Status::Drawn);
+  });
+
+  frames::FrameRow tb = frames::chooseFrameRow(catalogueRow("TOVEK.txt", "TB-15"));
+  in.gridModel = tb.model;
+  in.width = tb.width;
+  in.height = tb.height;
+  in.endWidth = tb.endWidth;
+  in.terminalMode = true;
+  in.poles = "12";
+  in.fields = {"TB1", tb.rating, tb.auxiliary, tb.dimensions, tb.cut, false, "2", "0"};
+  control().call("QarnTestPoint", {100.0, 500.0});
+  measured("terminal block", [&] { EXPECT_GT(frames::placeFront(session, in).insert.placed, 0); });
+  Block ms = app().activeDocument().modelSpace();
+  control().call("QarnTestPick", {ms.item(ms.count() - 1).handle(), 100.0, 500.0});
+  measured("partitions", [&] { EXPECT_GT(frames::Button22Click(session).lines, 0); });
+
+  struct Device {
+    std::string model;
+    int count;
+  };
+  for (const Device& d : {Device{"AR22F0R-10", 4}, {"DR22D0L-E3R", 3}, {"AR22PR-220B", 1},
+                          {"E5CC-RX2ASM", 1}, {"UGCT-24", 1}, {"YS-8NAA", 1}}) {
+    panel::PanelInput p = panel::chooseCatalogueRow(catalogueRow("TPBPL.txt", d.model));
+    p.number = "X1";
+    p.arrayMode = d.count > 1;
+    p.count = std::to_string(d.count);
+    p.pitch = "80";
+    control().call("QarnTestPoint", {0.0, -1000.0});
+    measured("panel " + d.model, [&] {
+      panel::PanelResult r = panel::Button6Click(session, p);
+      EXPECT_TRUE(r.message.empty() && r.placed > 0) << d.model << ": " << r.message;
+    });
+  }
+  figures << "all ";
+  double ratio = roundTrips(first, figures);
+  std::cout << "round trips:\n" << figures.str() << "\n";
+  EXPECT_LE(ratio, 1.05) << figures.str();
+}
+
+// An object named for an interface it does not have: the DISPID cached for that interface is not
+// the CAD's for this object, so the link looks the member up again and calls the right one; a
+// member the object lacks still reports the CAD's own error.
+TEST_F(WindowsLink, ACachedMemberIdIsConfirmedWhenTheObjectIsOfAnotherKind) {
+  Document doc = app().activeDocument();
+  doc.layers().add("TOVEK_NAME");
+  EXPECT_EQ(Layer(doc.layers().item("TOVEK_NAME")).name(), "TOVEK_NAME");
+  LoadLinetype(doc, "HIDDEN", session.CadProgId);
+  Object linetype = doc.linetypes().item("HIDDEN");
+  EXPECT_EQ(Object(linetype).as("IAcadLayer").get("Name").toText(), "HIDDEN");
+  EXPECT_EQ(Layer(doc.layers().item("TOVEK_NAME")).name(), "TOVEK_NAME");
+  std::vector<std::string> errors;
+  for (const char* iface : {"IAcadLayer", "IAcadLineType", ""}) {
+    try {
+      Object(doc.layers().item("TOVEK_NAME")).as(iface).get("NoSuchMember");
+      ADD_FAILURE() << "a member the layer lacks";
+    } catch (const AutomationError& e) {
+      errors.push_back(std::to_string(e.code()) + " " + e.what());
+    }
+  }
+  ASSERT_EQ(errors.size(), 3u);
+  EXPECT_NE(errors[2].find("Unknown name"), std::string::npos) << errors[2];
+  EXPECT_EQ(errors[0], errors[2]) << "the CAD's own error, whatever the object was taken for";
+  EXPECT_EQ(errors[1], errors[2]);
+  // An entity of unknown kind: its class tells the link what it is; a member of its kind only,
+  // asked of a line, is still the CAD's refusal.
+  Block ms = doc.modelSpace();
+  std::string line = ms.addLine({0, 0, 0}, {5, 0, 0}).handle();
+  doc.blocks().add({0, 0, 0}, "KNOB").addCircle({0, 0, 0}, 5);
+  BlockReference ref(doc.handleToObject(ms.insertBlock({0, 0, 0}, "KNOB").handle()));
+  EXPECT_EQ(ref.entityName(), "AcDbBlockReference");
+  EXPECT_EQ(ref.name(), "KNOB");
+  EXPECT_THROW(BlockReference(doc.handleToObject(line)).name(), AutomationError);
+  EXPECT_EQ(BlockReference(doc.handleToObject(line)).layer(), "0");
+}
+
 // One enclosure of each family, drawn through COM into a fresh CAD, gives the same drawing as
 // the same scenario in-process.
 TEST_F(WindowsLink, EveryFamilyDrawsTheSameDrawingAsInProcess) {
@@ -251,21 +387,24 @@ TEST_F(WindowsLink, EveryFamilyDrawsTheSameDrawingAsInProcess) {
   control().call("QarnTestFresh", {session.CadProgId});
   std::ostringstream figures;
   long invokes = 0;
+  com::ComCounters first = com::comCounters();
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     control().call("QarnTestPoint", {3000.0 * i, 0.0});
     com::ComCounters before = com::comCounters();
     ASSERT_EQ(enclosure::drawEnclosure(session, inputFor(jobs[i])).status,
               enclosure::EnclosureResult::Status::Drawn);
-    com::ComCounters after = com::comCounters();
-    invokes += after.invokes - before.invokes;
-    figures << jobs[i].family << " " << (after.invokes - before.invokes) << " Invoke + "
-            << (after.lookups - before.lookups) << " GetIDsOfNames + "
-            << (after.typeInfos - before.typeInfos) << " GetTypeInfo; ";
+    invokes += com::comCounters().invokes - before.invokes;
+    figures << jobs[i].family << " ";
+    roundTrips(before, figures);
+    figures << "\n";
   }
+  figures << "all seven ";
+  double ratio = roundTrips(first, figures);
+  EXPECT_LE(ratio, 1.05) << figures.str();
   std::string remote = env("QARN_SCRATCH") + "/com.dxf",
               counts = env("QARN_SCRATCH") + "/counts.txt";
   control().call("QarnTestFinish", {remote, counts});
-  std::cout << "round trips: " << figures.str() << "\n";
+  std::cout << "round trips:\n" << figures.str() << "\n";
 
   auto read = [](const std::string& p) {
     std::ifstream in(p, std::ios::binary);
@@ -278,9 +417,6 @@ TEST_F(WindowsLink, EveryFamilyDrawsTheSameDrawingAsInProcess) {
   EXPECT_TRUE(a == b) << "the DXF through COM differs from the in-process one";
   std::string c = read(counts);
   std::cout << c;
-  EXPECT_NE(c.find("repeated 0"), std::string::npos)
-      << "a member was looked up twice on one interface:\n"
-      << c;
   EXPECT_NE(c.find("invokes " + std::to_string(invokes)), std::string::npos)
       << "the server saw other than one Invoke per automation call (" << invokes << "):\n"
       << c;

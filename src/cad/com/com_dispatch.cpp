@@ -14,10 +14,11 @@ ComCounters& comCounters() {
 
 namespace {
 
-// DISPIDs by interface and lower-case member name. An interface is known by the GUID of its type
-// description, the same for every object of it however the CAD hands the description out; the
-// cache is bounded, so that a CAD naming its interfaces without end cannot grow it for good.
-using InterfaceKey = std::pair<std::string, std::string>;  // GUID bytes, member
+// DISPIDs by interface and lower-case member name. An interface is known by the name the caller
+// gave it (within one CAD), or else by the GUID of its type description, the same for every object
+// of it however the CAD hands the description out; the cache is bounded, so that a CAD naming its
+// interfaces without end cannot grow it for good.
+using InterfaceKey = std::pair<std::string, std::string>;  // 'N' scope and name or 'G' GUID, member
 std::map<InterfaceKey, DISPID>& dispidCache() {
   static std::map<InterfaceKey, DISPID> cache;
   return cache;
@@ -68,9 +69,36 @@ IDispatch* dispatchOf(const DispatchPtr& d) {
   throw AutomationError(hr, member + ": " + systemMessage(hr));
 }
 
+// An object whose kind is not known yet is named for the interface every object of its sort has
+// (every drawing object, every entity); only the members of that interface take their ids from
+// it, since each kind numbers its other members its own way.
+bool onEveryObject(const std::string& m) {
+  static const std::string_view members[] = {"handle",  "objectname",  "objectid", "ownerid",
+                                             "document", "application", "delete",   "erase"};
+  for (std::string_view x : members)
+    if (x == m) return true;
+  return false;
+}
+bool onEveryEntity(const std::string& m) {
+  static const std::string_view members[] = {
+      "entityname", "layer",     "color",      "linetype",       "copy",
+      "move",       "rotate",    "mirror",     "update",         "visible",
+      "highlight",  "lineweight", "truecolor", "getboundingbox", "arrayrectangular",
+      "linetypescale"};
+  for (std::string_view x : members)
+    if (x == m) return true;
+  return onEveryObject(m);
+}
+// Whether the member's id may be taken from what was learnt on other objects named `iface`.
+bool sharedByName(std::string_view iface, const std::string& m) {
+  if (iface == "IAcadObject") return onEveryObject(m);
+  if (iface == "IAcadEntity") return onEveryEntity(m);
+  return !iface.empty();
+}
+
 }  // namespace
 
-ComDispatch::ComDispatch(IDispatch* p) : p_(p) {
+ComDispatch::ComDispatch(IDispatch* p, std::string scope) : p_(p), scope_(std::move(scope)) {
   p_->AddRef();
 }
 
@@ -113,12 +141,19 @@ const GUID* ComDispatch::interfaceId() {
 }
 
 DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
-  const GUID* iid = interfaceId();
   std::string name = lower(member);
   auto& cache = dispidCache();
-  InterfaceKey key = iid ? InterfaceKey{guidBytes(*iid), name} : InterfaceKey{};
+  InterfaceKey key;
+  bool shared = true;
+  if (sharedByName(interface_, name)) {
+    key = {'N' + scope_ + '\0' + interface_, name};
+  } else if (const GUID* iid = interfaceId()) {
+    key = {'G' + guidBytes(*iid), name};
+  } else {
+    shared = false;
+  }
   if (!fresh) {
-    if (iid) {
+    if (shared) {
       auto it = cache.find(key);
       if (it != cache.end()) return it->second;
     } else if (auto it = own_.find(name); it != own_.end()) {
@@ -133,7 +168,7 @@ DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
   if (FAILED(hr))
     throw AutomationError(hr == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : hr,
                           "Unknown name: " + member + " (" + systemMessage(hr) + ")");
-  if (iid) {
+  if (shared) {
     if (cache.size() >= kCacheLimit) cache.clear();
     cache[key] = id;
   } else {
@@ -145,6 +180,9 @@ DISPID ComDispatch::dispid(const std::string& member, bool fresh) {
 Value ComDispatch::invoke(std::string_view memberView, CallKind kind, std::span<Value> args) {
   std::string member(memberView);
   bool out = kind == CallKind::MethodOut;
+  ++comCounters().calls;
+  std::string scope = scope_;
+  auto wrap = [&scope](IDispatch* d) { return ComDispatch::wrap(d, scope); };
   for (bool fresh : {false, true}) {
     DISPID id = dispid(member, fresh);
     // Arguments go in reverse order; out-parameters by reference to a VARIANT of our own.
@@ -192,8 +230,8 @@ Value ComDispatch::invoke(std::string_view memberView, CallKind kind, std::span<
     if (FAILED(hr)) raise(hr, info, member);
     if (out)
       for (std::size_t i = 0; i < args.size(); ++i)
-        if (args[i].isEmpty()) args[i] = fromVariant(&outs[i], ComDispatch::wrap);
-    return fromVariant(result.get(), ComDispatch::wrap);
+        if (args[i].isEmpty()) args[i] = fromVariant(&outs[i], wrap);
+    return fromVariant(result.get(), wrap);
   }
   throw AutomationError(DISP_E_MEMBERNOTFOUND, "Unknown name: " + member);
 }

@@ -38,7 +38,7 @@ Object attach(const std::string& progId) {
   hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d));
   unknown->Release();
   if (FAILED(hr) || !d) throw AutomationError(hr, progId + ": " + systemMessage(hr));
-  Object app(ComDispatch::wrap(d));
+  Object app(ComDispatch::wrap(d, progId));
   d->Release();
   return app;
 }

@@ -81,12 +81,30 @@ std::string dxfName(const Entity& e) {
 }
 
 namespace {
+bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x == y) continue;
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Compared in place: every entity read from a file and every change looks its layer up.
 template <class Vec>
 auto findByName(Vec& items, const std::string& name) -> decltype(&items[0]) {
-  std::string wanted = asciiUpper(name);
   for (auto& item : items)
-    if (asciiUpper(item.name) == wanted) return &item;
+    if (sameIgnoringAsciiCase(item.name, name)) return &item;
   return nullptr;
+}
+
+bool hasLowerCase(const std::string& s) {
+  for (char c : s)
+    if (c >= 'a' && c <= 'z') return true;
+  return false;
 }
 }  // namespace
 
@@ -104,12 +122,12 @@ const Linetype* Drawing::findLinetype(const std::string& name) const {
 }
 
 Entity* Drawing::findEntity(const std::string& handle) {
-  auto it = entities.find(asciiUpper(handle));
+  auto it = hasLowerCase(handle) ? entities.find(asciiUpper(handle)) : entities.find(handle);
   return it == entities.end() ? nullptr : &it->second;
 }
 
 const Entity* Drawing::findEntity(const std::string& handle) const {
-  auto it = entities.find(asciiUpper(handle));
+  auto it = hasLowerCase(handle) ? entities.find(asciiUpper(handle)) : entities.find(handle);
   return it == entities.end() ? nullptr : &it->second;
 }
 

@@ -1,9 +1,11 @@
 #include "cad/sim/dxf_lexer.h"
 
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <numbers>
 
@@ -38,11 +40,39 @@ bool isInteger(std::string_view s) {
   return true;
 }
 
-bool isReal(std::string_view s) {
+bool isReal(std::string_view s, double& v) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  double v;
   auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+// The kinds of the group codes a file uses, looked up rather than worked out for each pair.
+constexpr int kTabledCodes = 1072;
+const std::array<ValueKind, kTabledCodes>& kindTable() {
+  static const std::array<ValueKind, kTabledCodes> table = [] {
+    std::array<ValueKind, kTabledCodes> t{};
+    for (int c = 0; c < kTabledCodes; ++c)
+      t[c] = kindOf(c);
+    return t;
+  }();
+  return table;
+}
+
+// A group code line (trimmed): a whole number, read as the checked path reads it.
+bool readCode(std::string_view c, int& code) {
+  if (!c.empty() && c.size() <= 4 && c.front() >= '0' && c.front() <= '9') {
+    int v = 0;
+    for (char ch : c) {
+      if (ch < '0' || ch > '9') return false;
+      v = v * 10 + (ch - '0');
+    }
+    code = v;
+    return true;
+  }
+  if (!isInteger(c)) return false;
+  code = 0;  // out of range reads as 0
+  std::from_chars(c.data() + (c.front() == '+'), c.data() + c.size(), code);
+  return true;
 }
 
 // The versions read: 2.10 to 2018 (AC1032). Those before R12 have the same group codes, with
@@ -66,47 +96,57 @@ std::optional<int> versionNumber(std::string_view v) {
 std::vector<Pair> tokenize(std::string_view bytes) {
   if (bytes.substr(0, 18) == "AutoCAD Binary DXF")
     throw DxfError(1, "a binary DXF file; only ASCII DXF is read");
-  std::vector<std::string_view> lines;
+  // One pass over the bytes: a code line, then its value line.
   std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    std::size_t stop = end == std::string_view::npos ? bytes.size() : end;
-    std::string_view line = bytes.substr(start, stop - start);
+  int lineNo = 0;
+  auto nextLine = [&](std::string_view& line) {
+    if (start >= bytes.size()) return false;
+    const char* from = bytes.data() + start;
+    const void* nl = std::memchr(from, '\n', bytes.size() - start);
+    std::size_t stop = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - bytes.data())
+                          : bytes.size();
+    line = bytes.substr(start, stop - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end == std::string_view::npos ? bytes.size() : end + 1;
-  }
-  if (lines.empty()) throw DxfError(1, "the file is empty");
+    start = nl ? stop + 1 : bytes.size();
+    ++lineNo;
+    return true;
+  };
   std::vector<Pair> pairs;
-  pairs.reserve(lines.size() / 2);
-  for (std::size_t i = 0; i < lines.size(); i += 2) {
-    int codeLine = static_cast<int>(i) + 1;
-    std::string_view c = trimBlanks(lines[i]);
-    if (c.empty() && i + 1 == lines.size()) break;  // a blank last line
-    if (!isInteger(c)) throw DxfError(codeLine, "a group code must be a whole number");
+  pairs.reserve(bytes.size() / 8);  // a pair takes 8 bytes or more in most files
+  std::string_view c;
+  if (!nextLine(c)) throw DxfError(1, "the file is empty");
+  for (;;) {
+    int codeLine = lineNo;
+    c = trimBlanks(c);
+    std::string_view v;
+    bool more = nextLine(v);
+    if (c.empty() && !more) break;  // a blank last line
     int code = 0;
-    std::from_chars(c.data() + (c.front() == '+'), c.data() + c.size(), code);
-    if (i + 1 >= lines.size()) throw DxfError(codeLine + 1, "the file ends after a group code");
-    std::string_view v = lines[i + 1];
+    if (!readCode(c, code)) throw DxfError(codeLine, "a group code must be a whole number");
+    if (!more) throw DxfError(codeLine + 1, "the file ends after a group code");
     if (code == 0) v = trimBlanks(v);
-    ValueKind k = kindOf(code);
+    ValueKind k = code >= 0 && code < kTabledCodes ? kindTable()[code] : kindOf(code);
+    double number = 0;
     if (k != ValueKind::Text) {
       v = trimBlanks(v);
-      if (k == ValueKind::Integer ? !isInteger(v) : !isReal(v))
+      if (k == ValueKind::Integer ? !isInteger(v) : !isReal(v, number))
         throw DxfError(codeLine + 1, "group code " + std::to_string(code) + " needs a number");
     }
-    if (code == 999) continue;  // a comment
-    pairs.push_back({code, v, codeLine + 1});
-    if (code == 0 && v == "EOF") break;  // what follows (a DOS end-of-file mark) is no drawing
-    // A drawing of a version not read is refused as such, not for what follows in it.
-    if (code == 1 && pairs.size() >= 2 && pairs[pairs.size() - 2].code == 9 &&
-        pairs[pairs.size() - 2].value == "$ACADVER" && !versionNumber(v))
-      unknownVersion(codeLine + 1, v);
+    if (code != 999) {  // a comment
+      pairs.push_back({code, v, codeLine + 1, k == ValueKind::Real, number});
+      if (code == 0 && v == "EOF") break;  // what follows (a DOS end-of-file mark) is no drawing
+      // A drawing of a version not read is refused as such, not for what follows in it.
+      if (code == 1 && pairs.size() >= 2 && pairs[pairs.size() - 2].code == 9 &&
+          pairs[pairs.size() - 2].value == "$ACADVER" && !versionNumber(v))
+        unknownVersion(codeLine + 1, v);
+    }
+    if (!nextLine(c)) break;
   }
   return pairs;
 }
 
 double real(const Pair& p) {
+  if (p.hasReal) return p.realValue;
   std::string_view s = p.value;
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   double v = 0;

@@ -12,6 +12,8 @@ struct Pair {
   int code;
   std::string_view value;  // trimmed of the line end; numbers also of blanks
   int line;                // of the value
+  bool hasReal = false;    // the value of a real's group code, read once while checking it
+  double realValue = 0;
 };
 
 enum class ValueKind { Text, Real, Integer };

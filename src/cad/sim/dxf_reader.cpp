@@ -491,10 +491,25 @@ DxfDrawing readDxf(std::string_view bytes) {
 DxfDrawing readDxfFile(const std::string& path) {
   std::ifstream f(filePath(path), std::ios::binary);
   if (!f) throw std::runtime_error("cannot open " + path);
-  std::ostringstream s;
-  s << f.rdbuf();
+  // Read whole into a string of the file's size, rather than grown and copied through a stream.
+  std::string bytes;
+  f.seekg(0, std::ios::end);
+  std::streamoff size = f.tellg();
+  f.seekg(0, std::ios::beg);
+  if (size > 0) {
+    bytes.resize(static_cast<std::size_t>(size));
+    f.read(bytes.data(), size);
+    bytes.resize(static_cast<std::size_t>(f.gcount()));
+  }
   if (f.bad()) throw std::runtime_error("cannot read " + path);
-  return readDxf(s.str());
+  if (size < 0) {  // a file that cannot tell its size: read as a stream
+    f.clear();
+    f.seekg(0, std::ios::beg);
+    std::ostringstream s;
+    s << f.rdbuf();
+    bytes = s.str();
+  }
+  return readDxf(bytes);
 }
 
 }  // namespace qarn::cad::sim

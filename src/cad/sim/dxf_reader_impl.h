@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "cad/sim/dxf_lexer.h"
@@ -13,7 +14,9 @@ namespace qarn::cad::sim::dxf {
 
 class Reader {
  public:
-  explicit Reader(std::vector<Pair> pairs) : p_(std::move(pairs)) {}
+  explicit Reader(std::vector<Pair> pairs) : p_(std::move(pairs)) {
+    used_.reserve(p_.size() / 16);  // about one handle in every sixteen pairs or fewer
+  }
   DxfDrawing run();
 
  private:
@@ -68,7 +71,7 @@ class Reader {
   std::string codepageName_ = "ANSI_1252";
   unsigned long handseed_ = 0;
   std::map<std::string, std::string> recordHandles_;          // block name (upper case) -> record
-  std::set<std::string> used_;                                // handles taken, upper case
+  std::unordered_set<std::string> used_;                      // handles taken, upper case
   std::vector<std::string> unhandled_;                        // entities still to be given a handle
   std::vector<std::pair<std::string, std::size_t>> inserts_;  // reference, its pair index
   std::map<std::string, std::string> groupNames_;             // group handle -> name
