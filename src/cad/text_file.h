@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qarn::cad {
@@ -19,6 +20,9 @@ struct TextFile {
   // The first line (from 1) holding bytes the encoding does not define, read as U+FFFD; 0 when
   // every byte was read. Such a file is never written back: the user's bytes would be lost.
   int badLine = 0;
+  // The bytes as read, after the byte-order mark. A rewrite takes the bytes of lines the user
+  // did not touch from here where the encoding spells a character in more than one way.
+  std::string original;
 };
 
 // A character that the file's encoding cannot hold; the file is left untouched.
@@ -42,6 +46,10 @@ TextEncoding detectEncoding(const std::string& bytes, std::size_t& markLength);
 
 // Lines end with CR, LF or CR LF; a last line without an end counts, an empty file has none.
 std::vector<std::string> splitLines(const std::string& text);
+std::vector<std::string_view> splitLineViews(std::string_view text);
+
+// A file's bytes; nothing when it does not exist; std::runtime_error when it cannot be read.
+std::optional<std::string> readFileBytes(const std::string& path);
 
 // Nothing when the file does not exist; std::runtime_error when it cannot be read.
 std::optional<TextFile> readTextFile(const std::string& path);
