@@ -305,31 +305,43 @@ class Cp932 {
 std::string sjisToUtf8(const std::string& b) {
   const Cp932& t = Cp932::get();
   std::string out;
-  out.reserve(b.size() + b.size() / 2);
+  out.resize(b.size() * 3);  // no byte gives more than three: trimmed after
+  char* o = out.data();
   const auto* p = reinterpret_cast<const unsigned char*>(b.data());
   const std::size_t n = b.size();
   for (std::size_t i = 0; i < n;) {
     unsigned char c = p[i];
     if (c < 0x80) {
-      out += static_cast<char>(c);
+      *o++ = static_cast<char>(c);
       ++i;
       continue;
     }
     char32_t cp = 0;
     if (Cp932::isLead(c)) {
       if (i + 1 < n) cp = t.pair(c, p[i + 1]);
-      if (cp) i += 2;
+      i += cp ? 2 : 1;
     } else {
       cp = t.single(c);
-      if (cp) ++i;
-    }
-    if (!cp) {
-      out += "\xEF\xBF\xBD";  // U+FFFD for the byte; the next one may begin a character
       ++i;
-      continue;
     }
-    appendUtf8(out, cp);
+    if (!cp) cp = 0xFFFD;  // the byte is undefined; the next one may begin a character
+    if (cp < 0x80) {
+      *o++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {  // not in code page 932; two bytes give four at most
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
@@ -414,13 +426,23 @@ std::vector<std::string_view> splitLineViews(std::string_view text) {
   const char* p = text.data();
   const std::size_t n = text.size();
   std::size_t start = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (p[i] != '\r' && p[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-    start = i + 1;
+  while (start < n) {
+    // The next line feed, and a carriage return before it if there is one.
+    const void* lf = std::memchr(p + start, '\n', n - start);
+    std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : n;
+    const void* cr = std::memchr(p + start, '\r', end - start);
+    if (cr) {
+      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+      lines.push_back(text.substr(start, at - start));
+      start = at + 1 + (at + 1 < n && p[at + 1] == '\n');
+    } else if (lf) {
+      lines.push_back(text.substr(start, end - start));
+      start = end + 1;
+    } else {
+      lines.push_back(text.substr(start));
+      start = n;
+    }
   }
-  if (start < n) lines.push_back(text.substr(start));
   return lines;
 }
 
