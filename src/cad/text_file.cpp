@@ -506,6 +506,38 @@ std::optional<std::string> readFileBytes(const std::string& path) {
   return bytes;
 }
 
+namespace {
+// The first line where a replacement stands; the first line at all if none can be told.
+template <class Lines>
+int firstBadLine(const Lines& lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (std::string_view(lines[i]).find("\xEF\xBF\xBD") != std::string_view::npos)
+      return static_cast<int>(i) + 1;
+  return 1;
+}
+
+std::string byteOrderMark(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8Bom:
+      return "\xEF\xBB\xBF";
+    case TextEncoding::Utf16LeBom:
+      return "\xFF\xFE";
+    case TextEncoding::Utf16BeBom:
+      return "\xFE\xFF";
+    case TextEncoding::ShiftJis:
+      break;
+  }
+  return {};
+}
+
+[[noreturn]] void undefinedBytes(const std::string& path, int line) {
+  throw EncodingError("「" + path + "」の " + std::to_string(line) +
+                          " 行目に、文字として読めないバイトがあります。書き換えると失われるため、"
+                          "保存しません。",
+                      "");
+}
+}  // namespace
+
 std::optional<TextFile> readTextFile(const std::string& path) {
   std::optional<std::string> read = readFileBytes(path);
   if (!read) return std::nullopt;
@@ -516,16 +548,46 @@ std::optional<TextFile> readTextFile(const std::string& path) {
   f.original = mark ? bytes.substr(mark) : std::move(bytes);
   std::string text = decodeText(f.original, f.encoding);
   f.lines = splitLines(text);
-  if (!wellFormed(f.original, f.encoding, text)) {
-    // The first line where a replacement stands; the first line at all if none can be told.
-    f.badLine = 1;
-    for (std::size_t i = 0; i < f.lines.size(); ++i)
-      if (f.lines[i].find("\xEF\xBF\xBD") != std::string::npos) {
-        f.badLine = static_cast<int>(i) + 1;
-        break;
-      }
-  }
+  if (!wellFormed(f.original, f.encoding, text)) f.badLine = firstBadLine(f.lines);
   return f;
+}
+
+std::unique_ptr<LineFile> readLineFile(const std::string& path) {
+  std::optional<std::string> read = readFileBytes(path);
+  if (!read) return nullptr;
+  std::size_t mark = 0;
+  auto file = std::make_unique<LineFile>();
+  LineFile& f = *file;
+  f.encoding = detectEncoding(*read, mark);
+  f.original = mark ? read->substr(mark) : std::move(*read);
+  f.text = decodeText(f.original, f.encoding);
+  f.lines = splitLineViews(f.text);
+  if (!wellFormed(f.original, f.encoding, f.text)) f.badLine = firstBadLine(f.lines);
+  // In Shift-JIS and UTF-8 a line end is the same byte in the text and in the file (no byte of a
+  // character is CR or LF), so the file's own lines are the text's.
+  if (f.encoding == TextEncoding::ShiftJis || f.encoding == TextEncoding::Utf8Bom) {
+    f.bytes = splitLineViews(f.original);
+    if (f.bytes.size() != f.lines.size()) f.bytes.clear();
+  }
+  return file;
+}
+
+void writeLineFile(const std::string& path, const LineFile& file,
+                   const std::vector<std::int64_t>& order, const std::vector<std::string>& added) {
+  if (file.badLine > 0) undefinedBytes(path, file.badLine);
+  std::string bytes = byteOrderMark(file.encoding);
+  bytes.reserve(file.original.size() + 64);
+  const std::string lineEnd = encodeText("\r\n", file.encoding);
+  for (std::int64_t i : order) {
+    if (i < 0)
+      bytes += encodeText(added.at(static_cast<std::size_t>(-1 - i)), file.encoding);
+    else if (!file.bytes.empty())
+      bytes += file.bytes.at(static_cast<std::size_t>(i));
+    else
+      bytes += encodeText(std::string(file.lines.at(static_cast<std::size_t>(i))), file.encoding);
+    bytes += lineEnd;
+  }
+  writeFileAtomically(path, bytes);
 }
 
 std::string fieldValue(const std::string& value, const std::string& fieldName) {
@@ -721,26 +783,8 @@ class KeptSpellings {
 }  // namespace
 
 void writeTextFile(const std::string& path, const TextFile& file) {
-  if (file.badLine > 0)
-    throw EncodingError(
-        "「" + path + "」の " + std::to_string(file.badLine) +
-            " 行目に、文字として読めないバイトがあります。書き換えると失われるため、"
-            "保存しません。",
-        "");
-  std::string bytes;
-  switch (file.encoding) {
-    case TextEncoding::Utf8Bom:
-      bytes = "\xEF\xBB\xBF";
-      break;
-    case TextEncoding::Utf16LeBom:
-      bytes = "\xFF\xFE";
-      break;
-    case TextEncoding::Utf16BeBom:
-      bytes = "\xFE\xFF";
-      break;
-    case TextEncoding::ShiftJis:
-      break;
-  }
+  if (file.badLine > 0) undefinedBytes(path, file.badLine);
+  std::string bytes = byteOrderMark(file.encoding);
   bytes.reserve(file.original.size() + file.original.size() / 8 + 64);
   KeptSpellings kept(file);
   const std::string lineEnd = encodeText("\r\n", file.encoding);

@@ -202,19 +202,24 @@ std::vector<int> Snapshot::filter(std::string_view maskStr) const {
   // The first term is sought through all keys at once; a record it is found in is checked for
   // every term. A find that runs over the end of its key belongs to no record.
   const std::string& first = terms.front();
-  const std::boyer_moore_horspool_searcher seek(first.begin(), first.end());
+  std::string_view all(keys);
   std::size_t r = 0;
-  for (auto at = keys.begin(); r < keyEnd.size();) {
-    auto found = std::search(at, keys.end(), seek);
-    if (found == keys.end()) break;
-    auto p = static_cast<std::size_t>(found - keys.begin());
+  for (std::size_t at = 0; r < keyEnd.size();) {
+#ifdef __GLIBC__
+    const void* f = memmem(all.data() + at, all.size() - at, first.data(), first.size());
+    std::size_t p = f ? static_cast<std::size_t>(static_cast<const char*>(f) - all.data())
+                      : std::string_view::npos;
+#else
+    std::size_t p = all.find(first, at);
+#endif
+    if (p == std::string_view::npos) break;
     while (keyEnd[r] <= p) ++r;
     if (p + first.size() > keyEnd[r]) {
-      at = found + 1;
+      at = p + 1;
       continue;
     }
     if (matches(key(r), terms)) hits.push_back(static_cast<int>(r));
-    at = keys.begin() + keyEnd[r++];
+    at = keyEnd[r++];
   }
   return hits;
 }
@@ -282,7 +287,7 @@ std::uint64_t contentHash(const std::string& bytes) {
 std::int64_t nowNs() {
 #ifdef _WIN32
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::filesystem::file_clock::now().time_since_epoch())
+             std::filesystem::file_time_type::clock::now().time_since_epoch())
       .count();
 #else
   timespec t{};
@@ -351,35 +356,39 @@ void CatalogueCache::forget(const std::string& path) {
 }
 
 namespace {
-cad::TextFile readForEdit(const std::string& path) {
-  auto file = cad::readTextFile(path);
+std::unique_ptr<cad::LineFile> readForEdit(const std::string& path) {
+  auto file = cad::readLineFile(path);
   if (!file) throw EditRefused(kMissingFileMessage);
-  return *file;
+  return file;
 }
 
-void checkLineNumber(const cad::TextFile& f, int lineNumber) {
-  if (lineNumber < 1 || lineNumber > static_cast<int>(f.lines.size()))
+// The file's lines in sorted order, as indices.
+std::vector<std::int64_t> sortedOrder(const cad::LineFile& f, const LineSorter& sorter) {
+  LineOrder order = sorter(f.lines);
+  return std::vector<std::int64_t>(order.begin(), order.end());
+}
+
+// Line N of the sorted file must still hold what the user saw, or the edit would land on
+// another record.
+void checkShown(const cad::LineFile& f, const std::vector<std::int64_t>& order, int lineNumber,
+                std::string_view shown) {
+  if (lineNumber < 1 || lineNumber > static_cast<int>(order.size()))
     throw EditRefused(
         "行番号 " + std::to_string(lineNumber) +
         " はファイルにありません。QARN の外でファイルが変更されました。再読み込みしてください。");
-}
-}  // namespace
-
-namespace {
-// Line N must still hold what the user saw, or the edit would land on another record.
-void checkShown(const cad::TextFile& f, int lineNumber, std::string_view shown) {
-  checkLineNumber(f, lineNumber);
-  if (f.lines[lineNumber - 1] != shown) throw EditRefused(kFileChangedMessage);
+  if (f.lines[static_cast<std::size_t>(order[lineNumber - 1])] != shown)
+    throw EditRefused(kFileChangedMessage);
 }
 }  // namespace
 
 void updateLine(const std::string& path, int lineNumber, std::string_view shown,
                 const std::string& line, const LineSorter& sorter) {
-  cad::TextFile f = readForEdit(path);
-  sortLines(f.lines, sorter);
-  checkShown(f, lineNumber, shown);
-  f.lines[lineNumber - 1] = line;
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order = sortedOrder(f, sorter);
+  checkShown(f, order, lineNumber, shown);
+  order[lineNumber - 1] = -1;
+  cad::writeLineFile(path, f, order, {line});
 }
 
 std::string recordLine(const std::vector<std::string>& values,
@@ -393,18 +402,22 @@ std::string recordLine(const std::vector<std::string>& values,
 }
 
 void appendLine(const std::string& path, const std::string& line) {
-  cad::TextFile f = readForEdit(path);
-  f.lines.push_back(line);
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order(f.lines.size());
+  std::iota(order.begin(), order.end(), 0);
+  order.push_back(-1);
+  cad::writeLineFile(path, f, order, {line});
 }
 
 void deleteLine(const std::string& path, int lineNumber, std::string_view shown,
                 const LineSorter& sorter) {
-  cad::TextFile f = readForEdit(path);
-  sortLines(f.lines, sorter);
-  checkShown(f, lineNumber, shown);
-  f.lines.erase(f.lines.begin() + (lineNumber - 1));
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order = sortedOrder(f, sorter);
+  checkShown(f, order, lineNumber, shown);
+  order.erase(order.begin() + (lineNumber - 1));
+  cad::writeLineFile(path, f, order, {});
 }
 
 std::optional<std::string> stepDeviceNumber(std::string_view text, int delta) {
