@@ -615,6 +615,24 @@ std::string temporaryName(const std::string& path) {
   return path + ".tmp~" + std::to_string(pid) + "-" + std::to_string(counter++);
 }
 
+// How many names the file has.
+std::uintmax_t linkCount(const std::filesystem::path& p) {
+#ifdef _WIN32
+  HANDLE h = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok ? info.nNumberOfLinks : 1;
+#else
+  std::error_code ec;
+  std::uintmax_t n = std::filesystem::hard_link_count(p, ec);
+  return ec ? 1 : n;
+#endif
+}
+
 [[noreturn]] void writeFailed(const std::string& path, const std::string& why) {
   throw std::runtime_error("「" + path + "」に書き込めません（" + why + "）。");
 }
@@ -654,7 +672,7 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
       throw std::runtime_error("「" + path +
                                "」は読み取り専用です。書き換えずにそのままにしました。");
     // Replacing a file that has other names would leave them on the old text.
-    if (fs::hard_link_count(target, ec) > 1)
+    if (linkCount(target) > 1)
       throw std::runtime_error("「" + path +
                                "」はほかの名前（ハードリンク）からも使われています。置き換えると"
                                "それらと別のファイルに分かれるため、書き換えずにそのままにしました。");

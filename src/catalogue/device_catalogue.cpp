@@ -283,18 +283,14 @@ std::uint64_t contentHash(const std::string& bytes) {
   return h;
 }
 
+#ifndef _WIN32
 // Nanoseconds now, on the clock of the file times of the stamp.
 std::int64_t nowNs() {
-#ifdef _WIN32
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::filesystem::file_time_type::clock::now().time_since_epoch())
-      .count();
-#else
   timespec t{};
   clock_gettime(CLOCK_REALTIME, &t);
   return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-#endif
 }
+#endif
 
 }  // namespace
 
@@ -329,7 +325,12 @@ std::shared_ptr<const Snapshot> CatalogueCache::load(const std::string& path) {
     return nullptr;
   }
   // A file changed within the last second may change again within the resolution of its times.
+  // Without a change time (Windows) any edit may keep the stamp: the content always decides.
+#ifdef _WIN32
+  const bool recent = true;
+#else
   const bool recent = nowNs() - std::max(stamp->modified, stamp->changed) < 1000000000;
+#endif
   auto it = entries_.find(path);
   std::optional<std::string> bytes;
   if (it != entries_.end() && it->second.stamp == *stamp) {
