@@ -103,6 +103,14 @@ TEST_F(DeviceCatalogue, TheCacheServesUntilTheFileChanges) {
   EXPECT_EQ(cache.load(path), nullptr);
 }
 
+// An edit writes the lines it does not change in their own bytes: 纊 stays ED 40, though a
+// fresh encoding would spell it FA 5C.
+TEST_F(DeviceCatalogue, AnUpdateKeepsTheBytesOfTheOtherLines) {
+  write("\xED\x40\tA\r\nB\r\n");
+  updateLine(path, 1, "B", "C", sortIgnoringCase);  // sorted: B, then 纊
+  EXPECT_EQ(bytes(), "C\r\n\xED\x40\tA\r\n");
+}
+
 // An edit outside QARN that keeps the size and the modification time (a tool that restores the
 // time) is seen: the file's change time moved.
 TEST_F(DeviceCatalogue, AChangeKeepingSizeAndModificationTimeIsSeen) {
