@@ -9,8 +9,13 @@
 #include "cad/text.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -38,27 +43,67 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 namespace {
 
+// The length of the well-formed UTF-8 sequence at `s`, with its code point; 0 when malformed.
+// Overlong forms (C0 8A for a line feed), encoded surrogates and code points past U+10FFFF are
+// malformed: read as characters they would split lines and fields the file does not split.
+int utf8Sequence(const unsigned char* s, std::size_t left, char32_t& cp) {
+  unsigned c = s[0];
+  if (c < 0x80) {
+    cp = c;
+    return 1;
+  }
+  int len = 0;
+  char32_t least = 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    len = 2, cp = c & 0x1F, least = 0x80;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    len = 3, cp = c & 0x0F, least = 0x800;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    len = 4, cp = c & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (left < static_cast<std::size_t>(len)) return 0;
+  for (int k = 1; k < len; ++k) {
+    if ((s[k] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (s[k] & 0x3F);
+  }
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return 0;
+  return len;
+}
+
 // The code points of UTF-8 text; a malformed byte reads as U+FFFD.
 std::u32string toCodePoints(const std::string& s) {
   std::u32string out;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   for (std::size_t i = 0; i < s.size();) {
-    unsigned char c = s[i];
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      out += U'\uFFFD';
-      ++i;
-      continue;
-    }
-    char32_t cp = len == 1 ? c : c & (0x7F >> len);
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      unsigned char cc = s[i + k];
-      if ((cc & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    out += ok ? cp : U'\uFFFD';
-    i += ok ? len : 1;
+    char32_t cp = 0;
+    int len = utf8Sequence(p + i, s.size() - i, cp);
+    out += len ? cp : U'\uFFFD';
+    i += len ? len : 1;
   }
+  return out;
+}
+
+// UTF-8 bytes as text: well-formed sequences as they are, each malformed byte as U+FFFD.
+std::string decodeUtf8(const std::string& s, bool* wellFormed) {
+  std::string out;
+  out.reserve(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  bool ok = true;
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t cp = 0;
+    int len = utf8Sequence(p + i, s.size() - i, cp);
+    if (len == 0) {
+      out += "\xEF\xBF\xBD";
+      ok = false;
+      ++i;
+    } else {
+      out.append(s, i, len);
+      i += len;
+    }
+  }
+  if (wellFormed) *wellFormed = ok;
   return out;
 }
 
@@ -192,26 +237,138 @@ class Iconv {
   iconv_t cd_;
 };
 
-std::string sjisToUtf8(const std::string& b) {
-  Iconv cv("UTF-8", "CP932");
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < b.size()) {
-    std::size_t used = 0;
-    if (cv.convert(b.substr(pos), out, used)) break;
-    out += "\xEF\xBF\xBD";  // U+FFFD for the byte Shift-JIS does not define
-    pos += used + 1;
+// Code page 932 as two tables made once from the system's converter. Decoding is one look-up a
+// character, so a file full of undefined bytes reads in linear time; and a character is written
+// only when it reads back as itself, as under Windows: the converter alone would write ¥ as a
+// backslash and 〜 as ～ without a word.
+class Cp932 {
+ public:
+  static const Cp932& get() {
+    static const Cp932 table;
+    return table;
   }
+  // The character of one byte or of a lead and trail byte; 0 when undefined (byte 0 aside).
+  char32_t single(unsigned char c) const { return single_[c]; }
+  char32_t pair(unsigned char lead, unsigned char trail) const {
+    return pairs_[(lead - 0x80) * 256 + trail];
+  }
+  static bool isLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+  // The bytes of a character (one when below 0x100); 0 when the code page cannot hold it.
+  unsigned bytesOf(char32_t cp) const { return cp < encode_.size() ? encode_[cp] : 0; }
+
+ private:
+  Cp932() : pairs_(128 * 256, 0), encode_(0x10000, 0) {
+    Iconv in("UTF-8", "CP932"), out("CP932", "UTF-8");
+    auto decodeOne = [&](const std::string& bytes) -> char32_t {
+      std::string utf8;
+      std::size_t used = 0;
+      if (!in.convert(bytes, utf8, used) || utf8.empty()) return 0;
+      std::u32string cps = toCodePoints(utf8);
+      return cps.size() == 1 ? cps[0] : 0;
+    };
+    // Bytes 0x80, 0xA0 and 0xFD to 0xFF, which some converters map to private characters, are
+    // no Shift-JIS text.
+    for (unsigned c = 0; c < 0x80; ++c)
+      single_[c] = c == 0 ? 0 : decodeOne(std::string(1, static_cast<char>(c)));
+    for (unsigned c = 0xA1; c <= 0xDF; ++c)
+      single_[c] = decodeOne(std::string(1, static_cast<char>(c)));
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!isLead(static_cast<unsigned char>(lead))) continue;
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        if (trail == 0x7F) continue;
+        pairs_[(lead - 0x80) * 256 + trail] =
+            decodeOne({static_cast<char>(lead), static_cast<char>(trail)});
+      }
+    }
+    // The converter's choice among the spellings of a character, kept only when it reads back.
+    auto learn = [&](char32_t cp) {
+      if (cp >= encode_.size() || encode_[cp]) return;
+      std::string utf8, bytes;
+      appendUtf8(utf8, cp);
+      std::size_t used = 0;
+      if (!out.convert(utf8, bytes, used)) return;
+      auto b0 = static_cast<unsigned char>(bytes[0]);
+      if (bytes.size() == 1 && single_[b0] == cp) encode_[cp] = b0;
+      if (bytes.size() == 2 && isLead(b0) && pair(b0, static_cast<unsigned char>(bytes[1])) == cp)
+        encode_[cp] = b0 << 8 | static_cast<unsigned char>(bytes[1]);
+    };
+    for (char32_t cp : single_)
+      if (cp) learn(cp);
+    for (char32_t cp : pairs_)
+      if (cp) learn(cp);
+  }
+  std::array<char32_t, 256> single_{};
+  std::vector<char32_t> pairs_;
+  std::vector<std::uint16_t> encode_;
+};
+
+std::string sjisToUtf8(const std::string& b) {
+  const Cp932& t = Cp932::get();
+  std::string out;
+  out.resize(b.size() * 3);  // no byte gives more than three: trimmed after
+  char* o = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(b.data());
+  const std::size_t n = b.size();
+  for (std::size_t i = 0; i < n;) {
+    unsigned char c = p[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    if (Cp932::isLead(c)) {
+      if (i + 1 < n) cp = t.pair(c, p[i + 1]);
+      i += cp ? 2 : 1;
+    } else {
+      cp = t.single(c);
+      ++i;
+    }
+    if (!cp) cp = 0xFFFD;  // the byte is undefined; the next one may begin a character
+    if (cp < 0x80) {
+      *o++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {  // not in code page 932; two bytes give four at most
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
 std::string utf8ToSjis(const std::string& utf8) {
-  Iconv cv("CP932", "UTF-8");
+  const Cp932& t = Cp932::get();
   std::string out;
-  std::size_t used = 0;
-  if (!cv.convert(utf8, out, used)) {
-    std::string ch = firstCharacter(utf8, used);
-    throw EncodingError("文字「" + ch + "」は Shift-JIS で書けません。", ch);
+  out.reserve(utf8.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    int len = utf8Sequence(p + i, utf8.size() - i, cp);
+    if (len == 1 && cp == 0) {
+      out += '\0';
+      ++i;
+      continue;
+    }
+    unsigned code = len ? t.bytesOf(cp) : 0;
+    if (code == 0) {
+      std::string ch = firstCharacter(utf8, i);
+      throw EncodingError("文字「" + ch + "」は Shift-JIS で書けません。", ch);
+    } else if (code < 0x100) {
+      out += static_cast<char>(code);
+    } else {
+      out += static_cast<char>(code >> 8);
+      out += static_cast<char>(code & 0xFF);
+    }
+    i += len;
   }
   return out;
 }
@@ -238,12 +395,8 @@ TextEncoding detectEncoding(const std::string& b, std::size_t& markLength) {
 
 std::string decodeText(const std::string& bytes, TextEncoding encoding) {
   switch (encoding) {
-    case TextEncoding::Utf8Bom: {
-      std::string out;
-      for (char32_t cp : toCodePoints(bytes))
-        appendUtf8(out, cp);
-      return out;
-    }
+    case TextEncoding::Utf8Bom:
+      return decodeUtf8(bytes, nullptr);
     case TextEncoding::Utf16LeBom:
       return decodeUtf16(bytes, false);
     case TextEncoding::Utf16BeBom:
@@ -268,20 +421,34 @@ std::string encodeText(const std::string& utf8, TextEncoding encoding) {
   return {};
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0, i = 0;
-  while (i < text.size()) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      lines.push_back(text.substr(start, i - start));
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      start = ++i;
+std::vector<std::string_view> splitLineViews(std::string_view text) {
+  std::vector<std::string_view> lines;
+  const char* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t start = 0;
+  while (start < n) {
+    // The next line feed, and a carriage return before it if there is one.
+    const void* lf = std::memchr(p + start, '\n', n - start);
+    std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : n;
+    const void* cr = std::memchr(p + start, '\r', end - start);
+    if (cr) {
+      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - p);
+      lines.push_back(text.substr(start, at - start));
+      start = at + 1 + (at + 1 < n && p[at + 1] == '\n');
+    } else if (lf) {
+      lines.push_back(text.substr(start, end - start));
+      start = end + 1;
     } else {
-      ++i;
+      lines.push_back(text.substr(start));
+      start = n;
     }
   }
-  if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string_view> views = splitLineViews(text);
+  return std::vector<std::string>(views.begin(), views.end());
 }
 
 namespace {
@@ -291,14 +458,9 @@ namespace {
 bool wellFormed(const std::string& b, TextEncoding encoding, const std::string& decoded) {
   switch (encoding) {
     case TextEncoding::Utf8Bom: {
-      // More replacement characters than the file spells out: some bytes were malformed.
-      std::u32string cps = toCodePoints(b);
-      auto replaced = std::count(cps.begin(), cps.end(), U'\uFFFD');
-      std::size_t literal = 0;
-      for (std::size_t at = b.find("\xEF\xBF\xBD"); at != std::string::npos;
-           at = b.find("\xEF\xBF\xBD", at + 3))
-        ++literal;
-      return static_cast<std::size_t>(replaced) == literal;
+      bool ok = true;
+      decodeUtf8(b, &ok);
+      return ok;
     }
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom: {
@@ -329,31 +491,103 @@ bool wellFormed(const std::string& b, TextEncoding encoding, const std::string& 
 
 }  // namespace
 
-std::optional<TextFile> readTextFile(const std::string& path) {
+std::optional<std::string> readFileBytes(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(filePath(path), ec)) return std::nullopt;
   std::ifstream in(filePath(path), std::ios::binary);
   if (!in) throw std::runtime_error("「" + path + "」を読めません。");
-  std::stringstream ss;
-  ss << in.rdbuf();
+  std::string bytes;
+  auto size = std::filesystem::file_size(filePath(path), ec);
+  if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) throw std::runtime_error("「" + path + "」を読めません。");
-  std::string bytes = ss.str();
+  return bytes;
+}
+
+namespace {
+// The first line where a replacement stands; the first line at all if none can be told.
+template <class Lines>
+int firstBadLine(const Lines& lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (std::string_view(lines[i]).find("\xEF\xBF\xBD") != std::string_view::npos)
+      return static_cast<int>(i) + 1;
+  return 1;
+}
+
+std::string byteOrderMark(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8Bom:
+      return "\xEF\xBB\xBF";
+    case TextEncoding::Utf16LeBom:
+      return "\xFF\xFE";
+    case TextEncoding::Utf16BeBom:
+      return "\xFE\xFF";
+    case TextEncoding::ShiftJis:
+      break;
+  }
+  return {};
+}
+
+[[noreturn]] void undefinedBytes(const std::string& path, int line) {
+  throw EncodingError("「" + path + "」の " + std::to_string(line) +
+                          " 行目に、文字として読めないバイトがあります。書き換えると失われるため、"
+                          "保存しません。",
+                      "");
+}
+}  // namespace
+
+std::optional<TextFile> readTextFile(const std::string& path) {
+  std::optional<std::string> read = readFileBytes(path);
+  if (!read) return std::nullopt;
+  std::string& bytes = *read;
   std::size_t mark = 0;
   TextFile f;
   f.encoding = detectEncoding(bytes, mark);
-  std::string body = bytes.substr(mark);
-  std::string text = decodeText(body, f.encoding);
+  f.original = mark ? bytes.substr(mark) : std::move(bytes);
+  std::string text = decodeText(f.original, f.encoding);
   f.lines = splitLines(text);
-  if (!wellFormed(body, f.encoding, text)) {
-    // The first line where a replacement stands; the first line at all if none can be told.
-    f.badLine = 1;
-    for (std::size_t i = 0; i < f.lines.size(); ++i)
-      if (f.lines[i].find("\xEF\xBF\xBD") != std::string::npos) {
-        f.badLine = static_cast<int>(i) + 1;
-        break;
-      }
-  }
+  if (!wellFormed(f.original, f.encoding, text)) f.badLine = firstBadLine(f.lines);
   return f;
+}
+
+std::unique_ptr<LineFile> readLineFile(const std::string& path) {
+  std::optional<std::string> read = readFileBytes(path);
+  if (!read) return nullptr;
+  std::size_t mark = 0;
+  auto file = std::make_unique<LineFile>();
+  LineFile& f = *file;
+  f.encoding = detectEncoding(*read, mark);
+  f.original = mark ? read->substr(mark) : std::move(*read);
+  f.text = decodeText(f.original, f.encoding);
+  f.lines = splitLineViews(f.text);
+  if (!wellFormed(f.original, f.encoding, f.text)) f.badLine = firstBadLine(f.lines);
+  // In Shift-JIS and UTF-8 a line end is the same byte in the text and in the file (no byte of a
+  // character is CR or LF), so the file's own lines are the text's.
+  if (f.encoding == TextEncoding::ShiftJis || f.encoding == TextEncoding::Utf8Bom) {
+    f.bytes = splitLineViews(f.original);
+    if (f.bytes.size() != f.lines.size()) f.bytes.clear();
+  }
+  return file;
+}
+
+void writeLineFile(const std::string& path, const LineFile& file,
+                   const std::vector<std::int64_t>& order, const std::vector<std::string>& added) {
+  if (file.badLine > 0) undefinedBytes(path, file.badLine);
+  std::string bytes = byteOrderMark(file.encoding);
+  bytes.reserve(file.original.size() + 64);
+  const std::string lineEnd = encodeText("\r\n", file.encoding);
+  for (std::int64_t i : order) {
+    if (i < 0)
+      bytes += encodeText(added.at(static_cast<std::size_t>(-1 - i)), file.encoding);
+    else if (!file.bytes.empty())
+      bytes += file.bytes.at(static_cast<std::size_t>(i));
+    else
+      bytes += encodeText(std::string(file.lines.at(static_cast<std::size_t>(i))), file.encoding);
+    bytes += lineEnd;
+  }
+  writeFileAtomically(path, bytes);
 }
 
 std::string fieldValue(const std::string& value, const std::string& fieldName) {
@@ -381,6 +615,24 @@ std::string temporaryName(const std::string& path) {
   return path + ".tmp~" + std::to_string(pid) + "-" + std::to_string(counter++);
 }
 
+// How many names the file has.
+std::uintmax_t linkCount(const std::filesystem::path& p) {
+#ifdef _WIN32
+  HANDLE h = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok ? info.nNumberOfLinks : 1;
+#else
+  std::error_code ec;
+  std::uintmax_t n = std::filesystem::hard_link_count(p, ec);
+  return ec ? 1 : n;
+#endif
+}
+
 [[noreturn]] void writeFailed(const std::string& path, const std::string& why) {
   throw std::runtime_error("「" + path + "」に書き込めません（" + why + "）。");
 }
@@ -389,12 +641,22 @@ std::string temporaryName(const std::string& path) {
 
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
   namespace fs = std::filesystem;
-  const fs::path target = filePath(path);
+  fs::path target = filePath(path);
   std::error_code ec;
+  // A link is followed: the file it names is replaced and the link stays, so that a catalogue
+  // shared through a link is the one that changes.
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    fs::path resolved = fs::canonical(target, ec);
+    if (ec) writeFailed(path, "リンク先のファイルがありません");
+    target = resolved;
+  }
+  const std::string real = utf8Path(target);
   fs::file_status st = fs::status(target, ec);
   bool exists = fs::exists(st);
   if (exists) {
     using fs::perms;
+    // The read-only mark is kept even for a user the system would let write; and a file the
+    // user may not write is not replaced either, though the folder would allow it.
     bool writable =
         (st.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) !=
         perms::none;
@@ -402,12 +664,20 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
       writable = false;
+#else
+    if (writable && ::access(real.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+      writable = false;
 #endif
     if (!writable)
       throw std::runtime_error("「" + path +
                                "」は読み取り専用です。書き換えずにそのままにしました。");
+    // Replacing a file that has other names would leave them on the old text.
+    if (linkCount(target) > 1)
+      throw std::runtime_error("「" + path +
+                               "」はほかの名前（ハードリンク）からも使われています。置き換えると"
+                               "それらと別のファイルに分かれるため、書き換えずにそのままにしました。");
   }
-  const std::string tmp = temporaryName(path);
+  const std::string tmp = temporaryName(real);
   const fs::path tmpPath = filePath(tmp);
   auto discard = [&] {
     std::error_code ignored;
@@ -442,15 +712,21 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     ok = n > 0;
     if (ok) done += static_cast<std::size_t>(n);
   }
-  // The new file keeps the old one's permissions.
-  if (ok && exists) ok = ::fchmod(fd, static_cast<mode_t>(st.permissions())) == 0;
+  // The new file keeps the old one's owner and group where the system allows it (a group the
+  // user belongs to), then its permissions, which a change of owner may have cleared.
+  struct stat old {};
+  if (ok && exists && ::stat(real.c_str(), &old) == 0) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+      (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);  // else it stays the user's own
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  }
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (!ok) {
     discard();
     writeFailed(path, "ディスクがいっぱいかもしれません");
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (::rename(tmp.c_str(), real.c_str()) != 0) {
     int e = errno;
     discard();
     writeFailed(path, std::string("置き換えられません: ") + std::strerror(e));
@@ -465,33 +741,75 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
 #endif
 }
 
+namespace {
+
+bool sjisLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Code page 932 spells some characters twice (the NEC and the IBM extensions, ≒ as 8790 and
+// 81E0); a fresh encoding picks one of them. The lines whose bytes it would not give back are
+// kept here by their text, so that a rewrite leaves every line the user did not touch as it was.
+class KeptSpellings {
+ public:
+  explicit KeptSpellings(const TextFile& f) {
+    if (f.encoding != TextEncoding::ShiftJis) return;  // Unicode spells each character once
+    std::vector<std::string_view> raw = splitLineViews(f.original);
+    // The texts of lines a fresh encoding would change: only rows 87, ED, EE and FA to FC hold
+    // such characters.
+    std::unordered_set<std::string> doubled;
+    for (std::string_view line : raw) {
+      bool candidate = false;
+      for (std::size_t i = 0; i < line.size() && !candidate; ++i) {
+        auto c = static_cast<unsigned char>(line[i]);
+        if (!sjisLead(c)) continue;
+        candidate = c == 0x87 || c == 0xED || c == 0xEE || c >= 0xFA;
+        ++i;
+      }
+      if (!candidate) continue;
+      std::string bytes(line);
+      std::string text = decodeText(bytes, TextEncoding::ShiftJis);
+      try {
+        if (encodeText(text, TextEncoding::ShiftJis) == bytes) continue;
+      } catch (const EncodingError&) {
+      }
+      doubled.insert(std::move(text));
+    }
+    if (doubled.empty()) return;
+    // Every line of those texts, in file order: equal lines keep their order in a sort, so the
+    // n-th line of a text written is the n-th one read.
+    for (std::string_view line : raw) {
+      std::string bytes(line);
+      std::string text = decodeText(bytes, TextEncoding::ShiftJis);
+      if (doubled.count(text)) bytes_[text].push_back(std::move(bytes));
+    }
+  }
+  // Appends the original bytes of a line with this text, each taken once; false when none.
+  bool take(const std::string& line, std::string& out) {
+    if (bytes_.empty()) return false;
+    auto it = bytes_.find(line);
+    if (it == bytes_.end() || it->second.empty()) return false;
+    out += it->second.front();
+    it->second.pop_front();
+    return true;
+  }
+
+ private:
+  std::unordered_map<std::string, std::deque<std::string>> bytes_;
+};
+
+}  // namespace
+
 void writeTextFile(const std::string& path, const TextFile& file) {
-  if (file.badLine > 0)
-    throw EncodingError(
-        "「" + path + "」の " + std::to_string(file.badLine) +
-            " 行目に、文字として読めないバイトがあります。書き換えると失われるため、"
-            "保存しません。",
-        "");
-  std::string text;
+  if (file.badLine > 0) undefinedBytes(path, file.badLine);
+  std::string bytes = byteOrderMark(file.encoding);
+  bytes.reserve(file.original.size() + file.original.size() / 8 + 64);
+  KeptSpellings kept(file);
+  const std::string lineEnd = encodeText("\r\n", file.encoding);
   for (const auto& line : file.lines) {
-    text += line;
-    text += "\r\n";
+    if (!kept.take(line, bytes)) bytes += encodeText(line, file.encoding);  // refuses first
+    bytes += lineEnd;
   }
-  std::string bytes;
-  switch (file.encoding) {
-    case TextEncoding::Utf8Bom:
-      bytes = "\xEF\xBB\xBF";
-      break;
-    case TextEncoding::Utf16LeBom:
-      bytes = "\xFF\xFE";
-      break;
-    case TextEncoding::Utf16BeBom:
-      bytes = "\xFE\xFF";
-      break;
-    case TextEncoding::ShiftJis:
-      break;
-  }
-  bytes += encodeText(text, file.encoding);  // refuses before anything is written
   writeFileAtomically(path, bytes);
 }
 

@@ -3,10 +3,13 @@
 // byte-order mark names, otherwise as Shift-JIS (code page 932); written back in the encoding
 // they were read in, through a temporary file beside the target so that a crash or a full disk
 // never leaves half a file.
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qarn::cad {
@@ -19,6 +22,9 @@ struct TextFile {
   // The first line (from 1) holding bytes the encoding does not define, read as U+FFFD; 0 when
   // every byte was read. Such a file is never written back: the user's bytes would be lost.
   int badLine = 0;
+  // The bytes as read, after the byte-order mark. A rewrite takes the bytes of lines the user
+  // did not touch from here where the encoding spells a character in more than one way.
+  std::string original;
 };
 
 // A character that the file's encoding cannot hold; the file is left untouched.
@@ -42,9 +48,34 @@ TextEncoding detectEncoding(const std::string& bytes, std::size_t& markLength);
 
 // Lines end with CR, LF or CR LF; a last line without an end counts, an empty file has none.
 std::vector<std::string> splitLines(const std::string& text);
+std::vector<std::string_view> splitLineViews(std::string_view text);
+
+// A file's bytes; nothing when it does not exist; std::runtime_error when it cannot be read.
+std::optional<std::string> readFileBytes(const std::string& path);
 
 // Nothing when the file does not exist; std::runtime_error when it cannot be read.
 std::optional<TextFile> readTextFile(const std::string& path);
+
+// A file read for a rewrite that changes a few of its lines: the lines as views into the decoded
+// text, and each line's own bytes. The lines written back untouched keep their bytes exactly and
+// cost no encoding, however large the file.
+struct LineFile {
+  LineFile() = default;
+  LineFile(const LineFile&) = delete;  // the views point into its own texts
+  LineFile& operator=(const LineFile&) = delete;
+  TextEncoding encoding = TextEncoding::ShiftJis;
+  int badLine = 0;  // as in TextFile
+  std::string original, text;
+  std::vector<std::string_view> lines;  // in `text`
+  std::vector<std::string_view> bytes;  // in `original`, by line; empty when they cannot be told
+};
+// Nothing when the file does not exist.
+std::unique_ptr<LineFile> readLineFile(const std::string& path);
+// Writes, in order, the lines of the file given by their index, and for an index of -1 - k the
+// text `added[k]`; each line followed by CR LF, with the byte-order mark, atomically. Refused as
+// writeTextFile is.
+void writeLineFile(const std::string& path, const LineFile& file,
+                   const std::vector<std::int64_t>& order, const std::vector<std::string>& added);
 // Writes every line followed by CR LF, with the encoding's byte-order mark, atomically.
 // EncodingError when the file was read with undefined bytes (`badLine`).
 void writeTextFile(const std::string& path, const TextFile& file);

@@ -4,7 +4,10 @@
 // column widths come from width estimates kept with the loaded file; only the few texts that
 // may be the widest are measured exactly.
 #include <QFont>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
@@ -14,9 +17,9 @@ namespace qarn::catalogue {
 
 constexpr int kGridColumns = kFieldCount + 1;
 
-// Text widths of one loaded file in one font, kept as long as the file is unchanged. Each
-// column's texts are kept once each, with the sum of their characters' advances as estimate and
-// the exact width once it was measured.
+// Text widths of one loaded file in one font, kept as long as the file is unchanged: for each
+// column and record the sum of its characters' advances as estimate, and the exact widths of the
+// few texts that were measured.
 class WidthCache {
  public:
   WidthCache(std::shared_ptr<const Snapshot> snapshot, const QFont& font);
@@ -28,15 +31,11 @@ class WidthCache {
   int widest(int col, const std::vector<int>& records, const QFontMetrics& fm) const;
 
  private:
-  struct Column {
-    std::vector<int> textOf;         // by record: the text's number in this column
-    std::vector<int> estimate;       // by text
-    std::vector<int> sample;         // by text: a record that holds it
-    mutable std::vector<int> exact;  // by text, -1 until measured
-  };
   std::shared_ptr<const Snapshot> snapshot_;
   QFont font_;
-  std::vector<Column> columns_;
+  std::vector<std::vector<std::uint16_t>> estimate_;                 // by column, by record
+  mutable std::vector<std::unordered_map<std::string, int>> exact_;  // by column, by text
+  mutable std::vector<int> widestOfAll_;                             // by column, -1 until known
 };
 
 class CatalogueRows : public widgets::RowSource {
@@ -50,9 +49,7 @@ class CatalogueRows : public widgets::RowSource {
   }
   const Record& record(int row) const { return widths_->snapshot().records[hits_[row]]; }
   // The row's line as the file held it when the grid was filled.
-  const std::string& lineText(int row) const {
-    return widths_->snapshot().lines[record(row).lineNumber - 1];
-  }
+  std::string lineText(int row) const { return std::string(record(row).line); }
 
  private:
   std::shared_ptr<const WidthCache> widths_;

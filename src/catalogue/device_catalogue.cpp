@@ -2,27 +2,108 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <numeric>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <time.h>
+#endif
 
 #include "cad/numbers.h"
 #include "cad/text.h"
 
 namespace qarn::catalogue {
 
-void sortIgnoringCase(std::vector<std::string>& lines) {
-  std::vector<std::string> upper(lines.size());
-  std::transform(lines.begin(), lines.end(), upper.begin(),
-                 [](const std::string& s) { return cad::asciiUpper(s); });
-  std::vector<std::size_t> order(lines.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    int c = upper[a].compare(upper[b]);
-    return c != 0 ? c < 0 : lines[a] < lines[b];
-  });
+LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& keyEnd,
+                      const std::vector<std::string_view>* tie) {
+  // Eight bytes of the keys at a time: the lines are sorted by their first eight bytes as one
+  // number, then each run that agrees on them by the next eight, and so on; no comparison looks
+  // at more than one number.
+  struct Item {
+    std::uint64_t part;    // eight bytes of the key from the current depth, zeros past its end
+    std::uint32_t length;  // bytes of the key from the current depth, 9 for more than eight
+    std::uint32_t index;
+  };
+  auto keyOf = [&](std::uint32_t i) {
+    std::size_t start = i ? keyEnd[i - 1] : 0;
+    return std::string_view(keys).substr(start, keyEnd[i] - start);
+  };
+  std::vector<Item> items(keyEnd.size());
+  for (std::uint32_t i = 0; i < items.size(); ++i)
+    items[i].index = i;
+  struct Run {
+    std::size_t from, to, depth;
+  };
+  std::vector<Run> runs{{0, items.size(), 0}};
+  while (!runs.empty()) {
+    Run run = runs.back();
+    runs.pop_back();
+    for (std::size_t i = run.from; i < run.to; ++i) {
+      std::string_view k = keyOf(items[i].index);
+      std::size_t at = run.depth * 8;
+      std::size_t left = k.size() > at ? k.size() - at : 0;
+      std::uint64_t part = 0;
+      for (std::size_t b = 0; b < 8; ++b)
+        part = part << 8 | (b < left ? static_cast<unsigned char>(k[at + b]) : 0u);
+      items[i].part = part;
+      items[i].length = static_cast<std::uint32_t>(std::min<std::size_t>(left, 9));
+    }
+    auto first = items.begin() + static_cast<std::ptrdiff_t>(run.from);
+    auto last = items.begin() + static_cast<std::ptrdiff_t>(run.to);
+    std::sort(first, last, [](const Item& a, const Item& b) {
+      if (a.part != b.part) return a.part < b.part;
+      if (a.length != b.length) return a.length < b.length;  // a shorter key first
+      return a.index < b.index;
+    });
+    for (std::size_t i = run.from; i < run.to;) {
+      std::size_t j = i + 1;
+      while (j < run.to && items[j].part == items[i].part && items[j].length == items[i].length)
+        ++j;
+      if (j - i > 1 && items[i].length == 9) {
+        runs.push_back({i, j, run.depth + 1});
+      } else if (j - i > 1 && tie) {  // equal keys
+        std::sort(items.begin() + static_cast<std::ptrdiff_t>(i),
+                  items.begin() + static_cast<std::ptrdiff_t>(j),
+                  [&](const Item& a, const Item& b) {
+                    if (int c = (*tie)[a.index].compare((*tie)[b.index])) return c < 0;
+                    return a.index < b.index;
+                  });
+      }
+      i = j;
+    }
+  }
+  LineOrder order(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    order[i] = items[i].index;
+  return order;
+}
+
+LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines) {
+  std::string keys;
+  std::vector<std::size_t> keyEnd;
+  keyEnd.reserve(lines.size());
+  std::size_t total = 0;
+  for (std::string_view l : lines)
+    total += l.size();
+  keys.reserve(total);
+  for (std::string_view l : lines) {
+    for (char c : l)
+      keys += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    keyEnd.push_back(keys.size());
+  }
+  return orderByKeys(keys, keyEnd, &lines);
+}
+
+void sortLines(std::vector<std::string>& lines, const LineSorter& sorter) {
+  std::vector<std::string_view> views(lines.begin(), lines.end());
+  LineOrder order = sorter(views);
   std::vector<std::string> sorted;
   sorted.reserve(lines.size());
-  for (std::size_t i : order)
+  for (std::uint32_t i : order)
     sorted.push_back(std::move(lines[i]));
   lines = std::move(sorted);
 }
@@ -44,21 +125,42 @@ Fields splitFields(std::string_view line) {
   return f;
 }
 
-std::string searchKey(std::string_view line) {
-  std::string key;
-  key.reserve(line.size());
+namespace {
+void appendSearchKey(std::string& key, std::string_view line) {
+  std::size_t at = key.size();
+  key.resize(at + line.size() + 1);  // never longer than the line and its closing tab
+  char* out = key.data() + at;
   int fields = 0;
   for (char c : line) {
     if (c == '\t') {
       if (++fields == 5) break;
-      key += '\t';
+      *out++ = '\t';
       continue;
     }
     if (c == '-' || c == ' ') continue;
-    key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    *out++ = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   }
-  key += '\t';
+  *out++ = '\t';
+  key.resize(static_cast<std::size_t>(out - key.data()));
+}
+}  // namespace
+
+std::string searchKey(std::string_view line) {
+  std::string key;
+  key.reserve(line.size());
+  appendSearchKey(key, line);
   return key;
+}
+
+std::string Record::field(int i) const {
+  std::size_t start = 0;
+  for (int k = 0; k < i; ++k) {
+    start = line.find('\t', start);
+    if (start == std::string_view::npos) return {};
+    ++start;
+  }
+  std::size_t end = line.find('\t', start);
+  return std::string(line.substr(start, end == std::string_view::npos ? end : end - start));
 }
 
 std::vector<std::string> searchTerms(std::string_view maskStr) {
@@ -92,40 +194,161 @@ std::string dimensionString(const Fields& f) {
 std::vector<int> Snapshot::filter(std::string_view maskStr) const {
   std::vector<std::string> terms = searchTerms(maskStr);
   std::vector<int> hits;
-  hits.reserve(terms.empty() ? records.size() : 64);
-  for (std::size_t i = 0; i < records.size(); ++i)
-    if (terms.empty() || matches(records[i].key, terms)) hits.push_back(static_cast<int>(i));
+  if (terms.empty()) {
+    hits.resize(records.size());
+    std::iota(hits.begin(), hits.end(), 0);
+    return hits;
+  }
+  // The first term is sought through all keys at once; a record it is found in is checked for
+  // every term. A find that runs over the end of its key belongs to no record.
+  const std::string& first = terms.front();
+  std::string_view all(keys);
+  std::size_t r = 0;
+  for (std::size_t at = 0; r < keyEnd.size();) {
+#ifdef __GLIBC__
+    const void* f = memmem(all.data() + at, all.size() - at, first.data(), first.size());
+    std::size_t p = f ? static_cast<std::size_t>(static_cast<const char*>(f) - all.data())
+                      : std::string_view::npos;
+#else
+    std::size_t p = all.find(first, at);
+#endif
+    if (p == std::string_view::npos) break;
+    while (keyEnd[r] <= p) ++r;
+    if (p + first.size() > keyEnd[r]) {
+      at = p + 1;
+      continue;
+    }
+    if (matches(key(r), terms)) hits.push_back(static_cast<int>(r));
+    at = keyEnd[r++];
+  }
   return hits;
 }
 
 CatalogueCache::CatalogueCache(LineSorter sorter) : sorter_(std::move(sorter)) {}
 
-std::shared_ptr<const Snapshot> CatalogueCache::load(const std::string& path) {
+namespace {
+
+std::shared_ptr<Snapshot> makeSnapshot(std::string bytes, const LineSorter& sorter) {
+  auto snap = std::make_shared<Snapshot>();
+  std::size_t mark = 0;
+  snap->encoding = cad::detectEncoding(bytes, mark);
+  if (mark) bytes.erase(0, mark);
+  std::string decoded = cad::decodeText(bytes, snap->encoding);
+  bytes = std::string();
+  std::vector<std::string_view> unsorted = cad::splitLineViews(decoded);
+  LineOrder order = sorter(unsorted);
+  std::vector<std::size_t> length(order.size());
+  snap->text.reserve(decoded.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    snap->text += unsorted[order[k]];
+    length[k] = unsorted[order[k]].size();
+  }
+  unsorted = {};
+  decoded = std::string();
+  snap->lines.reserve(order.size());
+  std::size_t start = 0;
+  for (std::size_t len : length) {
+    snap->lines.emplace_back(snap->text.data() + start, len);
+    start += len;
+  }
+  std::size_t recordCount = 0;
+  for (std::string_view line : snap->lines)
+    recordCount += !isComment(line);
+  snap->records.reserve(recordCount);
+  snap->keyEnd.reserve(recordCount);
+  snap->keys.reserve(snap->text.size() / 2);
+  for (std::size_t k = 0; k < snap->lines.size(); ++k) {
+    std::string_view line = snap->lines[k];
+    if (isComment(line)) continue;
+    snap->records.push_back({static_cast<int>(k + 1), line});
+    appendSearchKey(snap->keys, line);
+    snap->keyEnd.push_back(snap->keys.size());
+  }
+  snap->keys.shrink_to_fit();
+  return snap;
+}
+
+// A hash of the content, eight bytes a step.
+std::uint64_t contentHash(const std::string& bytes) {
+  std::uint64_t h = 1469598103934665603ull ^ bytes.size();
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, bytes.data() + i, 8);
+    h = (h ^ w) * 0x100000001B3ull;
+    h ^= h >> 29;
+  }
+  for (; i < bytes.size(); ++i)
+    h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3ull;
+  return h;
+}
+
+#ifndef _WIN32
+// Nanoseconds now, on the clock of the file times of the stamp.
+std::int64_t nowNs() {
+  timespec t{};
+  clock_gettime(CLOCK_REALTIME, &t);
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+#endif
+
+}  // namespace
+
+std::optional<CatalogueCache::Stamp> CatalogueCache::stampOf(const std::string& path) {
+  Stamp s;
+#ifdef _WIN32
   namespace fs = std::filesystem;
   std::error_code ec;
-  auto size = fs::file_size(cad::filePath(path), ec);
-  if (ec) {
+  if (!fs::is_regular_file(cad::filePath(path), ec)) return std::nullopt;
+  s.size = fs::file_size(cad::filePath(path), ec);
+  if (ec) return std::nullopt;
+  s.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   fs::last_write_time(cad::filePath(path), ec).time_since_epoch())
+                   .count();
+  s.changed = s.modified;
+#else
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  s.size = static_cast<std::uintmax_t>(st.st_size);
+  s.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  s.file = st.st_ino;
+  s.device = st.st_dev;
+#endif
+  return s;
+}
+
+std::shared_ptr<const Snapshot> CatalogueCache::load(const std::string& path) {
+  std::optional<Stamp> stamp = stampOf(path);
+  if (!stamp) {
     entries_.erase(path);
     return nullptr;
   }
-  auto modified = fs::last_write_time(cad::filePath(path), ec);
+  // A file changed within the last second may change again within the resolution of its times.
+  // Without a change time (Windows) any edit may keep the stamp: the content always decides.
+#ifdef _WIN32
+  const bool recent = true;
+#else
+  const bool recent = nowNs() - std::max(stamp->modified, stamp->changed) < 1000000000;
+#endif
   auto it = entries_.find(path);
-  if (it != entries_.end() && it->second.size == size && it->second.modified == modified)
-    return it->second.snapshot;
-
-  auto file = cad::readTextFile(path);
-  if (!file) return nullptr;
-  auto snap = std::make_shared<Snapshot>();
-  snap->encoding = file->encoding;
-  snap->lines = std::move(file->lines);
-  sorter_(snap->lines);
-  snap->records.reserve(snap->lines.size());
-  for (std::size_t k = 0; k < snap->lines.size(); ++k) {
-    const std::string& line = snap->lines[k];
-    if (isComment(line)) continue;
-    snap->records.push_back({static_cast<int>(k + 1), splitFields(line), searchKey(line)});
+  std::optional<std::string> bytes;
+  if (it != entries_.end() && it->second.stamp == *stamp) {
+    if (!it->second.recent) return it->second.snapshot;
+    bytes = cad::readFileBytes(path);
+    if (bytes && contentHash(*bytes) == it->second.hash) {
+      it->second.recent = recent;
+      return it->second.snapshot;
+    }
   }
-  entries_[path] = {size, modified, snap};
+  if (!bytes) bytes = cad::readFileBytes(path);
+  if (!bytes) {
+    entries_.erase(path);
+    return nullptr;
+  }
+  std::uint64_t hash = recent ? contentHash(*bytes) : 0;
+  std::shared_ptr<const Snapshot> snap = makeSnapshot(std::move(*bytes), sorter_);
+  entries_[path] = {*stamp, recent, hash, snap};
   return snap;
 }
 
@@ -134,35 +357,39 @@ void CatalogueCache::forget(const std::string& path) {
 }
 
 namespace {
-cad::TextFile readForEdit(const std::string& path) {
-  auto file = cad::readTextFile(path);
+std::unique_ptr<cad::LineFile> readForEdit(const std::string& path) {
+  auto file = cad::readLineFile(path);
   if (!file) throw EditRefused(kMissingFileMessage);
-  return *file;
+  return file;
 }
 
-void checkLineNumber(const cad::TextFile& f, int lineNumber) {
-  if (lineNumber < 1 || lineNumber > static_cast<int>(f.lines.size()))
+// The file's lines in sorted order, as indices.
+std::vector<std::int64_t> sortedOrder(const cad::LineFile& f, const LineSorter& sorter) {
+  LineOrder order = sorter(f.lines);
+  return std::vector<std::int64_t>(order.begin(), order.end());
+}
+
+// Line N of the sorted file must still hold what the user saw, or the edit would land on
+// another record.
+void checkShown(const cad::LineFile& f, const std::vector<std::int64_t>& order, int lineNumber,
+                std::string_view shown) {
+  if (lineNumber < 1 || lineNumber > static_cast<int>(order.size()))
     throw EditRefused(
         "行番号 " + std::to_string(lineNumber) +
         " はファイルにありません。QARN の外でファイルが変更されました。再読み込みしてください。");
+  if (f.lines[static_cast<std::size_t>(order[lineNumber - 1])] != shown)
+    throw EditRefused(kFileChangedMessage);
 }
 }  // namespace
 
-namespace {
-// Line N must still hold what the user saw, or the edit would land on another record.
-void checkShown(const cad::TextFile& f, int lineNumber, const std::string& shown) {
-  checkLineNumber(f, lineNumber);
-  if (f.lines[lineNumber - 1] != shown) throw EditRefused(kFileChangedMessage);
-}
-}  // namespace
-
-void updateLine(const std::string& path, int lineNumber, const std::string& shown,
+void updateLine(const std::string& path, int lineNumber, std::string_view shown,
                 const std::string& line, const LineSorter& sorter) {
-  cad::TextFile f = readForEdit(path);
-  sorter(f.lines);
-  checkShown(f, lineNumber, shown);
-  f.lines[lineNumber - 1] = line;
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order = sortedOrder(f, sorter);
+  checkShown(f, order, lineNumber, shown);
+  order[lineNumber - 1] = -1;
+  cad::writeLineFile(path, f, order, {line});
 }
 
 std::string recordLine(const std::vector<std::string>& values,
@@ -176,18 +403,22 @@ std::string recordLine(const std::vector<std::string>& values,
 }
 
 void appendLine(const std::string& path, const std::string& line) {
-  cad::TextFile f = readForEdit(path);
-  f.lines.push_back(line);
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order(f.lines.size());
+  std::iota(order.begin(), order.end(), 0);
+  order.push_back(-1);
+  cad::writeLineFile(path, f, order, {line});
 }
 
-void deleteLine(const std::string& path, int lineNumber, const std::string& shown,
+void deleteLine(const std::string& path, int lineNumber, std::string_view shown,
                 const LineSorter& sorter) {
-  cad::TextFile f = readForEdit(path);
-  sorter(f.lines);
-  checkShown(f, lineNumber, shown);
-  f.lines.erase(f.lines.begin() + (lineNumber - 1));
-  cad::writeTextFile(path, f);
+  std::unique_ptr<cad::LineFile> file = readForEdit(path);
+  const cad::LineFile& f = *file;
+  std::vector<std::int64_t> order = sortedOrder(f, sorter);
+  checkShown(f, order, lineNumber, shown);
+  order.erase(order.begin() + (lineNumber - 1));
+  cad::writeLineFile(path, f, order, {});
 }
 
 std::optional<std::string> stepDeviceNumber(std::string_view text, int delta) {

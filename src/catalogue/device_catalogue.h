@@ -5,9 +5,11 @@
 // fields.
 #include <array>
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,10 +26,18 @@ inline const char* const kMissingFileMessage = "データファイルが見つ�
 constexpr int kFieldCount = 14;
 using Fields = std::array<std::string, kFieldCount>;
 
-// Sorts a file's lines as the user sees them sorted. The window passes the user's collation;
-// the default orders case-insensitively (ASCII), then by bytes. Equal lines keep their order.
-using LineSorter = std::function<void(std::vector<std::string>&)>;
-void sortIgnoringCase(std::vector<std::string>& lines);
+// The order of a file's lines as the user sees them sorted: the indices of the lines, first to
+// last; equal lines keep their order. The window passes the user's collation; the default
+// orders case-insensitively (ASCII), then by bytes.
+using LineOrder = std::vector<std::uint32_t>;
+using LineSorter = std::function<LineOrder(const std::vector<std::string_view>&)>;
+LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines);
+void sortLines(std::vector<std::string>& lines, const LineSorter& sorter);
+// The lines in the order of their keys (equal keys keep their order); the keys lie one after
+// another in `keys`, key i ending at `keyEnd[i]`. `tie`, when given, decides between equal keys
+// before their order does.
+LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& keyEnd,
+                      const std::vector<std::string_view>* tie = nullptr);
 
 bool isComment(std::string_view line);
 Fields splitFields(std::string_view line);
@@ -42,23 +52,36 @@ bool matches(std::string_view key, const std::vector<std::string>& terms);
 std::string dimensionString(const Fields& f);
 
 struct Record {
-  int lineNumber;  // place in the sorted file, from 1, comment lines counted
-  Fields fields;
-  std::string key;
+  int lineNumber;         // place in the sorted file, from 1, comment lines counted
+  std::string_view line;  // in the snapshot's text
+  Fields fields() const { return splitFields(line); }
+  std::string field(int i) const;  // from 0
 };
 
-// A catalogue file as loaded: its encoding, its sorted lines, and the records among them.
+// A catalogue file as loaded: its encoding, its sorted lines, and the records among them. The
+// lines lie one after another in one text, and the search keys in another, so that a file of a
+// million lines takes little more memory than its text.
 struct Snapshot {
+  Snapshot() = default;
+  Snapshot(const Snapshot&) = delete;  // the views point into its own text
+  Snapshot& operator=(const Snapshot&) = delete;
   cad::TextEncoding encoding = cad::TextEncoding::ShiftJis;
-  std::vector<std::string> lines;  // sorted
-  std::vector<Record> records;     // in line order, comments left out
+  std::string text;
+  std::vector<std::string_view> lines;  // sorted
+  std::vector<Record> records;          // in line order, comments left out
+  std::string keys;                     // the records' search keys, one after another
+  std::vector<std::size_t> keyEnd;      // by record
+  std::string_view key(std::size_t record) const {
+    std::size_t start = record ? keyEnd[record - 1] : 0;
+    return std::string_view(keys).substr(start, keyEnd[record] - start);
+  }
   // Indices into `records` of those that match the search text.
   std::vector<int> filter(std::string_view maskStr) const;
 };
 
-// Loads a file once and serves it again while its size and modification time stay the same, so
-// that a keystroke in a search field does not read the file again; an edit made outside QARN is
-// seen at the next keystroke.
+// Loads a file once and serves it again while it stays the same, so that a keystroke in a search
+// field does not read the file again; an edit made outside QARN is seen at the next keystroke,
+// even one that keeps the size and the modification time.
 class CatalogueCache {
  public:
   explicit CatalogueCache(LineSorter sorter = sortIgnoringCase);
@@ -68,11 +91,21 @@ class CatalogueCache {
   const LineSorter& sorter() const { return sorter_; }
 
  private:
+  struct Stamp {
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0, changed = 0;  // nanoseconds
+    std::uint64_t file = 0, device = 0;
+    bool operator==(const Stamp&) const = default;
+  };
   struct Entry {
-    std::uintmax_t size;
-    std::filesystem::file_time_type modified;
+    Stamp stamp;
+    // Changed so shortly before it was read that a later change may keep every stamp: the
+    // content decides, by this hash, until the file is older.
+    bool recent = false;
+    std::uint64_t hash = 0;
     std::shared_ptr<const Snapshot> snapshot;
   };
+  static std::optional<Stamp> stampOf(const std::string& path);
   LineSorter sorter_;
   std::map<std::string, Entry> entries_;
 };
@@ -92,12 +125,12 @@ inline const char* const kFileChangedMessage =
 // longer holds it (another edit moved the lines, or the file was changed outside QARN), the edit
 // is refused with EditRefused and the file keeps its bytes. cad::EncodingError for a character
 // the encoding cannot hold.
-void updateLine(const std::string& path, int lineNumber, const std::string& shown,
+void updateLine(const std::string& path, int lineNumber, std::string_view shown,
                 const std::string& line, const LineSorter& sorter);
 // The line appended at the end; the other lines keep their order.
 void appendLine(const std::string& path, const std::string& line);
 // The line removed from the sorted file, which is written back sorted; refused as update is.
-void deleteLine(const std::string& path, int lineNumber, const std::string& shown,
+void deleteLine(const std::string& path, int lineNumber, std::string_view shown,
                 const LineSorter& sorter);
 
 // A record's line from the values of its fields, tab-separated. Each value loses one trailing

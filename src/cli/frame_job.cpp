@@ -112,14 +112,14 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
   if (!snapshot) return fail("no catalogue file " + file);
   const catalogue::Record* record = nullptr;
   for (const auto& r : snapshot->records)
-    if (r.fields[1] == o.model) {
+    if (r.field(1) == o.model) {
       record = &r;
       break;
     }
   if (!record) return fail("model \"" + o.model + "\" is not in " + file);
 
   // The page as a row click and the options leave it.
-  frames::FrameRow row = frames::chooseFrameRow(record->fields);
+  frames::FrameRow row = frames::chooseFrameRow(record->fields());
   frames::FrontInput in;
   in.gridModel = row.model;
   in.width = row.width;

@@ -99,12 +99,12 @@ int runPanel(const std::vector<std::string>& args, const char* argv0) {
   for (const Device& d : devices) {
     const catalogue::Record* record = nullptr;
     for (const auto& r : snapshot->records)
-      if (r.fields[1] == d.model) {
+      if (r.field(1) == d.model) {
         record = &r;
         break;
       }
     if (!record) return fail("model \"" + d.model + "\" is not in " + file);
-    panel::PanelInput in = panel::chooseCatalogueRow(record->fields);
+    panel::PanelInput in = panel::chooseCatalogueRow(record->fields());
     in.number = d.number;
     in.nameplate = d.plate;
     in.arrayMode = d.count.has_value();

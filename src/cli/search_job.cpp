@@ -1,5 +1,7 @@
 // qarn-cli search: the records of a device catalogue that match a search text, as the catalogue
 // pages list them.
+#include <algorithm>
+#include <cstdio>
 #include <iostream>
 
 #include "catalogue/device_catalogue.h"
@@ -20,17 +22,27 @@ int runSearch(const std::vector<std::string>& args) {
     std::cerr << "qarn-cli search: " << catalogue::kMissingFileMessage << " (" << args[0] << ")\n";
     return 1;
   }
+  std::vector<int> hits = snapshot->filter(args.size() > 1 ? args[1] : "");
   std::string out;
-  for (int i : snapshot->filter(args.size() > 1 ? args[1] : "")) {
+  out.reserve(hits.size() * 64);
+  for (int i : hits) {
     const catalogue::Record& r = snapshot->records[i];
     out += std::to_string(r.lineNumber);
-    for (const std::string& f : r.fields) {
-      out += '\t';
-      out += f;
-    }
+    out += '\t';
+    // The line up to its fourteenth field, and a tab for each field it lacks.
+    std::string_view line = r.line;
+    int tabs = 0;
+    std::size_t end = line.size();
+    for (std::size_t k = 0; k < line.size(); ++k)
+      if (line[k] == '\t' && ++tabs == catalogue::kFieldCount) {
+        end = k;
+        break;
+      }
+    out.append(line.substr(0, end));
+    out.append(static_cast<std::size_t>(catalogue::kFieldCount - 1 - std::min(tabs, catalogue::kFieldCount - 1)), '\t');
     out += '\n';
   }
-  std::cout << out;
+  std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
 

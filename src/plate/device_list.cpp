@@ -50,7 +50,7 @@ std::vector<LayoutDevice> resolveDevices(const std::vector<ListedDevice>& list,
                                          const catalogue::Snapshot& catalogue) {
   std::map<std::string, const catalogue::Record*> byModel;
   for (const catalogue::Record& r : catalogue.records)
-    byModel.emplace(r.fields[1], &r);  // the first row of a model, as a click finds it
+    byModel.emplace(r.field(1), &r);  // the first row of a model, as a click finds it
   std::vector<LayoutDevice> out;
   for (const ListedDevice& item : list) {
     auto it = byModel.find(item.model);
@@ -58,7 +58,7 @@ std::vector<LayoutDevice> resolveDevices(const std::vector<ListedDevice>& list,
       throw ListError(item.line, "model \"" + item.model + "\" is not in the catalogue");
     LayoutDevice d;
     d.item = item;
-    d.row = frames::chooseFrameRow(it->second->fields);
+    d.row = frames::chooseFrameRow(it->second->fields());
     d.terminal = d.row.terminalBlock;
     double w = cad::readNumber(d.row.width), h = cad::readNumber(d.row.height);
     if (d.terminal) {

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "../scratch_folder.h"
 #include "cad/text_file.h"
@@ -174,6 +181,123 @@ TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoT
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("書き込めません"), std::string::npos) << e.what();
   }
+}
+
+// A character spelt in more bytes than it needs, or a surrogate spelt in UTF-8, is no character:
+// read as one, C0 8A would be a line feed that splits a record.
+TEST_F(TextFileOnDisk, OverlongUtf8AndEncodedSurrogatesAreMalformed) {
+  for (const std::string& bad : {std::string("\xC0\x8A"), std::string("\xC1\xBF"),
+                                 std::string("\xE0\x80\x8A"), std::string("\xED\xA0\x80"),
+                                 std::string("\xF0\x80\x80\x8A"), std::string("\xF4\x90\x80\x80")}) {
+    fs::path p = dir / "bad.txt";
+    std::string bytes = "\xEF\xBB\xBF" "a" + bad + "b\r\nline 2\r\n";
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+    TextFile f = *readTextFile(scratch::text(p));
+    EXPECT_EQ(f.lines.size(), 2u) << "no line is split";
+    EXPECT_EQ(f.badLine, 1);
+    f.lines[1] = "line two";
+    EXPECT_THROW(writeTextFile(scratch::text(p), f), EncodingError);
+    EXPECT_EQ(bytesOf(p), bytes);
+  }
+  EXPECT_EQ(decodeText("\xED\x9F\xBF\xEE\x80\x80", TextEncoding::Utf8Bom), "\uD7FF\uE000")
+      << "the code points around the surrogates are characters";
+}
+
+// Code page 932 has no yen sign, overline, em dash, wave dash or minus of their own; writing
+// them as the backslash or the full-width look-alikes would change the user's text.
+TEST(TextFile, CharactersShiftJisCannotHoldAreRefused) {
+  for (const char* ch : {"¥", "‾", "—", "〜", "−", "¢", "£", "¬", "‖"}) {
+    try {
+      encodeText(std::string("A") + ch, TextEncoding::ShiftJis);
+      ADD_FAILURE() << ch << " was written";
+    } catch (const EncodingError& e) {
+      EXPECT_EQ(e.character(), ch);
+    }
+  }
+  EXPECT_EQ(encodeText("\\~￥―～－￠￡￢∥", TextEncoding::ShiftJis),
+            "\\~\x81\x8F\x81\x5C\x81\x60\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x61");
+}
+
+// NEC and IBM extensions spell some characters twice; a rewrite leaves the lines the user did
+// not touch in the bytes they had, and spells a new line as the code page prefers.
+TEST_F(TextFileOnDisk, ARewriteKeepsTheBytesOfUntouchedLines) {
+  fs::path p = dir / "dup.txt";
+  const std::string kept = "\xED\x40\t\x87\x90\r\n\xEE\xF9\r\n\xFA\x5C\r\nA\r\n\xED\x40\r\n";
+  std::ofstream(p, std::ios::binary) << kept;
+  TextFile f = *readTextFile(scratch::text(p));
+  ASSERT_EQ(f.lines[0], "纊\t≒");
+  f.lines[3] = "B";
+  f.lines.push_back("纊≒￢");
+  writeTextFile(scratch::text(p), f);
+  EXPECT_EQ(bytesOf(p), "\xED\x40\t\x87\x90\r\n\xEE\xF9\r\n\xFA\x5C\r\nB\r\n\xED\x40\r\n"
+                        "\xFA\x5C\x81\xE0\x81\xCA\r\n");
+}
+
+// A file full of bytes Shift-JIS does not define reads in linear time (it took seconds).
+TEST(TextFile, UndefinedShiftJisBytesReadInLinearTime) {
+  std::string bytes;
+  while (bytes.size() < 4000000) bytes += "\x80\xA0";
+  auto start = std::chrono::steady_clock::now();
+  std::string text = decodeText(bytes, TextEncoding::ShiftJis);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(text.size(), bytes.size() * 3);
+}
+
+// A link to a shared catalogue stays a link; a file with other names is not split from them;
+// the owner and group stay where the system lets them.
+TEST_F(TextFileOnDisk, WritesGoThroughLinksAndKeepOtherNamesAndOwners) {
+  fs::create_directories(dir / "shared");
+  fs::path shared = dir / "shared" / "cat.txt";
+  std::ofstream(shared) << "old";
+  std::error_code ec;
+  fs::create_symlink(shared, dir / "link.txt", ec);
+  if (!ec) {
+    writeFileAtomically(scratch::text(dir / "link.txt"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(bytesOf(shared), "new");
+  }
+  const std::string before = bytesOf(shared);
+  fs::create_hard_link(shared, dir / "other-name.txt", ec);
+  if (!ec) {
+    try {
+      writeFileAtomically(scratch::text(shared), "newer");
+      ADD_FAILURE() << "a file with two names was replaced";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("ハードリンク"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(bytesOf(dir / "other-name.txt"), before);
+    EXPECT_EQ(bytesOf(shared), before);
+    fs::remove(dir / "other-name.txt");
+  }
+#ifndef _WIN32
+  if (::geteuid() != 0) GTEST_SKIP() << "owners can be given away only by the administrator";
+  ASSERT_EQ(::chown(shared.c_str(), 4242, 4343), 0);
+  writeFileAtomically(scratch::text(shared), "by root");
+  struct stat st {};
+  ASSERT_EQ(::stat(shared.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 4242u);
+  EXPECT_EQ(st.st_gid, 4343u);
+  // Another user whom the folder lets replace files but the file's mode does not let write.
+  fs::permissions(dir, fs::perms::all);
+  fs::permissions(shared.parent_path(), fs::perms::all);
+  ASSERT_EQ(::chown(shared.c_str(), 0, 0), 0);
+  fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write |
+                              fs::perms::group_read | fs::perms::others_read);
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    try {
+      writeFileAtomically(scratch::text(shared), "by nobody");
+      ::_exit(1);
+    } catch (const std::runtime_error& e) {
+      ::_exit(std::string(e.what()).find("読み取り専用") != std::string::npos ? 0 : 2);
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written, 2: another message, 3: no such user";
+  EXPECT_EQ(bytesOf(shared), "by root");
+#endif
 }
 
 TEST(FieldValues, OneTrailingLineBreakGoesAnyOtherIsRefused) {

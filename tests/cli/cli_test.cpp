@@ -452,7 +452,7 @@ TEST_F(CliEnclosure, SearchNumbersLinesAsTheWindowDoes) {
     ASSERT_TRUE(shown);
     std::string expected;
     for (const auto& r : shown->records)
-      expected += std::to_string(r.lineNumber) + "\t" + r.fields[0] + "\n";
+      expected += std::to_string(r.lineNumber) + "\t" + r.field(0) + "\n";
     CliRun r = run("search " + cat.string());
     std::string got;
     std::istringstream lines(r.out);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+
 #include "../cad/sim_fixture.h"
 #include "cad/sim/entity_geometry.h"
 #include "frames/device_layers.h"
@@ -250,9 +252,9 @@ TEST(DeviceList, ReadsNumbersModelsAndPolesAndRefusesABadLine) {
 
 TEST(DeviceList, ModelsAreLookedUpAndTerminalBlocksSizedByTheirPoles) {
   catalogue::Snapshot cat;
+  std::list<std::string> lines;  // the records' texts, where they stay
   auto add = [&](const std::string& line) {
-    cat.records.push_back(
-        {static_cast<int>(cat.records.size()) + 1, catalogue::splitFields(line), ""});
+    cat.records.push_back({static_cast<int>(cat.records.size()) + 1, lines.emplace_back(line)});
   };
   add("電磁接触器\tS-T10\tAC200V 1a\tM\t\t44\t74\t78\t\t\t\tコイル");
   add("端子台\tTB-15\t15A\tK\t\t10\t40\t30\t\t\t4.5");
