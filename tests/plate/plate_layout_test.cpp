@@ -323,7 +323,7 @@ TEST_F(PlateDrawing, DrawsPlateDuctsRailsEndStopsAndFramesInOneUndoGroup) {
   for (const auto& [name, r] : shapes())
     frames.emplace(name, r);  // the first of a name is its outline
   EXPECT_DOUBLE_EQ(frames["A"].x0, 1070);
-  EXPECT_DOUBLE_EQ(frames["A"].y1, 2540);
+  EXPECT_NEAR(frames["A"].y1, 2540, 1e-6);
   EXPECT_DOUBLE_EQ(frames["T (2/2)"].x1, 1130);
   EXPECT_NEAR(frames["T (1/2)"].y0, 2060.6, 1e-9) << "its rating hangs 0.6 below the frame";
   EXPECT_EQ(cad.openUndoGroups(), 0);
