@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "../cad/sim_fixture.h"
+#include "../samples.h"
 #include "app/settings_file.h"
 #include "cad/sim/dxf_reader.h"
 #include "library/folder_registry.h"
@@ -82,8 +83,8 @@ TEST_F(LibraryCommands, InsertPlacesTheDrawingWhereTheUserClicks) {
 // The simulated CAD reads no DWG geometry: a real .dwg inserts nothing and the transcript says
 // why, unless the drawing holds a block of that name, which is then inserted, whole or exploded.
 TEST_F(LibraryCommands, ADwgTheSimulatedCadCannotReadInsertsNothingUnlessItsBlockIsThere) {
-  fs::path sample = fs::path(QARN_SOURCE_DIR) / ".." / "shared" / "samples" / "dwg" / "R14.dwg";
-  if (!fs::exists(sample)) GTEST_SKIP() << "no DWG sample at " << sample;
+  QARN_NEEDS_SAMPLES("dwg");
+  fs::path sample = qarn::testing::samplesFolder("dwg") / "R14.dwg";
   fs::copy_file(sample, dir + "R14.dwg");
   for (bool exploded : {false, true}) {
     cad.operatorPoint(30, 40);
