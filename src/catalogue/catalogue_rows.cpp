@@ -1,5 +1,7 @@
 #include "catalogue/catalogue_rows.h"
 
+#include "catalogue/user_collation.h"
+
 #include <QFontMetrics>
 #include <algorithm>
 #include <string_view>
@@ -27,12 +29,7 @@ WidthCache::WidthCache(std::shared_ptr<const Snapshot> snapshot, const QFont& fo
   auto estimateOf = [&](std::string_view s) {
     int w = 0;
     for (std::size_t i = 0; i < s.size();) {
-      auto c = static_cast<unsigned char>(s[i]);
-      int len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-      char32_t cp = len == 1 ? c : c & (0xFF >> (len + 1));
-      for (int k = 1; k < len && i + k < s.size(); ++k)
-        cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-      i += len;
+      char32_t cp = nextCodePoint(s, i);
       if (cp >= 0x10000) {
         w += fm.horizontalAdvance(QString::fromUcs4(&cp, 1));
         continue;

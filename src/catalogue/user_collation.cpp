@@ -41,16 +41,6 @@ void appendWeight(std::string& key, std::uint32_t w) {
   }
 }
 
-// The code point at `i` of well-formed UTF-8, and the index after it.
-char32_t nextCodePoint(std::string_view s, std::size_t& i) {
-  auto c = static_cast<unsigned char>(s[i]);
-  int len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-  char32_t cp = len == 1 ? c : c & (0xFF >> (len + 1));
-  for (int k = 1; k < len && i + k < s.size(); ++k)
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  i += len;
-  return cp;
-}
 
 #ifdef _WIN32
 void appendSortKey(std::string& keys, std::string_view utf8) {
@@ -196,6 +186,16 @@ class KeyMaker {
 #endif
 
 }  // namespace
+
+char32_t nextCodePoint(std::string_view s, std::size_t& i) {
+  auto c = static_cast<unsigned char>(s[i]);
+  int len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  char32_t cp = len == 1 ? c : c & (0xFF >> (len + 1));
+  for (int k = 1; k < len && i + k < s.size(); ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  i += len;
+  return cp;
+}
 
 LineSorter userCollationSorter() {
   return [](const std::vector<std::string_view>& lines) -> LineOrder {

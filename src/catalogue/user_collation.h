@@ -1,5 +1,7 @@
 #pragma once
 // The one collation of catalogue lines, shared by the window and the command-line tool.
+#include <string_view>
+
 #include "catalogue/device_catalogue.h"
 
 namespace qarn::catalogue {
@@ -8,5 +10,8 @@ namespace qarn::catalogue {
 // ignored; equal lines keep their order. Under the plain "C" locale: code points, ASCII case
 // ignored.
 LineSorter userCollationSorter();
+
+// The code point at `i` of well-formed UTF-8; `i` moves past it.
+char32_t nextCodePoint(std::string_view s, std::size_t& i);
 
 }  // namespace qarn::catalogue

@@ -18,6 +18,17 @@ int fail(const std::string& why, int code = 1) {
 }
 }  // namespace
 
+std::optional<std::string> openForJob(cad::sim::SimCad& sim, const std::string& file) {
+  try {
+    sim.openDrawing(file);
+  } catch (const cad::sim::DxfError& e) {
+    return file + ": not a drawing QARN can read: " + e.what();
+  } catch (const std::exception& e) {
+    return std::string(e.what());
+  }
+  return std::nullopt;
+}
+
 int runBom(const std::vector<std::string>& args) {
   std::string file, csv;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -34,13 +45,7 @@ int runBom(const std::vector<std::string>& args) {
   if (file.empty()) return fail("no drawing file given", 2);
 
   cad::sim::SimCad sim;
-  try {
-    sim.openDrawing(file);
-  } catch (const cad::sim::DxfError& e) {
-    return fail(file + ": not a drawing QARN can read: " + e.what());
-  } catch (const std::exception& e) {
-    return fail(e.what());
-  }
+  if (auto why = openForJob(sim, file)) return fail(*why);
   cad::Session session;
   session.desktop = &sim.desktop();
   sim.registerAs(session.CadProgId);

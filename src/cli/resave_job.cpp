@@ -37,13 +37,7 @@ int runResave(const std::vector<std::string>& args) {
   if (out.empty()) return fail("no file to save to given (--dxf OUT.dxf)", 2);
 
   cad::sim::SimCad sim;
-  try {
-    sim.openDrawing(file);
-  } catch (const cad::sim::DxfError& e) {
-    return fail(file + ": not a drawing QARN can read: " + e.what());
-  } catch (const std::exception& e) {
-    return fail(e.what());
-  }
+  if (auto why = openForJob(sim, file)) return fail(*why);
   std::vector<std::string> notKept = sim.drawing().notKept;
   cad::sim::Extents x = cad::sim::buildDisplayList(sim.drawing()).extents;
   try {
