@@ -55,7 +55,7 @@ catalogue::Fields catalogueRow(const char* file, const std::string& model) {
   catalogue::CatalogueCache cache;
   if (auto snapshot = cache.load(env("QARN_DATA") + "/" + file))
     for (const auto& r : snapshot->records)
-      if (r.fields[1] == model) return r.fields;
+      if (r.field(1) == model) return r.fields();
   ADD_FAILURE() << "no " << model << " in " << file;
   return {};
 }
