@@ -1,0 +1,102 @@
+// Golden listings: each scenario runs a drawing command on the simulated CAD, as its page calls
+// it, and the drawing's listing must match tests/golden/<scenario>.txt byte for byte. The file's
+// leading "# " lines are the hand-worked values a reader checks the listing against; they are kept
+// when QARN_ACCEPT_GOLDEN=1 rewrites the rest.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cad/sim/drawing_listing.h"
+#include "cad/sim/sim_cad.h"
+#include "enclosure/enclosure_drawing.h"
+#include "frames/front_placement.h"
+#include "panel/panel_creation.h"
+
+namespace qarn::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Messages = std::vector<std::string>;
+using Run = std::function<Messages(cad::sim::SimCad&, cad::Session&)>;
+
+struct Scenario {
+  const char* name;
+  Run run;
+};
+
+Messages enclosure(cad::Session& s, const char* family, enclosure::ChosenEnclosure f) {
+  enclosure::drawEnclosure(s, {family, f});
+  return {};
+}
+
+Messages front(cad::Session& s, frames::FrontInput in) {
+  frames::FrontResult r = frames::placeFront(s, in);
+  return r.insert.refusal.empty() ? Messages{} : Messages{r.insert.refusal};
+}
+
+Messages panelDevice(cad::Session& s, const panel::PanelInput& in) {
+  panel::PanelResult r = panel::Button6Click(s, in);
+  return r.message.empty() ? Messages{} : Messages{r.message};
+}
+
+const Scenario kScenarios[] = {
+    {"enclosure_ra_single",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(123.5, -87);
+       return enclosure(s, "RA", {"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170"});
+     }},
+};
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream o;
+  o << in.rdbuf();
+  return o.str();
+}
+
+// The file's leading comment lines, and the rest.
+std::pair<std::string, std::string> splitHeader(const std::string& text) {
+  std::size_t at = 0;
+  while (text.compare(at, 2, "# ") == 0 || text.compare(at, 2, "#\n") == 0) {
+    std::size_t nl = text.find('\n', at);
+    at = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  return {text.substr(0, at), text.substr(at)};
+}
+
+class Golden : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(Golden, ListingMatches) {
+  const Scenario& sc = GetParam();
+  cad::sim::SimCad sim;
+  cad::Session session;
+  session.desktop = &sim.desktop();
+  sim.registerAs(session.CadProgId);
+  std::string got = cad::sim::drawingListing(sim, sc.run(sim, session));
+
+  fs::path file = fs::path(QARN_SOURCE_DIR) / "tests/golden" / (std::string(sc.name) + ".txt");
+  auto [header, want] = splitHeader(readFile(file));
+  if (std::getenv("QARN_ACCEPT_GOLDEN")) {
+    std::ofstream(file, std::ios::binary) << header << got;
+    return;
+  }
+  if (got == want) return;
+  fs::path mine = fs::temp_directory_path() / (std::string(sc.name) + ".got.txt");
+  fs::path theirs = fs::temp_directory_path() / (std::string(sc.name) + ".want.txt");
+  std::ofstream(mine, std::ios::binary) << got;
+  std::ofstream(theirs, std::ios::binary) << want;
+  std::string cmd = "diff -u '" + theirs.string() + "' '" + mine.string() + "'";
+  std::fflush(stdout);
+  std::system(cmd.c_str());
+  ADD_FAILURE() << sc.name << ": the listing differs from " << file << " (diff above)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Golden, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qarn::testing
