@@ -33,9 +33,23 @@ Messages enclosure(cad::Session& s, const char* family, enclosure::ChosenEnclosu
   return {};
 }
 
+// The page's message box, if any, and the device number field afterwards.
 Messages front(cad::Session& s, frames::FrontInput in) {
   frames::FrontResult r = frames::placeFront(s, in);
-  return r.insert.refusal.empty() ? Messages{} : Messages{r.insert.refusal};
+  Messages m{"Edit6 = " + r.number, "Edit2 = " + r.model};
+  if (!r.insert.refusal.empty()) m.push_back(r.insert.refusal);
+  return m;
+}
+
+frames::FrontInput frontInput(const char* w, const char* h, int baseSw, const char* number) {
+  frames::FrontInput in;
+  in.gridModel = "ABC";
+  in.width = w;
+  in.height = h;
+  in.poles = "4";
+  in.baseSw = baseSw;
+  in.fields.number = number;
+  return in;
 }
 
 Messages panelDevice(cad::Session& s, const panel::PanelInput& in) {
@@ -47,7 +61,41 @@ const Scenario kScenarios[] = {
     {"enclosure_ra_single",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.operatorPoint(123.5, -87);
-       return enclosure(s, "RA", {"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170"});
+       return enclosure(s, "RA", {"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170", "", ""});
+     }},
+    {"front_top_left_offset",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorPoint(500, 300);
+       frames::FrontInput in = frontInput("40", "80", 0, "MC12A");
+       in.offsetEnabled = true;
+       in.offset = "5";
+       in.fields.rating = "Φ22 ±5°";
+       in.fields.auxiliary = "φ1";
+       in.fields.dimensions = "40 80 75.5 0 0";
+       in.fields.cut = "Φ22";
+       return front(s, in);
+     }},
+    {"front_array_of_three",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(200, 100);
+       frames::FrontInput in = frontInput("45", "80", 4, "MC12A");
+       in.fields.arrayMode = true;
+       in.fields.arrayCount = "3";
+       in.fields.arrayGap = "2";
+       return front(s, in);
+     }},
+    {"front_terminal_block",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(400, 200);
+       frames::FrontInput in = frontInput("6", "40", 8, "CB-09A");
+       in.terminalMode = true;
+       in.poles = "12";
+       in.endWidth = "3";
+       in.offsetEnabled = true;
+       in.offset = "10";
+       return front(s, in);
      }},
 };
 
