@@ -27,6 +27,7 @@ struct Scenario {
   const char* name;
   Run run;
 };
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
 
 Messages enclosure(cad::Session& s, const char* family, enclosure::ChosenEnclosure f) {
   enclosure::drawEnclosure(s, {family, f});
@@ -54,7 +55,19 @@ frames::FrontInput frontInput(const char* w, const char* h, int baseSw, const ch
 
 Messages panelDevice(cad::Session& s, const panel::PanelInput& in) {
   panel::PanelResult r = panel::Button6Click(s, in);
-  return r.message.empty() ? Messages{} : Messages{r.message};
+  Messages m{"Edit18 = " + r.number};
+  if (!r.message.empty()) m.push_back(r.message);
+  return m;
+}
+
+panel::PanelInput panelInput(const char* kind, const char* w, const char* h, const char* cut) {
+  panel::PanelInput in;
+  in.kind = kind;
+  in.width = w;
+  in.height = h;
+  in.cut = cut;
+  in.number = "PB1";
+  return in;
 }
 
 const Scenario kScenarios[] = {
@@ -96,6 +109,28 @@ const Scenario kScenarios[] = {
        in.offsetEnabled = true;
        in.offset = "10";
        return front(s, in);
+     }},
+    {"panel_switch_25_row_of_two",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorPoint(100, 100);
+       panel::PanelInput in = panelInput("2", "25", "0", "C:22.5,10,5,Φ");
+       in.model = "AR25φ";
+       in.rating = "Φ25 ±1°";
+       in.auxiliary = "φ2";
+       in.dimensions = "Φ25 30 40 0 0";
+       in.arrayMode = true;
+       in.count = "2";
+       in.pitch = "60";
+       return panelDevice(s, in);
+     }},
+    {"panel_meter_80",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(300, 200);
+       panel::PanelInput in = panelInput("6", "80", "80", "R:30X20,0,-10");
+       in.model = "M-80";
+       in.number = "AM09";
+       return panelDevice(s, in);
      }},
 };
 
