@@ -76,6 +76,12 @@ const Scenario kScenarios[] = {
        sim.operatorPoint(123.5, -87);
        return enclosure(s, "RA", {"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170", "", ""});
      }},
+    {"enclosure_e_double_deep",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(9.9, 19.9);
+       return enclosure(s, "E",
+                        {"EB-8018", "両扉", "800", "1800", "400", "720", "1700", "365", "", ""});
+     }},
     {"front_top_left_offset",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
