@@ -138,6 +138,38 @@ const Scenario kScenarios[] = {
        in.number = "AM09";
        return panelDevice(s, in);
      }},
+    {"panel_lamp_other_class",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(50, 50);
+       panel::PanelInput in = panelInput("1", "30", "0", "c:22.5");
+       in.nameplate = false;
+       in.number = "PL01";
+       return panelDevice(s, in);
+     }},
+    {"panel_pushbutton_22_twice",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(100, 100);
+       sim.operatorPoint(200, 100);
+       panel::PanelInput in = panelInput("0", "22", "0", "");
+       in.model = "PB22";
+       Messages m = panelDevice(s, in);
+       in.number = "PB2";
+       in.cut = "C:30";  // an existing definition is kept whatever the inputs
+       for (auto& line : panelDevice(s, in)) m.push_back(line);
+       return m;
+     }},
+    {"panel_controller_down_no_digits",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(400, 300);
+       panel::PanelInput in = panelInput("4", "48", "48", "R:45X45");
+       in.model = "RC";
+       in.number = "ABC";
+       in.arrayMode = true;
+       in.count = "3";
+       in.pitch = "50";
+       in.downwards = true;
+       return panelDevice(s, in);
+     }},
 };
 
 std::string readFile(const fs::path& p) {
