@@ -82,6 +82,12 @@ const Scenario kScenarios[] = {
        return enclosure(s, "E",
                         {"EB-8018", "両扉", "800", "1800", "400", "720", "1700", "365", "", ""});
      }},
+    {"enclosure_orm_window",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(0, 0);
+       return enclosure(s, "ORM", {"ORM12-6080", "片扉", "600", "800", "250", "540", "740◇",
+                                   "220★", "300", "215"});
+     }},
     {"front_top_left_offset",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
