@@ -168,6 +168,11 @@ std::string drawingListing(const SimCad& cad, const std::vector<std::string>& me
   for (const auto& w : cad.variableWrites()) o << w << "\n";
   o << "[prompts]\n";
   for (const auto& p : cad.prompts()) o << quoted(p) << "\n";
+  // The calls whose count is a rule of their own: a regeneration at the end, one undo group.
+  o << "[calls]\n";
+  for (const char* m : {"Regen", "StartUndoMark", "EndUndoMark"})
+    o << m << " = " << cad.callCount(m) << "\n";
+  o << "open undo groups = " << cad.openUndoGroups() << "\n";
   o << "[messages]\n";
   for (const auto& m : messages) o << quoted(m) << "\n";
   return o.str();

@@ -14,7 +14,8 @@ std::string listingNumber(double v);
 
 // The active drawing: system variables, layers, linetypes, block definitions with their entities,
 // model space in creation order, groups; then the transcript: command strings, system variables
-// written, prompts asked, and the messages given (one line each).
+// written, prompts asked, how often the drawing was regenerated and undo groups opened and closed,
+// and the messages given (one line each).
 std::string drawingListing(const SimCad& cad, const std::vector<std::string>& messages = {});
 
 }  // namespace qarn::cad::sim
