@@ -82,6 +82,12 @@ const Scenario kScenarios[] = {
        return enclosure(s, "E",
                         {"EB-8018", "両扉", "800", "1800", "400", "720", "1700", "365", "", ""});
      }},
+    {"enclosure_s_single",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(0, 0);
+       return enclosure(s, "S",
+                        {"SB-6080", "片扉", "600", "800", "250", "550", "750", "220", "", ""});
+     }},
     {"enclosure_orm_window",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.operatorPoint(0, 0);
