@@ -94,6 +94,20 @@ const Scenario kScenarios[] = {
        return enclosure(s, "ORM", {"ORM12-6080", "片扉", "600", "800", "250", "540", "740◇",
                                    "220★", "300", "215"});
      }},
+    {"enclosure_cancelled",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorEscape();
+       return enclosure(s, "CL", {"CL16-3040", "", "300", "400", "160", "260", "360", "130", "", ""});
+     }},
+    {"front_cancelled_paste",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorEscape();
+       frames::FrontInput in = frontInput("45", "80", 1, "X1");
+       in.fields.arrayMode = true;
+       in.fields.arrayCount = "3";
+       return front(s, in);
+     }},
     {"front_top_left_offset",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
@@ -181,6 +195,12 @@ const Scenario kScenarios[] = {
        in.pitch = "50";
        in.downwards = true;
        return panelDevice(s, in);
+     }},
+    {"panel_cancelled_insert",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorEscape();
+       return panelDevice(s, panelInput("5", "22.5", "0", ""));
      }},
 };
 
