@@ -30,7 +30,8 @@ void cross(const cad::Block& b, const cad::Utility& u, cad::Point3 c, double dx,
   onCutLayer(b.addLine(u.polarPoint(c, kPi / 2, dy), u.polarPoint(c, 3 * kPi / 2, dy)), "BYLAYER");
 }
 
-void drawHole(const cad::Block& b, const cad::Utility& u, const Hole& hole) {
+void drawHole(const cad::Block& b, const cad::Utility& u, const Hole& hole,
+              const char* rectangleLinetype) {
   cad::Point3 c = hole.centre;
   if (hole.circle) {
     double r = hole.width / 2;
@@ -42,15 +43,16 @@ void drawHole(const cad::Block& b, const cad::Utility& u, const Hole& hole) {
   cad::Polyline p = b.addLightWeightPolyline({c.x + w / 2, c.y + h / 2, c.x - w / 2, c.y + h / 2,
                                               c.x - w / 2, c.y - h / 2, c.x + w / 2, c.y - h / 2});
   p.setClosed(true);
-  onCutLayer(p, "BYLayer");
+  onCutLayer(p, rectangleLinetype);
   cross(b, u, c, 0.6 * w, 0.6 * h);
 }
 
 }  // namespace
 
-void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes) {
+void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes,
+               const char* rectangleLinetype) {
   for (const Hole& h : holes)
-    if (h.drawable()) drawHole(block, u, h);
+    if (h.drawable()) drawHole(block, u, h, rectangleLinetype);
 }
 
 std::vector<Hole> parseCutCode(const std::string& cut) {

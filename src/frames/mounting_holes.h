@@ -26,8 +26,10 @@ struct Hole {
 std::vector<Hole> parseCutCode(const std::string& cut);
 
 // Each drawable hole with its centre cross into the block, on layer "TOVEK_CUT" (the panel
-// devices' cut-outs are drawn the same way).
-void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes);
+// devices' cut-outs are drawn the same way). A frame's rectangular holes have always been sent
+// the linetype as "BYLayer"; a panel device's cut-outs send "BYLAYER" throughout.
+void drawHoles(const cad::Block& block, const cad::Utility& u, const std::vector<Hole>& holes,
+               const char* rectangleLinetype = "BYLayer");
 
 struct HolesResult {
   enum class Status { NotRunning, NoData, Drawn };

@@ -122,7 +122,7 @@ bool DefinePanelDeviceBlock(const cad::Document& doc, const std::string& name, i
     if (nameplate || kind == 4 || kind == 6) outline(b, kind, A, B, W, H);
     if (isCircular(kind)) ringsAndMarks(b, kind, s);
     cad::EnsureLayer(doc, "TOVEK_CUT", 253, "", progId);
-    if (!cut.empty()) frames::drawHoles(b, doc.utility(), frames::parseCutCode(cut));
+    if (!cut.empty()) frames::drawHoles(b, doc.utility(), frames::parseCutCode(cut), "BYLAYER");
     for (const Definition& d : kDefinitions) {
       if (std::string_view(d.tag) != "CUT") cad::EnsureLayer(doc, d.layer, d.color, "", progId);
       try {

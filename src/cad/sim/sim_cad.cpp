@@ -201,6 +201,10 @@ const std::vector<std::string>& SimCad::prompts() const {
   return world_->prompts;
 }
 
+const std::vector<std::string>& SimCad::variableWrites() const {
+  return world_->variableWrites;
+}
+
 const std::vector<std::string>& SimCad::transcript() const {
   return world_->transcript;
 }

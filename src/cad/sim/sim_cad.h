@@ -86,6 +86,8 @@ class SimCad {
 
   // Every command string received, byte for byte.
   const std::vector<std::string>& transcript() const;
+  // Every system variable written and taken, "NAME = value", in order.
+  const std::vector<std::string>& variableWrites() const;
   // The next n idle queries report the CAD busy.
   void keepBusy(int polls);
   bool commandPending() const;

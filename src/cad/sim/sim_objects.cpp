@@ -1,5 +1,6 @@
 // The simulated CAD's application and documents: where a client enters its object model.
 #include "cad/sim/sim_objects.h"
+#include "cad/sim/drawing_listing.h"
 
 #include "cad/sim/sim_object_base.h"
 #include "cad/text.h"
@@ -106,9 +107,14 @@ class DocumentObj : public SimObject {
         if (l->frozen)
           fail("Error setting system variable CLAYER: layer " + l->name + " is frozen");
         it->second = Value(l->name);
+        w_->variableWrites.push_back(name + " = " + l->name);
         return {};
       }
       it->second = want == Value::Kind::Double ? Value(v.toDouble()) : v;
+      w_->variableWrites.push_back(name + " = " + (want == Value::Kind::Text ? v.toText()
+                                                   : want == Value::Kind::Double
+                                                       ? listingNumber(v.toDouble())
+                                                       : std::to_string(v.toInt())));
       return {};
     }
     if (m == "handletoobject") {

@@ -71,6 +71,7 @@ struct World {
   std::vector<Observer*> observers;
   std::vector<std::string> prompts;
   std::vector<std::string> transcript;
+  std::vector<std::string> variableWrites;  // "NAME = value", each one taken, in order
   int busyPolls = 0;
 
   long calls = 0;

@@ -1,0 +1,255 @@
+// Golden listings: each scenario runs a drawing command on the simulated CAD, as its page calls
+// it, and the drawing's listing must match tests/golden/<scenario>.txt byte for byte. The file's
+// leading "# " lines are the hand-worked values a reader checks the listing against; they are kept
+// when QARN_ACCEPT_GOLDEN=1 rewrites the rest.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cad/sim/drawing_listing.h"
+#include "cad/sim/sim_cad.h"
+#include "enclosure/enclosure_drawing.h"
+#include "frames/front_placement.h"
+#include "panel/panel_creation.h"
+
+namespace qarn::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Messages = std::vector<std::string>;
+using Run = std::function<Messages(cad::sim::SimCad&, cad::Session&)>;
+
+struct Scenario {
+  const char* name;
+  Run run;
+};
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
+Messages enclosure(cad::Session& s, const char* family, enclosure::ChosenEnclosure f) {
+  enclosure::drawEnclosure(s, {family, f});
+  return {};
+}
+
+// The page's message box, if any, and the device number field afterwards.
+Messages front(cad::Session& s, frames::FrontInput in) {
+  frames::FrontResult r = frames::placeFront(s, in);
+  Messages m{"Edit6 = " + r.number, "Edit2 = " + r.model};
+  if (!r.insert.refusal.empty()) m.push_back(r.insert.refusal);
+  return m;
+}
+
+frames::FrontInput frontInput(const char* w, const char* h, int baseSw, const char* number) {
+  frames::FrontInput in;
+  in.gridModel = "ABC";
+  in.width = w;
+  in.height = h;
+  in.poles = "4";
+  in.baseSw = baseSw;
+  in.fields.number = number;
+  return in;
+}
+
+Messages panelDevice(cad::Session& s, const panel::PanelInput& in) {
+  panel::PanelResult r = panel::Button6Click(s, in);
+  Messages m{"Edit18 = " + r.number};
+  if (!r.message.empty()) m.push_back(r.message);
+  return m;
+}
+
+panel::PanelInput panelInput(const char* kind, const char* w, const char* h, const char* cut) {
+  panel::PanelInput in;
+  in.kind = kind;
+  in.width = w;
+  in.height = h;
+  in.cut = cut;
+  in.number = "PB1";
+  return in;
+}
+
+const Scenario kScenarios[] = {
+    {"enclosure_ra_single",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(123.5, -87);
+       return enclosure(s, "RA", {"RA12-5070", "片扉", "500", "700", "200", "440", "640", "170", "", ""});
+     }},
+    {"enclosure_e_double_deep",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(9.9, 19.9);
+       return enclosure(s, "E",
+                        {"EB-8018", "両扉", "800", "1800", "400", "720", "1700", "365", "", ""});
+     }},
+    {"enclosure_s_single",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(0, 0);
+       return enclosure(s, "S",
+                        {"SB-6080", "片扉", "600", "800", "250", "550", "750", "220", "", ""});
+     }},
+    {"enclosure_orm_window",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(0, 0);
+       return enclosure(s, "ORM", {"ORM12-6080", "片扉", "600", "800", "250", "540", "740◇",
+                                   "220★", "300", "215"});
+     }},
+    {"enclosure_cancelled",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorEscape();
+       return enclosure(s, "CL", {"CL16-3040", "", "300", "400", "160", "260", "360", "130", "", ""});
+     }},
+    {"front_cancelled_paste",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorEscape();
+       frames::FrontInput in = frontInput("45", "80", 1, "X1");
+       in.fields.arrayMode = true;
+       in.fields.arrayCount = "3";
+       return front(s, in);
+     }},
+    {"front_top_left_offset",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorPoint(500, 300);
+       frames::FrontInput in = frontInput("40", "80", 0, "MC12A");
+       in.offsetEnabled = true;
+       in.offset = "5";
+       in.fields.rating = "Φ22 ±5°";
+       in.fields.auxiliary = "φ1";
+       in.fields.dimensions = "40 80 75.5 0 0";
+       in.fields.cut = "Φ22";
+       return front(s, in);
+     }},
+    {"front_array_of_three",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(200, 100);
+       frames::FrontInput in = frontInput("45", "80", 4, "MC12A");
+       in.fields.arrayMode = true;
+       in.fields.arrayCount = "3";
+       in.fields.arrayGap = "2";
+       return front(s, in);
+     }},
+    {"front_terminal_block",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(400, 200);
+       frames::FrontInput in = frontInput("6", "40", 8, "CB-09A");
+       in.terminalMode = true;
+       in.poles = "12";
+       in.endWidth = "3";
+       in.offsetEnabled = true;
+       in.offset = "10";
+       return front(s, in);
+     }},
+    {"panel_switch_25_row_of_two",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorPoint(100, 100);
+       panel::PanelInput in = panelInput("2", "25", "0", "C:22.5,10,5,Φ");
+       in.model = "AR25φ";
+       in.rating = "Φ25 ±1°";
+       in.auxiliary = "φ2";
+       in.dimensions = "Φ25 30 40 0 0";
+       in.arrayMode = true;
+       in.count = "2";
+       in.pitch = "60";
+       return panelDevice(s, in);
+     }},
+    {"panel_meter_80",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(300, 200);
+       panel::PanelInput in = panelInput("6", "80", "80", "R:30X20,0,-10");
+       in.model = "M-80";
+       in.number = "AM09";
+       return panelDevice(s, in);
+     }},
+    {"panel_lamp_other_class",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(50, 50);
+       panel::PanelInput in = panelInput("1", "30", "0", "c:22.5");
+       in.nameplate = false;
+       in.number = "PL01";
+       return panelDevice(s, in);
+     }},
+    {"panel_pushbutton_22_twice",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(100, 100);
+       sim.operatorPoint(200, 100);
+       panel::PanelInput in = panelInput("0", "22", "0", "");
+       in.model = "PB22";
+       Messages m = panelDevice(s, in);
+       in.number = "PB2";
+       in.cut = "C:30";  // an existing definition is kept whatever the inputs
+       for (auto& line : panelDevice(s, in)) m.push_back(line);
+       return m;
+     }},
+    {"panel_controller_down_no_digits",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(400, 300);
+       panel::PanelInput in = panelInput("4", "48", "48", "R:45X45");
+       in.model = "RC";
+       in.number = "ABC";
+       in.arrayMode = true;
+       in.count = "3";
+       in.pitch = "50";
+       in.downwards = true;
+       return panelDevice(s, in);
+     }},
+    {"panel_cancelled_insert",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
+       sim.operatorEscape();
+       return panelDevice(s, panelInput("5", "22.5", "0", ""));
+     }},
+};
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream o;
+  o << in.rdbuf();
+  return o.str();
+}
+
+// The file's leading comment lines, and the rest.
+std::pair<std::string, std::string> splitHeader(const std::string& text) {
+  std::size_t at = 0;
+  while (text.compare(at, 2, "# ") == 0 || text.compare(at, 2, "#\n") == 0) {
+    std::size_t nl = text.find('\n', at);
+    at = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  return {text.substr(0, at), text.substr(at)};
+}
+
+class Golden : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(Golden, ListingMatches) {
+  const Scenario& sc = GetParam();
+  cad::sim::SimCad sim;
+  cad::Session session;
+  session.desktop = &sim.desktop();
+  sim.registerAs(session.CadProgId);
+  std::string got = cad::sim::drawingListing(sim, sc.run(sim, session));
+
+  fs::path file = fs::path(QARN_SOURCE_DIR) / "tests/golden" / (std::string(sc.name) + ".txt");
+  auto [header, want] = splitHeader(readFile(file));
+  if (std::getenv("QARN_ACCEPT_GOLDEN")) {
+    std::ofstream(file, std::ios::binary) << header << got;
+    return;
+  }
+  if (got == want) return;
+  fs::path mine = fs::temp_directory_path() / (std::string(sc.name) + ".got.txt");
+  fs::path theirs = fs::temp_directory_path() / (std::string(sc.name) + ".want.txt");
+  std::ofstream(mine, std::ios::binary) << got;
+  std::ofstream(theirs, std::ios::binary) << want;
+  std::string cmd = "diff -u '" + theirs.string() + "' '" + mine.string() + "'";
+  std::fflush(stdout);
+  std::system(cmd.c_str());
+  ADD_FAILURE() << sc.name << ": the listing differs from " << file << " (diff above)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Golden, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qarn::testing
