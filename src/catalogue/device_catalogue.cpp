@@ -1,6 +1,7 @@
 #include "catalogue/device_catalogue.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cstring>
@@ -8,6 +9,9 @@
 #include <limits>
 #include <numeric>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <time.h>
@@ -191,6 +195,37 @@ std::string dimensionString(const Fields& f) {
   return s;
 }
 
+namespace {
+// Where `needle` (not empty) first occurs in `hay` from `at` on, or npos. Sixteen places are
+// tried at once by the needle's first and last bytes; only those where both agree are compared
+// whole, so a term rare in the keys costs little more than reading them.
+std::size_t findFrom(std::string_view hay, std::size_t at, std::string_view needle) {
+  const std::size_t n = needle.size();
+  if (hay.size() < n || at > hay.size() - n) return std::string_view::npos;
+  const std::size_t lastStart = hay.size() - n;
+  const char* h = hay.data();
+  std::size_t i = at;
+#ifdef __SSE2__
+  const __m128i first = _mm_set1_epi8(needle.front());
+  const __m128i last = _mm_set1_epi8(needle.back());
+  for (; i + 15 <= lastStart; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + n - 1));
+    auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask) {
+      std::size_t p = i + static_cast<std::size_t>(std::countr_zero(mask));
+      if (n <= 2 || std::memcmp(h + p + 1, needle.data() + 1, n - 2) == 0) return p;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i <= lastStart; ++i)
+    if (h[i] == needle.front() && std::memcmp(h + i, needle.data(), n) == 0) return i;
+  return std::string_view::npos;
+}
+}  // namespace
+
 std::vector<int> Snapshot::filter(std::string_view maskStr) const {
   std::vector<std::string> terms = searchTerms(maskStr);
   std::vector<int> hits;
@@ -200,25 +235,31 @@ std::vector<int> Snapshot::filter(std::string_view maskStr) const {
     return hits;
   }
   // The first term is sought through all keys at once; a record it is found in is checked for
-  // every term. A find that runs over the end of its key belongs to no record.
+  // the other terms. A find that runs over the end of its key belongs to no record.
   const std::string& first = terms.front();
   std::string_view all(keys);
   std::size_t r = 0;
   for (std::size_t at = 0; r < keyEnd.size();) {
-#ifdef __GLIBC__
-    const void* f = memmem(all.data() + at, all.size() - at, first.data(), first.size());
-    std::size_t p = f ? static_cast<std::size_t>(static_cast<const char*>(f) - all.data())
-                      : std::string_view::npos;
-#else
-    std::size_t p = all.find(first, at);
-#endif
+    std::size_t p = findFrom(all, at, first);
     if (p == std::string_view::npos) break;
-    while (keyEnd[r] <= p) ++r;
+    // The record the find lies in: a few steps when finds are close, halving when far apart.
+    for (int step = 0; keyEnd[r] <= p; ++step) {
+      if (step == 8) {
+        r = static_cast<std::size_t>(std::upper_bound(keyEnd.begin() + static_cast<std::ptrdiff_t>(r),
+                                                      keyEnd.end(), p) -
+                                     keyEnd.begin());
+        break;
+      }
+      ++r;
+    }
     if (p + first.size() > keyEnd[r]) {
       at = p + 1;
       continue;
     }
-    if (matches(key(r), terms)) hits.push_back(static_cast<int>(r));
+    std::string_view k = key(r);
+    if (std::all_of(terms.begin() + 1, terms.end(),
+                    [&](const std::string& t) { return k.find(t) != std::string_view::npos; }))
+      hits.push_back(static_cast<int>(r));
     at = keyEnd[r++];
   }
   return hits;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -76,6 +77,31 @@ TEST_F(DeviceCatalogue, SearchTermsIgnoreHyphensBlanksAndCaseAndAllMustOccur) {
   EXPECT_EQ(numbers(" , ,  "), (std::vector<int>{2, 3, 4, 5}))
       << "only blanks and commas filter nothing";
   EXPECT_EQ(numbers("zzz"), std::vector<int>{});
+}
+
+TEST(DeviceSearch, FindsEveryKeyHoldingTheTermsWhereverTheyLie) {
+  // Keys of every length from a few letters, so that terms fall on every place of a 16-byte
+  // block, across the end of one key into the next, and at the very end of the last; the
+  // records found are those a plain look at each key finds.
+  std::mt19937 rng(3);
+  Snapshot s;
+  std::vector<std::string> keyTexts;
+  for (int i = 0; i < 400; ++i) {
+    std::string k;
+    for (int n = static_cast<int>(rng() % 40); n > 0; --n)
+      k += "ABM4\t"[rng() % 5];
+    k += '\t';
+    s.keys += k;
+    s.keyEnd.push_back(s.keys.size());
+  }
+  for (const char* mask : {"a", "m", "z", "ab", "ba", "m4", "4m", "bbb", "abm4", "aaaaa",
+                           "ab4ma", "m4ab,ba", "a,b,m,4", "mabbam4ab4", "q"}) {
+    std::vector<std::string> terms = searchTerms(mask);
+    std::vector<int> expected;
+    for (std::size_t r = 0; r < s.keyEnd.size(); ++r)
+      if (matches(s.key(r), terms)) expected.push_back(static_cast<int>(r));
+    EXPECT_EQ(s.filter(mask), expected) << mask;
+  }
 }
 
 TEST(DeviceRecord, DimensionStringOfFiveNumbers) {
