@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -101,6 +102,37 @@ TEST(DeviceSearch, FindsEveryKeyHoldingTheTermsWhereverTheyLie) {
     for (std::size_t r = 0; r < s.keyEnd.size(); ++r)
       if (matches(s.key(r), terms)) expected.push_back(static_cast<int>(r));
     EXPECT_EQ(s.filter(mask), expected) << mask;
+  }
+}
+
+TEST(DeviceSort, KeysOrderAsTheirBytesWithTiesByLineThenPlace) {
+  // Keys of a few bytes (0 and 0xFF among them) with long shared beginnings, so that runs go
+  // several eight-byte steps deep; equal keys, and keys one a prefix of another.
+  std::mt19937 rng(5);
+  std::string keys;
+  std::vector<std::size_t> keyEnd;
+  std::vector<std::string> key, line;
+  for (int i = 0; i < 3000; ++i) {
+    std::string k = std::string(rng() % 3 * 8, 'P');
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n)
+      k += "\0\x01\x7F\x80\xFF"[rng() % 5];
+    key.push_back(k);
+    line.push_back(std::string(1, static_cast<char>('a' + rng() % 3)));
+    keys += k;
+    keyEnd.push_back(keys.size());
+  }
+  std::vector<std::string_view> tie(line.begin(), line.end());
+  for (bool withTie : {false, true}) {
+    std::vector<std::uint32_t> expected(key.size());
+    std::iota(expected.begin(), expected.end(), 0u);
+    std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+      auto ka = reinterpret_cast<const unsigned char*>(key[a].data());
+      auto kb = reinterpret_cast<const unsigned char*>(key[b].data());
+      if (std::lexicographical_compare(ka, ka + key[a].size(), kb, kb + key[b].size())) return true;
+      if (key[a] != key[b]) return false;
+      return withTie && line[a] < line[b];
+    });
+    EXPECT_EQ(orderByKeys(keys, keyEnd, withTie ? &tie : nullptr), expected) << withTie;
   }
 }
 
