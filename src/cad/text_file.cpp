@@ -320,8 +320,14 @@ std::string sjisToUtf8(const std::string& b) {
     }
     unsigned char c = p[i];
     if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      ++i;
+      // A run of ASCII (models, ratings, sizes) is copied eight bytes at a time.
+      std::uint64_t w;
+      while (i + 8 <= pieceEnd && (std::memcpy(&w, p + i, 8), (w & 0x8080808080808080ull) == 0)) {
+        std::memcpy(o, &w, 8);
+        o += 8;
+        i += 8;
+      }
+      if (i < n && p[i] < 0x80) *o++ = static_cast<char>(p[i++]);
       continue;
     }
     char32_t cp = 0;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -46,6 +47,7 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
     std::size_t from, to, depth;
   };
   std::vector<Run> runs{{0, items.size(), 0}};
+  std::vector<Item> scratch;
   const char* data = keys.data();
   while (!runs.empty()) {
     Run run = runs.back();
@@ -64,14 +66,39 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
         part = part << 8 | (b < left ? static_cast<unsigned char>(k[b]) : 0u);
       it.part = part;
     }
-    auto first = items.begin() + static_cast<std::ptrdiff_t>(run.from);
-    auto last = items.begin() + static_cast<std::ptrdiff_t>(run.to);
-    std::sort(first, last, [&](const Item& a, const Item& b) {
-      if (a.part != b.part) return a.part < b.part;
-      std::uint32_t la = lengthAt(a, at), lb = lengthAt(b, at);
-      if (la != lb) return la < lb;  // a shorter key first
-      return a.index < b.index;
-    });
+    if (run.to - run.from < 256) {
+      auto first = items.begin() + static_cast<std::ptrdiff_t>(run.from);
+      auto last = items.begin() + static_cast<std::ptrdiff_t>(run.to);
+      std::sort(first, last, [&](const Item& a, const Item& b) {
+        if (a.part != b.part) return a.part < b.part;
+        std::uint32_t la = lengthAt(a, at), lb = lengthAt(b, at);
+        if (la != lb) return la < lb;  // a shorter key first
+        return a.index < b.index;
+      });
+    } else {
+      // A large run by its bytes, the length first, then the part's from its last byte on; each
+      // pass keeps the order of equals, and the items of a run are in line order, so the result
+      // is the one the comparison above gives. A byte all items share costs no pass.
+      auto byteOf = [&](const Item& it, int b) -> unsigned {
+        return b == 0 ? lengthAt(it, at) : static_cast<unsigned>(it.part >> (8 * (b - 1))) & 0xFF;
+      };
+      const std::size_t n = run.to - run.from;
+      scratch.resize(n);
+      Item* src = items.data() + run.from;
+      Item* dst = scratch.data();
+      for (int b = 0; b < 9; ++b) {
+        std::size_t place[256] = {};
+        for (std::size_t i = 0; i < n; ++i)
+          ++place[byteOf(src[i], b)];
+        if (place[byteOf(src[0], b)] == n) continue;
+        for (std::size_t v = 0, sum = 0; v < 256; ++v)
+          sum += std::exchange(place[v], sum);
+        for (std::size_t i = 0; i < n; ++i)
+          dst[place[byteOf(src[i], b)]++] = src[i];
+        std::swap(src, dst);
+      }
+      if (src != items.data() + run.from) std::copy(src, src + n, items.data() + run.from);
+    }
     for (std::size_t i = run.from; i < run.to;) {
       std::size_t j = i + 1;
       const std::uint32_t length = lengthAt(items[i], at);
