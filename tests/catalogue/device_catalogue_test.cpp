@@ -103,6 +103,16 @@ TEST(DeviceSearch, FindsEveryKeyHoldingTheTermsWhereverTheyLie) {
       if (matches(s.key(r), terms)) expected.push_back(static_cast<int>(r));
     EXPECT_EQ(s.filter(mask), expected) << mask;
   }
+  // A term found at the very beginning of a key far after the last find.
+  s.keys = std::string(30 * 5, 'A');
+  s.keyEnd.clear();
+  for (std::size_t i = 0; i < 30; ++i) {
+    s.keys[i * 5 + 4] = '\t';
+    s.keyEnd.push_back(i * 5 + 5);
+  }
+  s.keys += "BQ\t";
+  s.keyEnd.push_back(s.keys.size());
+  EXPECT_EQ(s.filter("bq"), std::vector<int>{30});
 }
 
 TEST(DeviceSort, KeysOrderAsTheirBytesWithTiesByLineThenPlace) {
