@@ -282,9 +282,8 @@ std::vector<int> Snapshot::filter(std::string_view maskStr) const {
     // The record the find lies in: a few steps when finds are close, halving when far apart.
     for (int step = 0; keyEnd[r] <= p; ++step) {
       if (step == 8) {
-        r = static_cast<std::size_t>(std::upper_bound(keyEnd.begin() + static_cast<std::ptrdiff_t>(r),
-                                                      keyEnd.end(), p) -
-                                     keyEnd.begin());
+        auto from = keyEnd.begin() + static_cast<std::ptrdiff_t>(r);
+        r = static_cast<std::size_t>(std::upper_bound(from, keyEnd.end(), p) - keyEnd.begin());
         break;
       }
       ++r;
