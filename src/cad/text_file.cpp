@@ -305,15 +305,29 @@ class Cp932 {
 std::string sjisToUtf8(const std::string& b) {
   const Cp932& t = Cp932::get();
   std::string out;
-  out.resize(b.size() * 3);  // no byte gives more than three: trimmed after
-  char* o = out.data();
   const auto* p = reinterpret_cast<const unsigned char*>(b.data());
   const std::size_t n = b.size();
-  for (std::size_t i = 0; i < n;) {
+  // No byte gives more than three. The room is reserved whole, but made usable (and so written
+  // and paged in) a piece at a time, so that only what the text takes is ever touched.
+  out.reserve(n * 3 + 3);
+  char* o = out.data();
+  for (std::size_t i = 0, pieceEnd = 0; i < n;) {
+    if (i >= pieceEnd) {
+      pieceEnd = std::min(n, i + (std::size_t{1} << 16));
+      std::size_t used = static_cast<std::size_t>(o - out.data());
+      out.resize(used + (pieceEnd - i + 1) * 3);  // a lead byte at the end takes one more
+      o = out.data() + used;
+    }
     unsigned char c = p[i];
     if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      ++i;
+      // A run of ASCII (models, ratings, sizes) is copied eight bytes at a time.
+      std::uint64_t w;
+      while (i + 8 <= pieceEnd && (std::memcpy(&w, p + i, 8), (w & 0x8080808080808080ull) == 0)) {
+        std::memcpy(o, &w, 8);
+        o += 8;
+        i += 8;
+      }
+      if (i < n && p[i] < 0x80) *o++ = static_cast<char>(p[i++]);
       continue;
     }
     char32_t cp = 0;

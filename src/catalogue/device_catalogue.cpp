@@ -1,13 +1,18 @@
 #include "catalogue/device_catalogue.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <numeric>
+#include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <time.h>
@@ -24,46 +29,82 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
   // number, then each run that agrees on them by the next eight, and so on; no comparison looks
   // at more than one number.
   struct Item {
-    std::uint64_t part;    // eight bytes of the key from the current depth, zeros past its end
-    std::uint32_t length;  // bytes of the key from the current depth, 9 for more than eight
+    std::uint64_t part;  // eight bytes of the key from the current depth, zeros past its end
+    std::size_t start;   // of the key in `keys`, carried along so the key's end is not looked up
+    std::uint32_t size;  // of the key
     std::uint32_t index;
   };
-  auto keyOf = [&](std::uint32_t i) {
-    std::size_t start = i ? keyEnd[i - 1] : 0;
-    return std::string_view(keys).substr(start, keyEnd[i] - start);
+  // Bytes of the key from the depth's place on, 9 for more than eight.
+  auto lengthAt = [](const Item& it, std::size_t at) -> std::uint32_t {
+    return it.size > at ? static_cast<std::uint32_t>(std::min<std::size_t>(it.size - at, 9)) : 0;
   };
   std::vector<Item> items(keyEnd.size());
-  for (std::uint32_t i = 0; i < items.size(); ++i)
-    items[i].index = i;
+  for (std::uint32_t i = 0; i < items.size(); ++i) {
+    std::size_t start = i ? keyEnd[i - 1] : 0;
+    items[i] = {0, start, static_cast<std::uint32_t>(keyEnd[i] - start), i};
+  }
   struct Run {
     std::size_t from, to, depth;
   };
   std::vector<Run> runs{{0, items.size(), 0}};
+  std::vector<Item> scratch;
+  const char* data = keys.data();
   while (!runs.empty()) {
     Run run = runs.back();
     runs.pop_back();
+    const std::size_t at = run.depth * 8;
     for (std::size_t i = run.from; i < run.to; ++i) {
-      std::string_view k = keyOf(items[i].index);
-      std::size_t at = run.depth * 8;
-      std::size_t left = k.size() > at ? k.size() - at : 0;
+#if defined(__GNUC__)
+      // The keys of a deeper run lie all over the buffer: ask for them a few items ahead.
+      if (i + 16 < run.to) __builtin_prefetch(data + items[i + 16].start + at);
+#endif
+      Item& it = items[i];
+      const char* k = data + it.start + at;
+      std::size_t left = it.size > at ? it.size - at : 0;
       std::uint64_t part = 0;
       for (std::size_t b = 0; b < 8; ++b)
-        part = part << 8 | (b < left ? static_cast<unsigned char>(k[at + b]) : 0u);
-      items[i].part = part;
-      items[i].length = static_cast<std::uint32_t>(std::min<std::size_t>(left, 9));
+        part = part << 8 | (b < left ? static_cast<unsigned char>(k[b]) : 0u);
+      it.part = part;
     }
-    auto first = items.begin() + static_cast<std::ptrdiff_t>(run.from);
-    auto last = items.begin() + static_cast<std::ptrdiff_t>(run.to);
-    std::sort(first, last, [](const Item& a, const Item& b) {
-      if (a.part != b.part) return a.part < b.part;
-      if (a.length != b.length) return a.length < b.length;  // a shorter key first
-      return a.index < b.index;
-    });
+    if (run.to - run.from < 256) {
+      auto first = items.begin() + static_cast<std::ptrdiff_t>(run.from);
+      auto last = items.begin() + static_cast<std::ptrdiff_t>(run.to);
+      std::sort(first, last, [&](const Item& a, const Item& b) {
+        if (a.part != b.part) return a.part < b.part;
+        std::uint32_t la = lengthAt(a, at), lb = lengthAt(b, at);
+        if (la != lb) return la < lb;  // a shorter key first
+        return a.index < b.index;
+      });
+    } else {
+      // A large run by its bytes, the length first, then the part's from its last byte on; each
+      // pass keeps the order of equals, and the items of a run are in line order, so the result
+      // is the one the comparison above gives. A byte all items share costs no pass.
+      auto byteOf = [&](const Item& it, int b) -> unsigned {
+        return b == 0 ? lengthAt(it, at) : static_cast<unsigned>(it.part >> (8 * (b - 1))) & 0xFF;
+      };
+      const std::size_t n = run.to - run.from;
+      scratch.resize(n);
+      Item* src = items.data() + run.from;
+      Item* dst = scratch.data();
+      for (int b = 0; b < 9; ++b) {
+        std::size_t place[256] = {};
+        for (std::size_t i = 0; i < n; ++i)
+          ++place[byteOf(src[i], b)];
+        if (place[byteOf(src[0], b)] == n) continue;
+        for (std::size_t v = 0, sum = 0; v < 256; ++v)
+          sum += std::exchange(place[v], sum);
+        for (std::size_t i = 0; i < n; ++i)
+          dst[place[byteOf(src[i], b)]++] = src[i];
+        std::swap(src, dst);
+      }
+      if (src != items.data() + run.from) std::copy(src, src + n, items.data() + run.from);
+    }
     for (std::size_t i = run.from; i < run.to;) {
       std::size_t j = i + 1;
-      while (j < run.to && items[j].part == items[i].part && items[j].length == items[i].length)
+      const std::uint32_t length = lengthAt(items[i], at);
+      while (j < run.to && items[j].part == items[i].part && lengthAt(items[j], at) == length)
         ++j;
-      if (j - i > 1 && items[i].length == 9) {
+      if (j - i > 1 && length == 9) {
         runs.push_back({i, j, run.depth + 1});
       } else if (j - i > 1 && tie) {  // equal keys
         std::sort(items.begin() + static_cast<std::ptrdiff_t>(i),
@@ -191,6 +232,37 @@ std::string dimensionString(const Fields& f) {
   return s;
 }
 
+namespace {
+// Where `needle` (not empty) first occurs in `hay` from `at` on, or npos. Sixteen places are
+// tried at once by the needle's first and last bytes; only those where both agree are compared
+// whole, so a term rare in the keys costs little more than reading them.
+std::size_t findFrom(std::string_view hay, std::size_t at, std::string_view needle) {
+  const std::size_t n = needle.size();
+  if (hay.size() < n || at > hay.size() - n) return std::string_view::npos;
+  const std::size_t lastStart = hay.size() - n;
+  const char* h = hay.data();
+  std::size_t i = at;
+#ifdef __SSE2__
+  const __m128i first = _mm_set1_epi8(needle.front());
+  const __m128i last = _mm_set1_epi8(needle.back());
+  for (; i + 15 <= lastStart; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + n - 1));
+    auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask) {
+      std::size_t p = i + static_cast<std::size_t>(std::countr_zero(mask));
+      if (n <= 2 || std::memcmp(h + p + 1, needle.data() + 1, n - 2) == 0) return p;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i <= lastStart; ++i)
+    if (h[i] == needle.front() && std::memcmp(h + i, needle.data(), n) == 0) return i;
+  return std::string_view::npos;
+}
+}  // namespace
+
 std::vector<int> Snapshot::filter(std::string_view maskStr) const {
   std::vector<std::string> terms = searchTerms(maskStr);
   std::vector<int> hits;
@@ -200,25 +272,30 @@ std::vector<int> Snapshot::filter(std::string_view maskStr) const {
     return hits;
   }
   // The first term is sought through all keys at once; a record it is found in is checked for
-  // every term. A find that runs over the end of its key belongs to no record.
+  // the other terms. A find that runs over the end of its key belongs to no record.
   const std::string& first = terms.front();
   std::string_view all(keys);
   std::size_t r = 0;
   for (std::size_t at = 0; r < keyEnd.size();) {
-#ifdef __GLIBC__
-    const void* f = memmem(all.data() + at, all.size() - at, first.data(), first.size());
-    std::size_t p = f ? static_cast<std::size_t>(static_cast<const char*>(f) - all.data())
-                      : std::string_view::npos;
-#else
-    std::size_t p = all.find(first, at);
-#endif
+    std::size_t p = findFrom(all, at, first);
     if (p == std::string_view::npos) break;
-    while (keyEnd[r] <= p) ++r;
+    // The record the find lies in: a few steps when finds are close, halving when far apart.
+    for (int step = 0; keyEnd[r] <= p; ++step) {
+      if (step == 8) {
+        auto from = keyEnd.begin() + static_cast<std::ptrdiff_t>(r);
+        r = static_cast<std::size_t>(std::upper_bound(from, keyEnd.end(), p) - keyEnd.begin());
+        break;
+      }
+      ++r;
+    }
     if (p + first.size() > keyEnd[r]) {
       at = p + 1;
       continue;
     }
-    if (matches(key(r), terms)) hits.push_back(static_cast<int>(r));
+    std::string_view k = key(r);
+    if (std::all_of(terms.begin() + 1, terms.end(),
+                    [&](const std::string& t) { return k.find(t) != std::string_view::npos; }))
+      hits.push_back(static_cast<int>(r));
     at = keyEnd[r++];
   }
   return hits;

@@ -234,6 +234,19 @@ TEST_F(TextFileOnDisk, ARewriteKeepsTheBytesOfUntouchedLines) {
 }
 
 // A file full of bytes Shift-JIS does not define reads in linear time (it took seconds).
+TEST(TextFile, ShiftJisAfterRunsOfAsciiOfEveryLength) {
+  // A half-width kana (one byte) or a kanji (two) after a run of ASCII of every length, and
+  // ASCII after it: runs of ASCII are read eight bytes at a time, so each place in an eight-byte
+  // step must notice the byte that is not ASCII.
+  for (const char* other : {"ｱ", "漢"}) {
+    for (std::size_t k = 0; k < 20; ++k) {
+      std::string text = std::string(k, 'A') + other + "BCDEFGHIJKLMNOP" + other;
+      std::string sjis = encodeText(text, TextEncoding::ShiftJis);
+      EXPECT_EQ(decodeText(sjis, TextEncoding::ShiftJis), text) << k;
+    }
+  }
+}
+
 TEST(TextFile, UndefinedShiftJisBytesReadInLinearTime) {
   std::string bytes;
   while (bytes.size() < 4000000) bytes += "\x80\xA0";

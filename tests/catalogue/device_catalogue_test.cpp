@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -76,6 +78,72 @@ TEST_F(DeviceCatalogue, SearchTermsIgnoreHyphensBlanksAndCaseAndAllMustOccur) {
   EXPECT_EQ(numbers(" , ,  "), (std::vector<int>{2, 3, 4, 5}))
       << "only blanks and commas filter nothing";
   EXPECT_EQ(numbers("zzz"), std::vector<int>{});
+}
+
+TEST(DeviceSearch, FindsEveryKeyHoldingTheTermsWhereverTheyLie) {
+  // Keys of every length from a few letters, so that terms fall on every place of a 16-byte
+  // block, across the end of one key into the next, and at the very end of the last; the
+  // records found are those a plain look at each key finds.
+  std::mt19937 rng(3);
+  Snapshot s;
+  std::vector<std::string> keyTexts;
+  for (int i = 0; i < 400; ++i) {
+    std::string k;
+    for (int n = static_cast<int>(rng() % 40); n > 0; --n)
+      k += "ABM4\t"[rng() % 5];
+    k += '\t';
+    s.keys += k;
+    s.keyEnd.push_back(s.keys.size());
+  }
+  for (const char* mask : {"a", "m", "z", "ab", "ba", "m4", "4m", "bbb", "abm4", "aaaaa",
+                           "ab4ma", "m4ab,ba", "a,b,m,4", "mabbam4ab4", "q"}) {
+    std::vector<std::string> terms = searchTerms(mask);
+    std::vector<int> expected;
+    for (std::size_t r = 0; r < s.keyEnd.size(); ++r)
+      if (matches(s.key(r), terms)) expected.push_back(static_cast<int>(r));
+    EXPECT_EQ(s.filter(mask), expected) << mask;
+  }
+  // A term found at the very beginning of a key far after the last find.
+  s.keys = std::string(30 * 5, 'A');
+  s.keyEnd.clear();
+  for (std::size_t i = 0; i < 30; ++i) {
+    s.keys[i * 5 + 4] = '\t';
+    s.keyEnd.push_back(i * 5 + 5);
+  }
+  s.keys += "BQ\t";
+  s.keyEnd.push_back(s.keys.size());
+  EXPECT_EQ(s.filter("bq"), std::vector<int>{30});
+}
+
+TEST(DeviceSort, KeysOrderAsTheirBytesWithTiesByLineThenPlace) {
+  // Keys of a few bytes (0 and 0xFF among them) with long shared beginnings, so that runs go
+  // several eight-byte steps deep; equal keys, and keys one a prefix of another.
+  std::mt19937 rng(5);
+  std::string keys;
+  std::vector<std::size_t> keyEnd;
+  std::vector<std::string> key, line;
+  for (int i = 0; i < 3000; ++i) {
+    std::string k = std::string(rng() % 3 * 8, 'P');
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n)
+      k += "\0\x01\x7F\x80\xFF"[rng() % 5];
+    key.push_back(k);
+    line.push_back(std::string(1, static_cast<char>('a' + rng() % 3)));
+    keys += k;
+    keyEnd.push_back(keys.size());
+  }
+  std::vector<std::string_view> tie(line.begin(), line.end());
+  for (bool withTie : {false, true}) {
+    std::vector<std::uint32_t> expected(key.size());
+    std::iota(expected.begin(), expected.end(), 0u);
+    std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+      auto ka = reinterpret_cast<const unsigned char*>(key[a].data());
+      auto kb = reinterpret_cast<const unsigned char*>(key[b].data());
+      if (std::lexicographical_compare(ka, ka + key[a].size(), kb, kb + key[b].size())) return true;
+      if (key[a] != key[b]) return false;
+      return withTie && line[a] < line[b];
+    });
+    EXPECT_EQ(orderByKeys(keys, keyEnd, withTie ? &tie : nullptr), expected) << withTie;
+  }
 }
 
 TEST(DeviceRecord, DimensionStringOfFiveNumbers) {
