@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numbers>
 #include <sstream>
 
 #include "cad/sim/drawing_listing.h"
@@ -94,6 +95,12 @@ Messages holes(cad::sim::SimCad& sim, cad::Session& s, const std::string& front)
   sim.operatorPick(front);
   frames::HolesResult r = frames::Button10Click(s);
   return {"holes block " + r.block + (r.message.empty() ? "" : " " + r.message)};
+}
+
+Messages partitions(cad::sim::SimCad& sim, cad::Session& s, const std::string& front) {
+  sim.operatorPick(front);
+  frames::PartitionsResult r = frames::Button22Click(s);
+  return {"boundaries " + std::to_string(r.boundaries) + " lines " + std::to_string(r.lines)};
 }
 
 const Scenario kScenarios[] = {
@@ -255,7 +262,7 @@ const Scenario kScenarios[] = {
      [](cad::sim::SimCad& sim, cad::Session& s) {
        frames::FrontInput in = frontInput("40", "60", 4, "MC4");
        in.gridModel = "XY";
-       in.fields.dimensions = "40 60 20 100 80";
+       in.fields.dimensions = "40 60 20 100 80 Φ±°φ";
        std::string front = placedFront(sim, s, in, 100, 100);
        Messages m = side(sim, s, front, 0, 0, false);  // the move cancelled: view erased
        sim.drawing().variables["DIMSCALE"] = cad::Value(2.0);
@@ -266,7 +273,7 @@ const Scenario kScenarios[] = {
      [](cad::sim::SimCad& sim, cad::Session& s) {
        frames::FrontInput in = frontInput("45", "80", 4, "MC5");
        in.gridModel = "ABC";
-       in.fields.cut = "c:22 r:30x20 0 15 C:4 10";
+       in.fields.cut = "c:22 r:30x20 0 15 C:6 10 Φ3 C:4 10";
        std::string front = placedFront(sim, s, in, 200, 100);
        Messages m = holes(sim, s, front);
        in.fields.cut = "C:50";  // the second front of the model reuses TOVEKHALABC
@@ -295,10 +302,23 @@ const Scenario kScenarios[] = {
        in.endWidth = "3";
        in.fields.dimensions = "6 40 30 0 0";
        std::string front = placedFront(sim, s, in, 400, 200);
-       sim.operatorPick(front);
-       frames::PartitionsResult r = frames::Button22Click(s);
-       return Messages{"boundaries " + std::to_string(r.boundaries) + " lines " +
-                       std::to_string(r.lines)};
+       return partitions(sim, s, front);
+     }},
+    {"partitions_quarter_turn_and_fractional_pitch",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("10", "30", 4, "TB2");
+       in.terminalMode = true;
+       in.poles = "4";
+       in.endWidth = "7";
+       in.fields.dimensions = "10 30 30 0 0";
+       std::string front = placedFront(sim, s, in, 100, 100);
+       sim.drawing().findEntity(front)->rotation = std::numbers::pi / 2;  // turned by the user
+       Messages m = partitions(sim, s, front);
+       in.fields.number = "TB3";
+       in.fields.dimensions = "7.5 30 30 0 0";  // a pitch that is no integer draws nothing
+       front = placedFront(sim, s, in, 300, 100);
+       for (auto& line : partitions(sim, s, front)) m.push_back(line);
+       return m;
      }},
 };
 
