@@ -19,6 +19,7 @@
 #include "frames/partitions.h"
 #include "frames/side_view.h"
 #include "panel/panel_creation.h"
+#include "plate/plate_layout.h"
 
 namespace qarn::testing {
 namespace {
@@ -101,6 +102,23 @@ Messages partitions(cad::sim::SimCad& sim, cad::Session& s, const std::string& f
   sim.operatorPick(front);
   frames::PartitionsResult r = frames::Button22Click(s);
   return {"boundaries " + std::to_string(r.boundaries) + " lines " + std::to_string(r.lines)};
+}
+
+// A listed device as the catalogue resolves it: a frame w x h, or a strip of poles x pitch
+// between two ends.
+plate::LayoutDevice listed(const char* number, double w, double h, int poles = 0, double pitch = 0,
+                           double end = 0) {
+  plate::LayoutDevice d;
+  d.item.number = number;
+  d.item.model = d.row.model = d.type = std::string("M-") + number;
+  d.row.rating = "R";
+  d.width = poles ? poles * pitch + 2 * end : w;
+  d.height = h;
+  d.terminal = poles > 0;
+  d.item.poles = d.poles = poles;
+  d.pitch = pitch;
+  d.endWidth = end;
+  return d;
 }
 
 const Scenario kScenarios[] = {
@@ -319,6 +337,19 @@ const Scenario kScenarios[] = {
        front = placedFront(sim, s, in, 300, 100);
        for (auto& line : partitions(sim, s, front)) m.push_back(line);
        return m;
+     }},
+    {"plate_small_list_split_strip",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(1000, 2000);
+       plate::LayoutInput in{400, 600, {0, 0, 0}, 40, 5, 20, 0, 10, false};
+       std::vector<plate::LayoutDevice> list = {listed("A", 100, 60), listed("T", 0, 40, 30, 10, 5),
+                                                listed("B", 80, 40), listed("C", 150, 50)};
+       list[1].row.dimensions = "10 40 30 0 0";  // the pitch its partitions are drawn by
+       list[3].row.auxiliary = "AC220V";        // hangs below C and deepens its row
+       plate::PlaceResult r = plate::placePlate(s, in, list);
+       return Messages{"rows " + std::to_string(r.layout.rows) + " placed " +
+                       std::to_string(r.layout.placed.size()) + " not placed " +
+                       std::to_string(r.layout.notPlaced.size())};
      }},
 };
 
