@@ -87,7 +87,10 @@ std::string placedFront(cad::sim::SimCad& sim, cad::Session& s, frames::FrontInp
 Messages side(cad::sim::SimCad& sim, cad::Session& s, const std::string& front, double x,
               double y, bool move = true) {
   sim.operatorPick(front);
-  if (move) sim.operatorPoint(x, y);
+  if (move)
+    sim.operatorPoint(x, y);
+  else
+    sim.operatorEscape();
   frames::SideResult r = frames::Button8Click(s);
   return {"side status " + std::to_string(int(r.status)) + (r.message.empty() ? "" : " " + r.message)};
 }
