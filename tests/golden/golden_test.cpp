@@ -8,13 +8,18 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numbers>
 #include <sstream>
 
 #include "cad/sim/drawing_listing.h"
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_drawing.h"
 #include "frames/front_placement.h"
+#include "frames/mounting_holes.h"
+#include "frames/partitions.h"
+#include "frames/side_view.h"
 #include "panel/panel_creation.h"
+#include "plate/plate_layout.h"
 
 namespace qarn::testing {
 namespace {
@@ -68,6 +73,55 @@ panel::PanelInput panelInput(const char* kind, const char* w, const char* h, con
   in.cut = cut;
   in.number = "PB1";
   return in;
+}
+
+// A front view placed as the device page places it, at `at`; its handle.
+std::string placedFront(cad::sim::SimCad& sim, cad::Session& s, frames::FrontInput in,
+                        double x, double y) {
+  sim.operatorPoint(x, y);
+  frames::placeFront(s, in);
+  return sim.drawing().modelSpace().entities.back();
+}
+
+// The "側面" button with the front view picked and, where given, the move answered.
+Messages side(cad::sim::SimCad& sim, cad::Session& s, const std::string& front, double x,
+              double y, bool move = true) {
+  sim.operatorPick(front);
+  if (move)
+    sim.operatorPoint(x, y);
+  else
+    sim.operatorEscape();
+  frames::SideResult r = frames::Button8Click(s);
+  return {"side status " + std::to_string(int(r.status)) + (r.message.empty() ? "" : " " + r.message)};
+}
+
+Messages holes(cad::sim::SimCad& sim, cad::Session& s, const std::string& front) {
+  sim.operatorPick(front);
+  frames::HolesResult r = frames::Button10Click(s);
+  return {"holes block " + r.block + (r.message.empty() ? "" : " " + r.message)};
+}
+
+Messages partitions(cad::sim::SimCad& sim, cad::Session& s, const std::string& front) {
+  sim.operatorPick(front);
+  frames::PartitionsResult r = frames::Button22Click(s);
+  return {"boundaries " + std::to_string(r.boundaries) + " lines " + std::to_string(r.lines)};
+}
+
+// A listed device as the catalogue resolves it: a frame w x h, or a strip of poles x pitch
+// between two ends.
+plate::LayoutDevice listed(const char* number, double w, double h, int poles = 0, double pitch = 0,
+                           double end = 0) {
+  plate::LayoutDevice d;
+  d.item.number = number;
+  d.item.model = d.row.model = d.type = std::string("M-") + number;
+  d.row.rating = "R";
+  d.width = poles ? poles * pitch + 2 * end : w;
+  d.height = h;
+  d.terminal = poles > 0;
+  d.item.poles = d.poles = poles;
+  d.pitch = pitch;
+  d.endWidth = end;
+  return d;
 }
 
 const Scenario kScenarios[] = {
@@ -201,6 +255,104 @@ const Scenario kScenarios[] = {
        sim.drawing().variables["ATTDIA"] = cad::Value::int16(1);
        sim.operatorEscape();
        return panelDevice(s, panelInput("5", "22.5", "0", ""));
+     }},
+    // Side views, mounting holes, terminal-block partitions.
+    {"side_plain_height_from_width",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.drawing().variables["DIMSCALE"] = cad::Value(10.0);
+       frames::FrontInput in = frontInput("45", "45", 4, "MC1");
+       in.gridModel = "ABC";
+       in.fields.dimensions = "45 0 75 0 0";
+       std::string front = placedFront(sim, s, in, 100, 100);
+       return side(sim, s, front, 300, 130);
+     }},
+    {"side_two_part_twice",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("40", "60", 4, "MC2");
+       in.gridModel = "ABC";
+       in.fields.dimensions = "40,60,20,50,80";
+       std::string front = placedFront(sim, s, in, 100, 100);
+       Messages m = side(sim, s, front, 400, 100);
+       in.fields.number = "MC3";
+       in.fields.dimensions = "40 30 10 90 70";  // ABC_SIDE already exists: kept as it is
+       front = placedFront(sim, s, in, 100, 300);
+       for (auto& line : side(sim, s, front, 400, 300)) m.push_back(line);
+       return m;
+     }},
+    {"side_two_part_tall_body_cancelled_move",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("40", "60", 4, "MC4");
+       in.gridModel = "XY";
+       in.fields.dimensions = "40 60 20 100 80 Φ±°φ";
+       std::string front = placedFront(sim, s, in, 100, 100);
+       Messages m = side(sim, s, front, 0, 0, false);  // the move cancelled: view erased
+       sim.drawing().variables["DIMSCALE"] = cad::Value(2.0);
+       for (auto& line : side(sim, s, front, 100, 250)) m.push_back(line);
+       return m;
+     }},
+    {"holes_circle_then_offset_rectangle",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("45", "80", 4, "MC5");
+       in.gridModel = "ABC";
+       in.fields.cut = "c:22 r:30x20 0 15 C:6 10 Φ3 C:4 10";
+       std::string front = placedFront(sim, s, in, 200, 100);
+       Messages m = holes(sim, s, front);
+       in.fields.cut = "C:50";  // the second front of the model reuses TOVEKHALABC
+       front = placedFront(sim, s, in, 300, 100);
+       for (auto& line : holes(sim, s, front)) m.push_back(line);
+       return m;
+     }},
+    {"holes_pairs_and_no_data",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("45", "80", 4, "MC6");
+       in.gridModel = "DEF";
+       in.fields.cut = "C:4 -20 30,C:4 20 -30 C:4 10 R:8X8 C:0 R:5X0 X:9";
+       std::string front = placedFront(sim, s, in, 0, 0);
+       Messages m = holes(sim, s, front);
+       in.fields.cut = "";
+       in.gridModel = "GHI";
+       front = placedFront(sim, s, in, 100, 0);
+       for (auto& line : holes(sim, s, front)) m.push_back(line);
+       return m;
+     }},
+    {"partitions_terminal_block_13_poles",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("6", "40", 8, "TB1");
+       in.terminalMode = true;
+       in.poles = "12";
+       in.endWidth = "3";
+       in.fields.dimensions = "6 40 30 0 0";
+       std::string front = placedFront(sim, s, in, 400, 200);
+       return partitions(sim, s, front);
+     }},
+    {"partitions_quarter_turn_and_fractional_pitch",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       frames::FrontInput in = frontInput("10", "30", 4, "TB2");
+       in.terminalMode = true;
+       in.poles = "4";
+       in.endWidth = "8";
+       in.fields.dimensions = "10 30 30 0 0";
+       std::string front = placedFront(sim, s, in, 100, 100);
+       sim.drawing().findEntity(front)->rotation = std::numbers::pi / 2;  // turned by the user
+       Messages m = partitions(sim, s, front);
+       in.fields.number = "TB3";
+       in.fields.dimensions = "7.5 30 30 0 0";  // a pitch that is no integer draws nothing
+       front = placedFront(sim, s, in, 300, 100);
+       for (auto& line : partitions(sim, s, front)) m.push_back(line);
+       return m;
+     }},
+    {"plate_small_list_split_strip",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       sim.operatorPoint(1000, 2000);
+       plate::LayoutInput in{400, 600, {0, 0, 0}, 40, 5, 20, 0, 10, false};
+       std::vector<plate::LayoutDevice> list = {listed("A", 100, 60), listed("T", 0, 40, 30, 10, 5),
+                                                listed("B", 80, 40), listed("C", 150, 50)};
+       list[1].row.dimensions = "10 40 30 0 0";  // the pitch its partitions are drawn by
+       list[3].row.auxiliary = "AC220V";        // hangs below C and deepens its row
+       plate::PlaceResult r = plate::placePlate(s, in, list);
+       return Messages{"rows " + std::to_string(r.layout.rows) + " placed " +
+                       std::to_string(r.layout.placed.size()) + " not placed " +
+                       std::to_string(r.layout.notPlaced.size())};
      }},
 };
 

@@ -172,6 +172,8 @@ std::string drawingListing(const SimCad& cad, const std::vector<std::string>& me
   o << "[calls]\n";
   for (const char* m : {"Regen", "StartUndoMark", "EndUndoMark"})
     o << m << " = " << cad.callCount(m) << "\n";
+  // An attribute changed after insertion shows only after its Update; listed where it was called.
+  if (long updates = cad.callCount("Update")) o << "Update = " << updates << "\n";
   o << "open undo groups = " << cad.openUndoGroups() << "\n";
   o << "[messages]\n";
   for (const auto& m : messages) o << quoted(m) << "\n";
