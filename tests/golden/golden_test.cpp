@@ -17,6 +17,7 @@
 #include "enclosure/enclosure_drawing.h"
 #include "frames/frame_block.h"
 #include "frames/front_placement.h"
+#include "inspect/attribute_editor.h"
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
 #include "panel/panel_creation.h"
@@ -103,7 +104,7 @@ std::string outlined(cad::Session& s, const std::string& name, double width, dou
 // A block of centred lines (tag, text, y) referenced at (x, 0) on `layer`.
 std::string lines(cad::Session& s, const std::string& name, double x,
                   const std::vector<std::tuple<std::string, std::string, double>>& ls,
-                  const std::string& layer = "0") {
+                  const std::string& layer = "0", double y0 = 0) {
   cad::Document doc = document(s);
   cad::Block b = doc.blocks().add({0, 0, 0}, name);
   for (const auto& [tag, text, y] : ls) {
@@ -111,7 +112,7 @@ std::string lines(cad::Session& s, const std::string& name, double x,
     a.setAlignment(10);
     a.setTextAlignmentPoint({0, y, 0});
   }
-  cad::BlockReference r = doc.modelSpace().insertBlock({x, 0, 0}, name);
+  cad::BlockReference r = doc.modelSpace().insertBlock({x, y0, 0}, name);
   r.setLayer(layer);
   return r.handle();
 }
@@ -135,6 +136,16 @@ Messages gridLines(const std::string& text) {
   Messages m;
   std::istringstream in(text);
   for (std::string l; std::getline(in, l);) m.push_back(l);
+  return m;
+}
+// The attribute grid's text columns, and whether each row has a NAME1 attribute.
+Messages attributeRows(const inspect::AttributeGrid& g) {
+  Messages m;
+  for (int r = 0; r < g.table.rowCount(); ++r) {
+    std::string l;
+    for (int c = 0; c <= 5; ++c) l += g.table.cell(c, r) + "\t";
+    m.push_back(l + (r == 0 ? "ID2" : g.table.cell(11, r).empty() ? "-" : "set"));
+  }
   return m;
 }
 // --- end of inspection and layout tools ---
@@ -351,6 +362,25 @@ const Scenario kScenarios[] = {
        Messages m{tools::RunScript(s, tools::kMinimumBendScript, folder)};
        m.push_back(tools::Button21Click(s, "/nonexistent/qarn/"));
        fs::remove(folder + "swire.lsp");
+       return m;
+     }},
+    {"attributes_get_update_enter",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string p = lines(s, "P", 20, {{"NAME", "K1^K2", 0}, {"TYPE", "T-P", -10}}, "0", 100);
+       std::string q = lines(s, "Q", 0, {{"NAME", "A^B", 0}, {"NAME1", "X", -6}, {"TYPE", "T-Q", -12}});
+       std::string r = lines(s, "S", 10, {{"NAME", "S1", 0}, {"TYPE", "T-S", -10},
+                                          {"AUX1", "old", -20}}, "0", 50);
+       std::string foo = lines(s, "FOO", 500, {{"FOO", "F", 0}}, "0", 50);
+       sim.operatorSelect({p, q, r, foo});
+       inspect::AttributeGrid g;
+       inspect::GetAttributes(s, g);
+       Messages m = attributeRows(g);
+       g.table.setCell(inspect::kColType, 2, "T-S2");
+       g.table.setCell(inspect::kColSpec, 1, "never written");  // Q has no SPEC
+       m.push_back("update: " + inspect::UpdateAttributes(s, g).message);
+       g.table.setCell(5, 2, "new");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 5, 2).message);
+       for (auto& l : attributeRows(g)) m.push_back(l);
        return m;
      }},
     // --- end of inspection and layout tools ---
