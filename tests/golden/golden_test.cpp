@@ -148,6 +148,18 @@ Messages attributeRows(const inspect::AttributeGrid& g) {
   }
   return m;
 }
+// The layer grid as the page shows it: headers, then name, description and the four states.
+Messages layerRows(const inspect::LayerTable& t) {
+  std::string h;
+  for (const char* c : inspect::kLayerHeaders) h += std::string(c) + "\t";
+  Messages m{h};
+  for (int r = 1; r <= 9; ++r) {
+    std::string l = t.rows[r - 1].name + "\t" + t.rows[r - 1].label + "\t";
+    for (int c = 2; c <= 5; ++c) l += t.text(c, r) + "\t";
+    m.push_back(l);
+  }
+  return m;
+}
 // --- end of inspection and layout tools ---
 
 const Scenario kScenarios[] = {
@@ -381,6 +393,26 @@ const Scenario kScenarios[] = {
        g.table.setCell(5, 2, "new");
        m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 5, 2).message);
        for (auto& l : attributeRows(g)) m.push_back(l);
+       return m;
+     }},
+    {"layers_fill_click_space",
+     [](cad::sim::SimCad&, cad::Session& s) {
+       cad::Document doc = document(s);
+       doc.layers().add("TOVEK_FRONT");
+       doc.layers().add("TOVEK_CUT").setFreeze(true);
+       cad::Layer name = doc.layers().add("TOVEK_NAME");
+       name.setLock(true);
+       name.setPlottable(false);
+       doc.layers().add("TOVEK_AUX2").setLayerOn(false);
+       inspect::LayerTable t;
+       inspect::FillLayerTable(s, t);
+       Messages m = layerRows(t);
+       inspect::ClickLayerCell(s, t, 2, 1);  // 表示 of TOVEK_FRONT: off
+       inspect::ClickLayerCell(s, t, 0, 2);  // the name column: nothing
+       inspect::ClickLayerCell(s, t, 1, 3);  // the description column: nothing
+       inspect::ClickLayerCell(s, t, 3, 0);  // the header: nothing
+       inspect::SpaceOverLayers(s, t, 4, 2, 5);  // ロック over CUT, SIDE (missing), BODY, NAME
+       for (auto& l : layerRows(t)) m.push_back(l);
        return m;
      }},
     // --- end of inspection and layout tools ---
