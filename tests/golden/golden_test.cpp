@@ -415,6 +415,40 @@ const Scenario kScenarios[] = {
        for (auto& l : layerRows(t)) m.push_back(l);
        return m;
      }},
+    {"attributes_enter_split_by_y",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = lines(s, "A", 0, {{"NAME", "L1", 0}, {"SPEC", "3P", -8}}, "0", 10);
+       std::string b = lines(s, "B", 5, {{"NAME", "M1", 0}, {"NAME1", "Z", -8}}, "0", 90);
+       sim.operatorSelect({a, b});
+       inspect::AttributeGrid g;
+       inspect::GetAttributes(s, g);
+       Messages m = attributeRows(g);
+       g.table.setCell(1, 2, "L1^L2^L3");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 1, 2).message);
+       g.table.setCell(1, 1, "M1^M2");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 1, 1).message);
+       for (auto& l : attributeRows(g)) m.push_back(l);
+       return m;
+     }},
+    {"join_blank_only",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string kept = lines(s, "KEPT", 100, {{"NAME", "MC", 20}, {"NAME1", "12", 14}});
+       std::string joined = lines(s, "JOINED", 200, {{"NAME", "PB", 20}, {"NAME1", "", 14},
+                                                    {"NAME2", "X", 8}});
+       sim.operatorSelect({kept, joined});
+       tools::JoinResult r = tools::Button9Click(s, true);
+       return Messages{"joined = " + std::to_string(r.joined)};
+     }},
+    {"align_vertical_centre_enter",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> hs = {dot(s, 3, 0), dot(s, 1, 9), dot(s, 7, 4)};
+       sim.operatorSelect(hs);
+       sim.operatorPoint(100, 50);
+       sim.operatorEnter();
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Vertical, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
     // --- end of inspection and layout tools ---
 };
 
