@@ -459,6 +459,16 @@ const Scenario kScenarios[] = {
            tools::Button11Click(s, tools::AlignAxis::Vertical, tools::AlignReference::Centre);
        return Messages{"moved = " + std::to_string(r.moved)};
      }},
+    {"align_horizontal_centre_spread",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> hs = {dot(s, 3, 0), dot(s, 1, 9), dot(s, 7, 4), dot(s, 5, 1)};
+       sim.operatorSelect(hs);
+       sim.operatorPoint(100, 50);
+       sim.operatorDistance(10);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Horizontal, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
     // --- end of inspection and layout tools ---
 };
 
