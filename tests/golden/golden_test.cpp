@@ -10,16 +10,25 @@
 #include <functional>
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
+#include "cad/connection.h"
 #include "cad/sim/drawing_listing.h"
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_drawing.h"
+#include "frames/frame_block.h"
 #include "frames/front_placement.h"
 #include "frames/mounting_holes.h"
 #include "frames/partitions.h"
 #include "frames/side_view.h"
+#include "inspect/attribute_editor.h"
+#include "inspect/layer_table.h"
+#include "inspect/summary.h"
 #include "panel/panel_creation.h"
 #include "plate/plate_layout.h"
+#include "tools/alignment.h"
+#include "tools/device_numbers.h"
+#include "tools/scripts.h"
 
 namespace qarn::testing {
 namespace {
@@ -123,6 +132,88 @@ plate::LayoutDevice listed(const char* number, double w, double h, int poles = 0
   d.endWidth = end;
   return d;
 }
+// --- Inspection and layout tools: blocks placed by hand, then the page's command. ---
+cad::Document document(cad::Session& s) { return cad::attachCad(s.CadProgId).activeDocument(); }
+
+// A reference of a one-circle block at (x, y); its handle.
+std::string dot(cad::Session& s, double x, double y) {
+  cad::Document doc = document(s);
+  if (!doc.blocks().contains("DOT")) doc.blocks().add({0, 0, 0}, "DOT").addCircle({0, 0, 0}, 1);
+  return doc.modelSpace().insertBlock({x, y, 0}, "DOT").handle();
+}
+
+// A block whose outline runs from 10 left of its insertion point over `width`, with an attribute
+// and a mounting hole that stick out; a reference of it at (x, y).
+std::string outlined(cad::Session& s, const std::string& name, double width, double x, double y) {
+  cad::Document doc = document(s);
+  doc.layers().add("TOVEK_CUT");  // the existing layer when there
+  cad::Block b = doc.blocks().add({0, 0, 0}, name);
+  b.addLightWeightPolyline({-10, -5, width - 10, -5, width - 10, 5, -10, 5}).setClosed(true);
+  b.addAttribute(5, 0, "p", {-50, 0, 0}, "NAME", "WIDE TEXT FAR OUT");
+  b.addCircle({0, 0, 0}, 80).setLayer("TOVEK_CUT");
+  return doc.modelSpace().insertBlock({x, y, 0}, name).handle();
+}
+
+// A block of centred lines (tag, text, y) referenced at (x, 0) on `layer`.
+std::string lines(cad::Session& s, const std::string& name, double x,
+                  const std::vector<std::tuple<std::string, std::string, double>>& ls,
+                  const std::string& layer = "0", double y0 = 0) {
+  cad::Document doc = document(s);
+  cad::Block b = doc.blocks().add({0, 0, 0}, name);
+  for (const auto& [tag, text, y] : ls) {
+    cad::Attribute a = b.addAttribute(5, 0, tag, {0, y, 0}, tag, text);
+    a.setAlignment(10);
+    a.setTextAlignmentPoint({0, y, 0});
+  }
+  cad::BlockReference r = doc.modelSpace().insertBlock({x, y0, 0}, name);
+  r.setLayer(layer);
+  return r.handle();
+}
+
+// A device frame on `layer` with NAME, TYPE, SPEC and AUX1 set.
+std::string frameRef(cad::Session& s, double x, const std::vector<std::string>& texts,
+                     const std::string& layer = "TOVEK_FRONT") {
+  cad::Document doc = document(s);
+  frames::EnsureFrameBlock(doc, "TOVEK_RA100", s.CadProgId);
+  doc.layers().add(layer);
+  cad::BlockReference r = doc.modelSpace().insertBlock({x, 0, 0}, "TOVEK_RA100");
+  r.setLayer(layer);
+  const char* tags[] = {"NAME", "TYPE", "SPEC", "AUX1"};
+  for (const cad::Attribute& a : r.getAttributes())
+    for (int i = 0; i < 4; ++i)
+      if (a.tagString() == tags[i]) a.setTextString(texts[i]);
+  return r.handle();
+}
+
+Messages gridLines(const std::string& text) {
+  Messages m;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) m.push_back(l);
+  return m;
+}
+// The attribute grid's text columns, and whether each row has a NAME1 attribute.
+Messages attributeRows(const inspect::AttributeGrid& g) {
+  Messages m;
+  for (int r = 0; r < g.table.rowCount(); ++r) {
+    std::string l;
+    for (int c = 0; c <= 5; ++c) l += g.table.cell(c, r) + "\t";
+    m.push_back(l + (r == 0 ? "ID2" : g.table.cell(11, r).empty() ? "-" : "set"));
+  }
+  return m;
+}
+// The layer grid as the page shows it: headers, then name, description and the four states.
+Messages layerRows(const inspect::LayerTable& t) {
+  std::string h;
+  for (const char* c : inspect::kLayerHeaders) h += std::string(c) + "\t";
+  Messages m{h};
+  for (int r = 1; r <= 9; ++r) {
+    std::string l = t.rows[r - 1].name + "\t" + t.rows[r - 1].label + "\t";
+    for (int c = 2; c <= 5; ++c) l += t.text(c, r) + "\t";
+    m.push_back(l);
+  }
+  return m;
+}
+// --- end of inspection and layout tools ---
 
 const Scenario kScenarios[] = {
     {"enclosure_ra_single",
@@ -354,6 +445,182 @@ const Scenario kScenarios[] = {
                        std::to_string(r.layout.placed.size()) + " not placed " +
                        std::to_string(r.layout.notPlaced.size())};
      }},
+    // --- inspection and layout tools ---
+    {"summary_twelve_picks_numeric_no",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> picked;
+       const char* specs[] = {"3P 10A", "3P 20A", "3P 30A", "3P 40A", "3P 50A", "",
+                              "3P 20A", "3P 60A", "3P 75A", "3P 100A", "3P 125A"};
+       for (int i = 0; i < 11; ++i)
+         picked.push_back(i == 5 ? lines(s, "N1ONLY", 250, {{"NAME1", "X1", 0}}, "TOVEK_FRONT")
+                                 : frameRef(s, i * 50, {"CB" + std::to_string(i + 1), "NF32",
+                                                        specs[i], ""}));
+       picked.push_back(lines(s, "FOOONLY", 600, {{"FOO", "F", 0}}, "TOVEK_FRONT"));
+       picked.push_back(frameRef(s, 700, {"CB99", "NF32", "3P 10A", ""}, "TOVEK_SIDE"));
+       picked.insert(picked.begin() + 3, document(s).modelSpace().addCircle({0, 0, 0}, 5).handle());
+       sim.operatorSelect(picked);
+       inspect::GridTable grid = inspect::newSummaryTable();
+       inspect::GetSummary(s, grid);
+       return gridLines(inspect::summaryText(grid));
+     }},
+    {"align_horizontal_reference_outside",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = dot(s, 40, 7), b = dot(s, 0, 3), c = dot(s, 10, 20);
+       std::string ref = dot(s, 100, 50);
+       std::string circle = document(s).modelSpace().addCircle({5, 5, 0}, 2).handle();
+       sim.operatorSelect({a, circle, b, c});
+       sim.operatorPick(ref);
+       sim.operatorDistance(25);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Horizontal, tools::AlignReference::Block);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"align_vertical_by_block",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = dot(s, 3, 0), b = dot(s, 1, 40), c = dot(s, 5, 10), d = dot(s, 9, -30);
+       sim.operatorSelect({a, b, c, d});
+       sim.operatorPick(c);
+       sim.operatorDistance(12);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Vertical, tools::AlignReference::Block);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"align_single_block_regen_only",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = dot(s, 3, 4);
+       std::string circle = document(s).modelSpace().addCircle({5, 5, 0}, 2).handle();
+       sim.operatorSelect({a, circle});
+       sim.operatorPoint(100, 50);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Horizontal, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"align_outline_gap",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = outlined(s, "W10", 10, 300, -7), b = outlined(s, "W20", 20, 0, 12);
+       std::string c = outlined(s, "W30", 30, 100, 40);
+       sim.operatorSelect({a, b, c});
+       sim.operatorPick(c);
+       sim.operatorDistance(5);
+       tools::AlignResult r = tools::Button7Click(s);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"join_five_and_four_lines",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string five = lines(s, "J5", 100,
+                                {{"NAME2", "C", 8}, {"NAME", "A", 20}, {"NAME4", "E", -4},
+                                 {"NAME1", "B", 14}, {"NAME3", "D", 2}});
+       std::string four = lines(s, "J4", 200,
+                                {{"NAME", "K", 20}, {"NAME1", "1", 14}, {"NAME2", "2", 8},
+                                 {"NAME3", "3", 2}, {"NAME5", "Z", -10}});
+       sim.operatorSelect({five, four});
+       tools::JoinResult r = tools::Button9Click(s, false);
+       return Messages{"joined = " + std::to_string(r.joined)};
+     }},
+    {"scripts_swire_and_grid",
+     [](cad::sim::SimCad&, cad::Session& s) {
+       // A folder spelt with backslashes, as on Windows: the file sits right in /tmp.
+       const std::string folder = "/tmp/qarn_golden\\Tools\\";
+       std::ofstream(folder + "swire.lsp") << "(defun c:swire () (princ))\n";
+       Messages m{tools::RunScript(s, tools::kMinimumBendScript, folder)};
+       m.push_back(tools::Button21Click(s, "/nonexistent/qarn/"));
+       fs::remove(folder + "swire.lsp");
+       return m;
+     }},
+    {"attributes_get_update_enter",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string p = lines(s, "P", 20, {{"NAME", "K1^K2", 0}, {"TYPE", "T-P", -10}}, "0", 100);
+       std::string q = lines(s, "Q", 0, {{"NAME", "A^B", 0}, {"NAME1", "X", -6}, {"TYPE", "T-Q", -12}});
+       std::string r = lines(s, "S", 10, {{"NAME", "S1", 0}, {"TYPE", "T-S", -10},
+                                          {"AUX1", "old", -20}}, "0", 50);
+       std::string foo = lines(s, "FOO", 500, {{"FOO", "F", 0}}, "0", 50);
+       sim.operatorSelect({p, q, r, foo});
+       inspect::AttributeGrid g;
+       inspect::GetAttributes(s, g);
+       Messages m = attributeRows(g);
+       g.table.setCell(inspect::kColType, 2, "T-S2");
+       g.table.setCell(inspect::kColSpec, 1, "never written");  // Q has no SPEC
+       m.push_back("update: " + inspect::UpdateAttributes(s, g).message);
+       g.table.setCell(5, 2, "new");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 5, 2).message);
+       for (auto& l : attributeRows(g)) m.push_back(l);
+       return m;
+     }},
+    {"layers_fill_click_space",
+     [](cad::sim::SimCad&, cad::Session& s) {
+       cad::Document doc = document(s);
+       doc.layers().add("TOVEK_FRONT");
+       doc.layers().add("TOVEK_CUT").setFreeze(true);
+       cad::Layer name = doc.layers().add("TOVEK_NAME");
+       name.setLock(true);
+       name.setPlottable(false);
+       doc.layers().add("TOVEK_AUX2").setLayerOn(false);
+       inspect::LayerTable t;
+       inspect::FillLayerTable(s, t);
+       Messages m = layerRows(t);
+       inspect::ClickLayerCell(s, t, 2, 1);  // 表示 of TOVEK_FRONT: off
+       inspect::ClickLayerCell(s, t, 0, 2);  // the name column: nothing
+       inspect::ClickLayerCell(s, t, 1, 3);  // the description column: nothing
+       inspect::ClickLayerCell(s, t, 3, 0);  // the header: nothing
+       inspect::SpaceOverLayers(s, t, 4, 2, 5);  // ロック over CUT, SIDE (missing), BODY, NAME
+       for (auto& l : layerRows(t)) m.push_back(l);
+       return m;
+     }},
+    {"attributes_enter_split_by_y",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string a = lines(s, "A", 0, {{"NAME", "L1", 0}, {"SPEC", "3P", -8}}, "0", 10);
+       std::string b = lines(s, "B", 5, {{"NAME", "M1", 0}, {"NAME1", "Z", -8}}, "0", 90);
+       sim.operatorSelect({a, b});
+       inspect::AttributeGrid g;
+       inspect::GetAttributes(s, g);
+       Messages m = attributeRows(g);
+       g.table.setCell(1, 2, "L1^L2^L3");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 1, 2).message);
+       g.table.setCell(1, 1, "M1^M2");
+       m.push_back("enter: " + inspect::EnterKeyWrite(s, g, 1, 1).message);
+       for (auto& l : attributeRows(g)) m.push_back(l);
+       return m;
+     }},
+    {"join_blank_only",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string kept = lines(s, "KEPT", 100, {{"NAME", "MC", 20}, {"NAME1", "12", 14}});
+       std::string joined = lines(s, "JOINED", 200, {{"NAME", "PB", 20}, {"NAME1", "", 14},
+                                                    {"NAME2", "X", 8}});
+       sim.operatorSelect({kept, joined});
+       tools::JoinResult r = tools::Button9Click(s, true);
+       return Messages{"joined = " + std::to_string(r.joined)};
+     }},
+    {"align_vertical_centre_enter",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> hs = {dot(s, 3, 0), dot(s, 1, 9), dot(s, 7, 4)};
+       sim.operatorSelect(hs);
+       sim.operatorPoint(100, 50);
+       sim.operatorEnter();
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Vertical, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"align_vertical_centre_spread",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> hs = {dot(s, 3, 0), dot(s, 1, 9), dot(s, 7, 4), dot(s, 5, -2)};
+       sim.operatorSelect(hs);
+       sim.operatorPoint(100, 50);
+       sim.operatorDistance(10);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Vertical, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    {"align_horizontal_centre_spread",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::vector<std::string> hs = {dot(s, 3, 0), dot(s, 1, 9), dot(s, 7, 4), dot(s, 5, 1)};
+       sim.operatorSelect(hs);
+       sim.operatorPoint(100, 50);
+       sim.operatorDistance(10);
+       tools::AlignResult r =
+           tools::Button11Click(s, tools::AlignAxis::Horizontal, tools::AlignReference::Centre);
+       return Messages{"moved = " + std::to_string(r.moved)};
+     }},
+    // --- end of inspection and layout tools ---
 };
 
 std::string readFile(const fs::path& p) {
