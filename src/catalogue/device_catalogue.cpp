@@ -23,6 +23,19 @@
 
 namespace qarn::catalogue {
 
+namespace {
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// Eight bytes with their ASCII small letters made capitals; other bytes kept.
+std::uint64_t upperAscii8(std::uint64_t w) {
+  const std::uint64_t low7 = w & ~kHighs;
+  const std::uint64_t fromA = low7 + (0x80 - 'a') * kOnes;      // high bit: byte >= 'a'
+  const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;  // high bit: byte > 'z'
+  return w ^ ((fromA & ~pastZ & ~w & kHighs) >> 2);
+}
+}  // namespace
+
 LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& keyEnd,
                       const std::vector<std::string_view>* tie) {
   // Eight bytes of the keys at a time: the lines are sorted by their first eight bytes as one
@@ -124,17 +137,26 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
 }
 
 LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines) {
-  std::string keys;
   std::vector<std::size_t> keyEnd;
   keyEnd.reserve(lines.size());
   std::size_t total = 0;
   for (std::string_view l : lines)
     total += l.size();
-  keys.reserve(total);
+  std::string keys(total, '\0');
+  char* out = keys.data();
   for (std::string_view l : lines) {
-    for (char c : l)
-      keys += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    keyEnd.push_back(keys.size());
+    std::size_t i = 0;
+    for (; i + 8 <= l.size(); i += 8, out += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, l.data() + i, 8);
+      w = upperAscii8(w);
+      std::memcpy(out, &w, 8);
+    }
+    for (; i < l.size(); ++i) {
+      char c = l[i];
+      *out++ = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    keyEnd.push_back(static_cast<std::size_t>(out - keys.data()));
   }
   return orderByKeys(keys, keyEnd, &lines);
 }
@@ -167,21 +189,33 @@ Fields splitFields(std::string_view line) {
 }
 
 namespace {
+// Per byte: what the search key holds for it (ASCII letters as capitals), and whether it is kept
+// (hyphens and blanks are not). Tables rather than branches: the fields are short and the bytes
+// mixed, so a branch per byte is mispredicted often.
+struct SearchKeyTables {
+  char upper[256];
+  unsigned char kept[256];
+  constexpr SearchKeyTables() : upper(), kept() {
+    for (int c = 0; c < 256; ++c) {
+      upper[c] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      kept[c] = c != '-' && c != ' ';
+    }
+  }
+};
+constexpr SearchKeyTables kSearchKey;
+
 void appendSearchKey(std::string& key, std::string_view line) {
   std::size_t at = key.size();
   key.resize(at + line.size() + 1);  // never longer than the line and its closing tab
   char* out = key.data() + at;
-  int fields = 0;
-  for (char c : line) {
-    if (c == '\t') {
-      if (++fields == 5) break;
-      *out++ = '\t';
-      continue;
-    }
-    if (c == '-' || c == ' ') continue;
-    *out++ = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  int tabs = 0;
+  for (char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    *out = kSearchKey.upper[c];
+    out += kSearchKey.kept[c];
+    if (c == '\t' && ++tabs == 5) break;  // the fifth tab closes the key
   }
-  *out++ = '\t';
+  if (tabs < 5) *out++ = '\t';
   key.resize(static_cast<std::size_t>(out - key.data()));
 }
 }  // namespace

@@ -115,6 +115,44 @@ TEST(DeviceSearch, FindsEveryKeyHoldingTheTermsWhereverTheyLie) {
   EXPECT_EQ(s.filter("bq"), std::vector<int>{30});
 }
 
+TEST(DeviceSearch, KeyIsTheFirstFiveFieldsInCapitalsWithoutHyphensAndBlanks) {
+  struct Case {
+    const char* line;
+    const char* key;
+  } cases[] = {
+      {"ab-c d", "ABCD\t"},
+      {"m42-1\tx", "M421\tX\t"},
+      {"abcdefghijklmnopqrstuvwxyz{`@[\t1\t2\t3\tfifth\tsixth\t7",
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZ{`@[\t1\t2\t3\tFIFTH\t"},
+      {"\t\t\t\t\t\t", "\t\t\t\t\t"},
+      {"端子台 ｱ-á\tdevice", "端子台ｱá\tDEVICE\t"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(searchKey(c.line), c.key) << c.line;
+}
+
+TEST(DeviceSort, PlainCollationIgnoresAsciiCaseOnly) {
+  // Eight bytes and more, so that whole words of the lines are turned to capitals at once;
+  // bytes of UTF-8 text that look like small letters once their top bit is off stay as they are.
+  std::vector<std::string_view> lines{"abcdefgh{x", "ABCDEFGH[x", "abcdefgh`x", "ABCDEFGH@x",
+                                      "abcdefghá", "ABCDEFGHÁ", "abcdefgha", "ABCDEFGHZ",
+                                      "abcdefgh", "ｱｲｳabc", "ｱｲｳABD", "ｱｲｳabb",
+                                      "Ёabcdefgh", "zzzzzzzzA", "ZZZZZZZZB"};
+  std::vector<std::pair<std::string, std::uint32_t>> reference;
+  for (std::uint32_t i = 0; i < lines.size(); ++i) {
+    std::string upper(lines[i]);
+    for (char& c : upper)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    reference.emplace_back(upper, i);
+  }
+  std::stable_sort(reference.begin(), reference.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  LineOrder order = sortIgnoringCase(lines);
+  ASSERT_EQ(order.size(), lines.size());
+  for (std::size_t k = 0; k < order.size(); ++k)
+    EXPECT_EQ(lines[order[k]], lines[reference[k].second]) << k;
+}
+
 TEST(DeviceSort, KeysOrderAsTheirBytesWithTiesByLineThenPlace) {
   // Keys of a few bytes (0 and 0xFF among them) with long shared beginnings, so that runs go
   // several eight-byte steps deep; equal keys, and keys one a prefix of another.
