@@ -89,7 +89,8 @@ struct World {
   void closeDocument(int id);
 
   // Every automation call passes here: counted, and failed on demand.
-  void enter(std::string_view member);
+  // `lowered` is `member` in lower case, as the caller already has it.
+  void enter(std::string_view member, const std::string& lowered);
 
   // The next operator answer, shown the prompt; Escape and a missing answer raise as a real CAD
   // does when the user cancels.
