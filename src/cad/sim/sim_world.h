@@ -8,6 +8,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/automation_error.h"
@@ -75,7 +76,7 @@ struct World {
   int busyPolls = 0;
 
   long calls = 0;
-  std::map<std::string, long> callsByMember;  // lower-case names
+  std::unordered_map<std::string, long> callsByMember;  // lower-case names; counted on every call
   long failAtCall = 0;                        // absolute call number, 0 for none
   std::set<std::string> failingMembers;       // lower-case names
 
