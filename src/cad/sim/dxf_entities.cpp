@@ -276,7 +276,8 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
         unhandled_.push_back(a.handle);
       }
       e.attributes.push_back(a.handle);
-      d_.entities[a.handle] = std::move(a);
+      std::string key = a.handle;
+      d_.entities.insert_or_assign(std::move(key), std::move(a));
     }
     if (e.handle.empty()) {
       e.handle = "?" + std::to_string(unhandled_.size());
@@ -284,7 +285,8 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
     }
     if (e.type == EntityType::BlockRef) inserts_.back().first = e.handle;
     into.entities.push_back(e.handle);
-    d_.entities[e.handle] = std::move(e);
+    std::string key = e.handle;
+    d_.entities.insert_or_assign(std::move(key), std::move(e));
   }
   fault(i, "the file ends inside a list of entities");
 }

@@ -22,7 +22,8 @@ class SimObject : public Dispatch, public std::enable_shared_from_this<SimObject
  public:
   SimObject(std::shared_ptr<World> w, int doc) : w_(std::move(w)), doc_(doc) {}
   Value invoke(std::string_view member, CallKind kind, std::span<Value> args) final {
-    w_->enter(member);
+    const std::string m = lower(member);
+    w_->enter(member, m);
     // Whatever the call did, those who show the drawing look again.
     struct Changed {
       World& w;
@@ -31,7 +32,7 @@ class SimObject : public Dispatch, public std::enable_shared_from_this<SimObject
       }
     } changed{*w_};
     Args a(args, member);
-    return dispatch(lower(member), member, kind, a);
+    return dispatch(m, member, kind, a);
   }
 
  protected:

@@ -68,10 +68,7 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   active = static_cast<int>(docs.size()) - 1;
 }
 
-void World::enter(std::string_view member) {
-  std::string m(member);
-  for (char& c : m)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+void World::enter(std::string_view member, const std::string& m) {
   ++calls;
   ++callsByMember[m];
   // While the person answers a request the CAD is busy with it, as a real one is.

@@ -8,6 +8,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/automation_error.h"
@@ -75,7 +76,7 @@ struct World {
   int busyPolls = 0;
 
   long calls = 0;
-  std::map<std::string, long> callsByMember;  // lower-case names
+  std::unordered_map<std::string, long> callsByMember;  // lower-case names; counted on every call
   long failAtCall = 0;                        // absolute call number, 0 for none
   std::set<std::string> failingMembers;       // lower-case names
 
@@ -89,7 +90,8 @@ struct World {
   void closeDocument(int id);
 
   // Every automation call passes here: counted, and failed on demand.
-  void enter(std::string_view member);
+  // `lowered` is `member` in lower case, as the caller already has it.
+  void enter(std::string_view member, const std::string& lowered);
 
   // The next operator answer, shown the prompt; Escape and a missing answer raise as a real CAD
   // does when the user cancels.
