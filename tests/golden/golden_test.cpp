@@ -24,6 +24,7 @@
 #include "inspect/attribute_editor.h"
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
+#include "library/library_commands.h"
 #include "panel/panel_creation.h"
 #include "plate/plate_layout.h"
 #include "tools/alignment.h"
@@ -214,6 +215,41 @@ Messages layerRows(const inspect::LayerTable& t) {
   return m;
 }
 // --- end of inspection and layout tools ---
+
+// A library folder next to the test's working directory, named without blanks so that the paths
+// in the command lines stay as the user's folder would give them; its motor.dwg holds a circle.
+std::string libraryFolder() {
+  std::string dir = "golden_library/";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  cad::sim::SimCad other;
+  cad::Document d = cad::Application(cad::Object(other.application())).activeDocument();
+  d.modelSpace().addCircle({0, 0, 0}, 5);
+  other.writeDxf(dir + "motor.dwg");
+  return dir;
+}
+
+const char* exportStatus(library::ExportResult::Status st) {
+  using S = library::ExportResult::Status;
+  switch (st) {
+    case S::NotRunning: return "not running";
+    case S::NothingPicked: return "nothing picked";
+    case S::Refused: return "refused";
+    case S::Declined: return "declined";
+    case S::Written: return "written";
+  }
+  return "?";
+}
+
+Messages wblock(cad::sim::SimCad& sim, cad::Session& s, const std::string& pick,
+                const std::string& folder, bool overwrite) {
+  sim.operatorPick(pick);
+  library::ExportResult r = library::Button17Click(s, folder, [overwrite] { return overwrite; });
+  Messages m{std::string("wblock ") + exportStatus(r.status) + (r.file.empty() ? "" : " " + r.file)};
+  if (!r.message.empty()) m.push_back(r.message);
+  m.push_back("FILEDIA = " + std::to_string(sim.drawing().variables.at("FILEDIA").toInt()));
+  return m;
+}
 
 const Scenario kScenarios[] = {
     {"enclosure_ra_single",
@@ -621,6 +657,44 @@ const Scenario kScenarios[] = {
        return Messages{"moved = " + std::to_string(r.moved)};
      }},
     // --- end of inspection and layout tools ---
+    // --- block library ---
+    {"library_insert_whole_exploded_again",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       sim.operatorPoint(30, 40);
+       library::Button18Click(s, dir + "motor.dwg", false);
+       sim.operatorPoint(100, 0);
+       library::Button18Click(s, dir + "motor.dwg", true);
+       sim.operatorPoint(0, 0);
+       library::Button18Click(s, dir + "motor.dwg", false);
+       library::Button18Click(s, dir + "gone.dwg", false);
+       return Messages{};
+     }},
+    {"library_explode_insert_gstarcad",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       s.CadProgId = "Gcad.Application";
+       sim.registerAs(s.CadProgId);
+       sim.operatorPoint(100, 0);
+       library::Button18Click(s, dir + "motor.dwg", true);
+       return Messages{};
+     }},
+    {"library_wblock_new_declined_overwritten",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       cad::Document doc = cad::Application(cad::Object(sim.application())).activeDocument();
+       doc.blocks().add({0, 0, 0}, "VALVE").addCircle({0, 0, 0}, 4);
+       std::string r = doc.modelSpace().insertBlock({5, 5, 0}, "VALVE").handle();
+       std::string line = doc.modelSpace().addLine({0, 0, 0}, {1, 1, 0}).handle();
+       fs::remove(dir + "VALVE.dwg");
+       Messages m = wblock(sim, s, r, dir, false);
+       for (bool yes : {false, true})
+         for (std::string x : wblock(sim, s, r, dir, yes)) m.push_back(x);
+       for (std::string x : wblock(sim, s, line, dir, true)) m.push_back(x);
+       m.push_back("ZoomExtents calls = " + std::to_string(sim.callCount("ZoomExtents")));
+       return m;
+     }},
+    // --- end of block library ---
 };
 
 std::string readFile(const fs::path& p) {
