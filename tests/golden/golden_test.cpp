@@ -4,9 +4,11 @@
 // when QARN_ACCEPT_GOLDEN=1 rewrites the rest.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <numbers>
 #include <sstream>
@@ -25,6 +27,7 @@
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
 #include "library/library_commands.h"
+#include "library/thumbnail.h"
 #include "panel/panel_creation.h"
 #include "plate/plate_layout.h"
 #include "tools/alignment.h"
@@ -249,6 +252,80 @@ Messages wblock(cad::sim::SimCad& sim, cad::Session& s, const std::string& pick,
   if (!r.message.empty()) m.push_back(r.message);
   m.push_back("FILEDIA = " + std::to_string(sim.drawing().variables.at("FILEDIA").toInt()));
   return m;
+}
+
+void put32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// A drawing file holding only what the preview reader looks at: the version, the seeker at 13,
+// a preview section at 64 with the header entry and one picture entry of `code`, the data at 128.
+std::string craftedDwg(const std::string& version, int code, const std::string& data) {
+  std::string f(128, '\0');
+  f.replace(0, 6, "AC" + version);
+  put32(f, 13, 64);
+  f[64 + 20] = 2;
+  f[64 + 21] = 1;
+  f[64 + 30] = static_cast<char>(code);
+  put32(f, 64 + 31, 128);
+  put32(f, 64 + 35, static_cast<std::uint32_t>(data.size()));
+  return f + data;
+}
+
+// A 24-bit bottom-up DIB of w x h, each row padded to 4 bytes.
+std::string dib24(int w, int h, const std::function<std::uint32_t(int, int)>& rgb) {
+  std::string d(40, '\0');
+  put32(d, 0, 40);
+  put32(d, 4, static_cast<std::uint32_t>(w));
+  put32(d, 8, static_cast<std::uint32_t>(h));
+  d[12] = 1;
+  d[14] = 24;
+  std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) / 4 * 4;
+  for (int y = h - 1; y >= 0; --y) {
+    std::string row(stride, '\0');
+    for (int x = 0; x < w; ++x)
+      for (int k = 0; k < 3; ++k) row[3 * x + k] = static_cast<char>((rgb(x, y) >> (8 * k)) & 0xFF);
+    d += row;
+  }
+  return d;
+}
+
+std::string png(int w, int h, const std::function<std::uint32_t(int, int)>& rgb) {
+  library::Picture p = library::FillCanvas(w, h, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.setPixel(x, y, rgb(x, y));
+  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.png";
+  library::writePng(f.string(), p);
+  std::ifstream in(f, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The facts of one file's thumbnail in the page's 225 x 229 box, as one message line.
+std::string thumbnailFacts(const char* label, const std::string& bytes) {
+  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.dwg";
+  std::ofstream(f, std::ios::binary) << bytes;
+  library::Thumbnail t = library::ShowDwgThumbnail(f.string(), 225, 229, 0x000000, true);
+  const char* kinds[] = {"none", "BMP", "PNG"};
+  std::ostringstream o;
+  o << label << ": read=" << t.read << " version=" << t.version << " kind=" << kinds[int(t.kind)]
+    << " bits=" << t.bitDepth << " stored=" << t.storedWidth << " x " << t.storedHeight;
+  if (!t.read) o << " failure mark at (28,28)=" << std::hex << t.box.pixel(28, 28) << std::dec;
+  if (t.storedWidth > 0) {
+    const library::PreviewFit& p = t.fit;
+    char bg[8];
+    std::snprintf(bg, sizeof bg, "%06X", p.background);
+    o << " background=" << bg << " inverted=" << p.inverted << " whole=" << p.whole
+      << " area=(" << p.left + 1 << "," << p.top + 1 << ") " << p.sourceWidth << "x"
+      << p.sourceHeight << " target=" << p.targetWidth << "x" << p.targetHeight << " at (" << p.x
+      << "," << p.y << ")";
+  }
+  return o.str();
+}
+
+// A w x h picture on `bg` with the rectangle [x0, x1] x [y0, y1] (inclusive) in `ink`.
+std::function<std::uint32_t(int, int)> rect(std::uint32_t bg, std::uint32_t ink, int x0, int x1,
+                                            int y0, int y1) {
+  return [=](int x, int y) { return x >= x0 && x <= x1 && y >= y0 && y <= y1 ? ink : bg; };
 }
 
 const Scenario kScenarios[] = {
@@ -692,6 +769,29 @@ const Scenario kScenarios[] = {
          for (std::string x : wblock(sim, s, r, dir, yes)) m.push_back(x);
        for (std::string x : wblock(sim, s, line, dir, true)) m.push_back(x);
        m.push_back("ZoomExtents calls = " + std::to_string(sim.callCount("ZoomExtents")));
+       return m;
+     }},
+    {"thumbnail_crafted_previews",
+     [](cad::sim::SimCad&, cad::Session&) {
+       const std::uint32_t W = 0xFFFFFF, K = 0x000000;
+       Messages m;
+       m.push_back(thumbnailFacts("white BMP, ink touching row 0",
+                                  craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)))));
+       m.push_back(thumbnailFacts("PNG, ink 2 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 11, 5, 14)))));
+       m.push_back(thumbnailFacts("PNG, ink 3 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 12, 5, 14)))));
+       m.push_back(thumbnailFacts("PNG, ink 1 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 5)))));
+       m.push_back(thumbnailFacts("PNG, ink 2 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 6)))));
+       m.push_back(thumbnailFacts("PNG, ink 3 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 7)))));
+       m.push_back(thumbnailFacts("BMP, one white corner",
+                                  craftedDwg("1018", 2, dib24(12, 12, [](int x, int y) {
+                                    return (x >= 3 && x <= 8 && y >= 3 && y <= 8) || (x == 11 && y == 11)
+                                               ? 0xFFFFFFu : 0u;
+                                  }))));
+       m.push_back(thumbnailFacts("version not a number", craftedDwg("10x8", 2, dib24(4, 4, rect(W, K, 1, 2, 1, 2)))));
+       m.push_back(thumbnailFacts("version 1012", craftedDwg("1012", 2, dib24(4, 4, rect(W, K, 1, 2, 1, 2)))));
+       m.push_back(thumbnailFacts("WMF entry", craftedDwg("1018", 3, std::string(64, 'w'))));
+       std::string cut = craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)));
+       m.push_back(thumbnailFacts("BMP cut short", cut.substr(0, cut.size() - 100)));
        return m;
      }},
     // --- end of block library ---
