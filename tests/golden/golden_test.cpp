@@ -777,6 +777,8 @@ const Scenario kScenarios[] = {
        Messages m;
        m.push_back(thumbnailFacts("white BMP, ink touching row 0",
                                   craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)))));
+       m.push_back(thumbnailFacts("white BMP, ink from the top-left corner",
+                                  craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 0, 9, 0, 5)))));
        m.push_back(thumbnailFacts("PNG, ink 2 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 11, 5, 14)))));
        m.push_back(thumbnailFacts("PNG, ink 3 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 12, 5, 14)))));
        m.push_back(thumbnailFacts("PNG, ink 1 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 5)))));
