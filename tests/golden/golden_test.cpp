@@ -29,6 +29,7 @@
 #include "library/library_commands.h"
 #include "library/thumbnail.h"
 #include "panel/panel_creation.h"
+#include "panel/panel_preview.h"
 #include "plate/plate_layout.h"
 #include "tools/alignment.h"
 #include "tools/device_numbers.h"
@@ -326,6 +327,24 @@ std::string thumbnailFacts(const char* label, const std::string& bytes) {
 std::function<std::uint32_t(int, int)> rect(std::uint32_t bg, std::uint32_t ink, int x0, int x1,
                                             int y0, int y1) {
   return [=](int x, int y) { return x >= x0 && x <= x1 && y >= y0 && y <= y1 ? ink : bg; };
+}
+
+// The page's 90 x 90 device picture, one primitive a message line.
+Messages previewPrimitives(const char* label, const panel::PreviewInput& in) {
+  Messages m{label};
+  for (const panel::Primitive& p : panel::DrawTovekImage(in, 90, 90)) {
+    std::ostringstream o;
+    o << "  " << (p.grey ? "grey " : "white ");
+    if (p.kind == panel::Primitive::Kind::Line)
+      o << "line (" << p.x0 << "," << p.y0 << ")-(" << p.x1 << "," << p.y1 << ")";
+    else
+      o << (p.kind == panel::Primitive::Kind::Circle ? "circle" : "arc") << " (" << p.cx << ","
+        << p.cy << ") r " << p.r;
+    if (p.kind == panel::Primitive::Kind::Arc)
+      o << " from " << p.startDegrees << " span " << p.spanDegrees;
+    m.push_back(o.str());
+  }
+  return m;
 }
 
 const Scenario kScenarios[] = {
@@ -794,6 +813,18 @@ const Scenario kScenarios[] = {
        m.push_back(thumbnailFacts("WMF entry", craftedDwg("1018", 3, std::string(64, 'w'))));
        std::string cut = craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)));
        m.push_back(thumbnailFacts("BMP cut short", cut.substr(0, cut.size() - 100)));
+       return m;
+     }},
+    {"panel_preview_primitives",
+     [](cad::sim::SimCad&, cad::Session&) {
+       Messages m;
+       for (auto [label, in] : {std::pair<const char*, panel::PreviewInput>{
+                                    "W 22 kind 0 nameplate", {"22", "", "0", true}},
+                                {"W 22 kind 0 no nameplate", {"22", "", "0", false}},
+                                {"W 96 H 48 kind 4 no nameplate", {"96", "48", "4", false}}}) {
+         Messages more = previewPrimitives(label, in);
+         m.insert(m.end(), more.begin(), more.end());
+       }
        return m;
      }},
     // --- end of block library ---
