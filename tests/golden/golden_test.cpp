@@ -821,7 +821,8 @@ const Scenario kScenarios[] = {
        for (auto [label, in] : {std::pair<const char*, panel::PreviewInput>{
                                     "W 22 kind 0 nameplate", {"22", "", "0", true}},
                                 {"W 22 kind 0 no nameplate", {"22", "", "0", false}},
-                                {"W 96 H 48 kind 4 no nameplate", {"96", "48", "4", false}}}) {
+                                {"W 96 H 48 kind 4 no nameplate", {"96", "48", "4", false}},
+                                {"W 25 kind 3 no nameplate", {"25", "", "3", false}}}) {
          Messages more = previewPrimitives(label, in);
          m.insert(m.end(), more.begin(), more.end());
        }
