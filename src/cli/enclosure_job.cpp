@@ -1,10 +1,12 @@
 // qarn-cli enclosure: one stock enclosure from its family's catalogue, drawn on the simulated CAD
 // by the same command as the box page's create button, written as DXF.
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "cad/connection.h"
 #include "cad/numbers.h"
+#include "cad/sim/drawing_listing.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/text_file.h"
 #include "cli/executable_folder.h"
@@ -34,7 +36,7 @@ int fail(const std::string& why, int code = 1) {
 }  // namespace
 
 int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
-  std::string family, model, folder = executableFolder(argv0), out = "enclosure.dxf";
+  std::string family, model, folder = executableFolder(argv0), out = "enclosure.dxf", listing;
   double atX = 0, atY = 0, dimscale = 1;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -48,6 +50,8 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
       folder = v;
     else if (a == "--dxf")
       out = v;
+    else if (a == "--listing")
+      listing = v;  // the drawing and the command's transcript, one fact a line
     else if (a == "--at") {
       auto p = readPoint(v);
       if (!p) return fail("--at needs X,Y, got \"" + v + "\"", 2);
@@ -98,6 +102,11 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   for (const auto& b : sim.drawing().blocks)
     blocks += b.isLayout ? 0 : 1;
   sim.writeDxf(out);
+  if (!listing.empty()) {
+    std::ofstream f(listing, std::ios::binary);
+    f << cad::sim::drawingListing(sim, {});
+    if (!f) return fail("cannot write " + listing);
+  }
   std::cout << "wrote " << out << ": " << family << " " << model << ", "
             << sim.drawing().modelSpace().entities.size() << " entities drawn, " << blocks
             << " blocks defined, " << sim.callCount() << " automation calls\n";

@@ -29,10 +29,10 @@ void drawFailureMark(Picture& box) {
   }
 }
 
-Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t background, bool crop) {
-  Picture box = FillCanvas(boxWidth, boxHeight, background);
+PreviewFit planPreview(Picture& pic, int boxWidth, int boxHeight, bool crop) {
+  PreviewFit f;
   const int W = pic.width, H = pic.height;
-  if (W <= 0 || H <= 0) return box;
+  if (W <= 0 || H <= 0) return f;
 
   // The background: the corner colour most corners share, the earlier corner on a tie.
   const std::uint32_t corners[4] = {pic.pixel(0, 0), pic.pixel(W - 1, 0), pic.pixel(0, H - 1),
@@ -46,6 +46,7 @@ Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t backg
     }
   }
   std::uint32_t bg = corners[best];
+  f.background = bg;
   // Dark drawing on white is shown as light drawing on black.
   if (bg == 0xFFFFFF) {
     for (int y = 0; y < H; ++y)
@@ -57,6 +58,7 @@ Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t backg
           pic.setPixel(x, y, 0x000000);
       }
     bg = 0x000000;
+    f.inverted = true;
   }
 
   // The content box.
@@ -80,7 +82,8 @@ Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t backg
   bottom = std::min(bottom, H - 1);
   int sw = left < right ? right - left + 1 : W;
   int sh = top < bottom ? bottom - top + 1 : H;
-  if (right - left < 3 || bottom - top <= 2 || !crop) {
+  f.whole = right - left < 3 || bottom - top <= 2 || !crop;
+  if (f.whole) {
     left = top = 0;
     sw = W;
     sh = H;
@@ -91,8 +94,26 @@ Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t backg
   int tw = static_cast<int>(std::trunc(sw * s)), th = static_cast<int>(std::trunc(sh * s));
   if (left + sw + 1 > W) sw = W - left - 1;
   if (top + sh + 1 > H) sh = H - top - 1;
+  f.left = left;
+  f.top = top;
+  f.sourceWidth = sw;
+  f.sourceHeight = sh;
+  f.targetWidth = tw;
+  f.targetHeight = th;
+  f.x = (boxWidth - tw) / 2;
+  f.y = (boxHeight - th) / 2;
+  return f;
+}
+
+Picture fitPreview(Picture pic, int boxWidth, int boxHeight, std::uint32_t background, bool crop,
+                   PreviewFit* fit) {
+  Picture box = FillCanvas(boxWidth, boxHeight, background);
+  if (pic.width <= 0 || pic.height <= 0) return box;
+  PreviewFit f = planPreview(pic, boxWidth, boxHeight, crop);
+  if (fit) *fit = f;
+  const int left = f.left, top = f.top, sw = f.sourceWidth, sh = f.sourceHeight;
+  const int tw = f.targetWidth, th = f.targetHeight, ox = f.x, oy = f.y;
   if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return box;
-  int ox = (boxWidth - tw) / 2, oy = (boxHeight - th) / 2;
   for (int ty = 0; ty < th; ++ty) {
     int y = oy + ty;
     if (y < 0 || y >= boxHeight) continue;
@@ -128,7 +149,7 @@ Thumbnail ShowDwgThumbnail(const std::string& path, int boxWidth, int boxHeight,
   if (preview->kind == DwgPreview::Kind::None) return t;
   t.storedWidth = preview->picture.width;
   t.storedHeight = preview->picture.height;
-  t.box = fitPreview(std::move(preview->picture), boxWidth, boxHeight, background, crop);
+  t.box = fitPreview(std::move(preview->picture), boxWidth, boxHeight, background, crop, &t.fit);
   return t;
 }
 

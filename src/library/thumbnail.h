@@ -13,9 +13,22 @@ Picture FillCanvas(int width, int height, std::uint32_t rgb);
 // The small cyan cross near the top-left corner that says the file could not be read.
 void drawFailureMark(Picture& box);
 
+// Where a stored preview goes in a box: the background found in its corners (before a white one
+// is inverted to black), the source area (left + 1, top + 1, width x height) and the target size
+// and position. `whole`: not cropped, the content being too small or cropping off.
+struct PreviewFit {
+  std::uint32_t background = 0;
+  bool inverted = false;
+  bool whole = true;
+  int left = 0, top = 0, sourceWidth = 0, sourceHeight = 0;
+  int targetWidth = 0, targetHeight = 0, x = 0, y = 0;
+};
+// Finds the background and the source area; inverts a white-background picture in place.
+PreviewFit planPreview(Picture& pic, int boxWidth, int boxHeight, bool crop);
+
 // The stored preview fitted into a box of the given size (crop: to its content).
 Picture fitPreview(Picture stored, int boxWidth, int boxHeight, std::uint32_t background,
-                   bool crop);
+                   bool crop, PreviewFit* fit = nullptr);
 
 struct Thumbnail {
   Picture box;
@@ -26,6 +39,7 @@ struct Thumbnail {
   int bitDepth = 0;
   int version = 0;
   std::string why;  // why the file could not be read
+  PreviewFit fit;   // where the stored preview went; zero when none was shown
 };
 
 Thumbnail ShowDwgThumbnail(const std::string& path, int boxWidth, int boxHeight,

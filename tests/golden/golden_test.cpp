@@ -4,9 +4,11 @@
 // when QARN_ACCEPT_GOLDEN=1 rewrites the rest.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <numbers>
 #include <sstream>
@@ -24,7 +26,10 @@
 #include "inspect/attribute_editor.h"
 #include "inspect/layer_table.h"
 #include "inspect/summary.h"
+#include "library/library_commands.h"
+#include "library/thumbnail.h"
 #include "panel/panel_creation.h"
+#include "panel/panel_preview.h"
 #include "plate/plate_layout.h"
 #include "tools/alignment.h"
 #include "tools/device_numbers.h"
@@ -214,6 +219,133 @@ Messages layerRows(const inspect::LayerTable& t) {
   return m;
 }
 // --- end of inspection and layout tools ---
+
+// A library folder next to the test's working directory, named without blanks so that the paths
+// in the command lines stay as the user's folder would give them; its motor.dwg holds a circle.
+std::string libraryFolder() {
+  std::string dir = "golden_library/";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  cad::sim::SimCad other;
+  cad::Document d = cad::Application(cad::Object(other.application())).activeDocument();
+  d.modelSpace().addCircle({0, 0, 0}, 5);
+  other.writeDxf(dir + "motor.dwg");
+  return dir;
+}
+
+const char* exportStatus(library::ExportResult::Status st) {
+  using S = library::ExportResult::Status;
+  switch (st) {
+    case S::NotRunning: return "not running";
+    case S::NothingPicked: return "nothing picked";
+    case S::Refused: return "refused";
+    case S::Declined: return "declined";
+    case S::Written: return "written";
+  }
+  return "?";
+}
+
+Messages wblock(cad::sim::SimCad& sim, cad::Session& s, const std::string& pick,
+                const std::string& folder, bool overwrite) {
+  sim.operatorPick(pick);
+  library::ExportResult r = library::Button17Click(s, folder, [overwrite] { return overwrite; });
+  Messages m{std::string("wblock ") + exportStatus(r.status) + (r.file.empty() ? "" : " " + r.file)};
+  if (!r.message.empty()) m.push_back(r.message);
+  m.push_back("FILEDIA = " + std::to_string(sim.drawing().variables.at("FILEDIA").toInt()));
+  return m;
+}
+
+void put32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// A drawing file holding only what the preview reader looks at: the version, the seeker at 13,
+// a preview section at 64 with the header entry and one picture entry of `code`, the data at 128.
+std::string craftedDwg(const std::string& version, int code, const std::string& data) {
+  std::string f(128, '\0');
+  f.replace(0, 6, "AC" + version);
+  put32(f, 13, 64);
+  f[64 + 20] = 2;
+  f[64 + 21] = 1;
+  f[64 + 30] = static_cast<char>(code);
+  put32(f, 64 + 31, 128);
+  put32(f, 64 + 35, static_cast<std::uint32_t>(data.size()));
+  return f + data;
+}
+
+// A 24-bit bottom-up DIB of w x h, each row padded to 4 bytes.
+std::string dib24(int w, int h, const std::function<std::uint32_t(int, int)>& rgb) {
+  std::string d(40, '\0');
+  put32(d, 0, 40);
+  put32(d, 4, static_cast<std::uint32_t>(w));
+  put32(d, 8, static_cast<std::uint32_t>(h));
+  d[12] = 1;
+  d[14] = 24;
+  std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) / 4 * 4;
+  for (int y = h - 1; y >= 0; --y) {
+    std::string row(stride, '\0');
+    for (int x = 0; x < w; ++x)
+      for (int k = 0; k < 3; ++k) row[3 * x + k] = static_cast<char>((rgb(x, y) >> (8 * k)) & 0xFF);
+    d += row;
+  }
+  return d;
+}
+
+std::string png(int w, int h, const std::function<std::uint32_t(int, int)>& rgb) {
+  library::Picture p = library::FillCanvas(w, h, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.setPixel(x, y, rgb(x, y));
+  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.png";
+  library::writePng(f.string(), p);
+  std::ifstream in(f, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The facts of one file's thumbnail in the page's 225 x 229 box, as one message line.
+std::string thumbnailFacts(const char* label, const std::string& bytes) {
+  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.dwg";
+  std::ofstream(f, std::ios::binary) << bytes;
+  library::Thumbnail t = library::ShowDwgThumbnail(f.string(), 225, 229, 0x000000, true);
+  const char* kinds[] = {"none", "BMP", "PNG"};
+  std::ostringstream o;
+  o << label << ": read=" << t.read << " version=" << t.version << " kind=" << kinds[int(t.kind)]
+    << " bits=" << t.bitDepth << " stored=" << t.storedWidth << " x " << t.storedHeight;
+  if (!t.read) o << " failure mark at (28,28)=" << std::hex << t.box.pixel(28, 28) << std::dec;
+  if (t.storedWidth > 0) {
+    const library::PreviewFit& p = t.fit;
+    char bg[8];
+    std::snprintf(bg, sizeof bg, "%06X", p.background);
+    o << " background=" << bg << " inverted=" << p.inverted << " whole=" << p.whole
+      << " area=(" << p.left + 1 << "," << p.top + 1 << ") " << p.sourceWidth << "x"
+      << p.sourceHeight << " target=" << p.targetWidth << "x" << p.targetHeight << " at (" << p.x
+      << "," << p.y << ")";
+  }
+  return o.str();
+}
+
+// A w x h picture on `bg` with the rectangle [x0, x1] x [y0, y1] (inclusive) in `ink`.
+std::function<std::uint32_t(int, int)> rect(std::uint32_t bg, std::uint32_t ink, int x0, int x1,
+                                            int y0, int y1) {
+  return [=](int x, int y) { return x >= x0 && x <= x1 && y >= y0 && y <= y1 ? ink : bg; };
+}
+
+// The page's 90 x 90 device picture, one primitive a message line.
+Messages previewPrimitives(const char* label, const panel::PreviewInput& in) {
+  Messages m{label};
+  for (const panel::Primitive& p : panel::DrawTovekImage(in, 90, 90)) {
+    std::ostringstream o;
+    o << "  " << (p.grey ? "grey " : "white ");
+    if (p.kind == panel::Primitive::Kind::Line)
+      o << "line (" << p.x0 << "," << p.y0 << ")-(" << p.x1 << "," << p.y1 << ")";
+    else
+      o << (p.kind == panel::Primitive::Kind::Circle ? "circle" : "arc") << " (" << p.cx << ","
+        << p.cy << ") r " << p.r;
+    if (p.kind == panel::Primitive::Kind::Arc)
+      o << " from " << p.startDegrees << " span " << p.spanDegrees;
+    m.push_back(o.str());
+  }
+  return m;
+}
 
 const Scenario kScenarios[] = {
     {"enclosure_ra_single",
@@ -621,6 +753,82 @@ const Scenario kScenarios[] = {
        return Messages{"moved = " + std::to_string(r.moved)};
      }},
     // --- end of inspection and layout tools ---
+    // --- block library ---
+    {"library_insert_whole_exploded_again",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       sim.operatorPoint(30, 40);
+       library::Button18Click(s, dir + "motor.dwg", false);
+       sim.operatorPoint(100, 0);
+       library::Button18Click(s, dir + "motor.dwg", true);
+       sim.operatorPoint(0, 0);
+       library::Button18Click(s, dir + "motor.dwg", false);
+       library::Button18Click(s, dir + "gone.dwg", false);
+       return Messages{};
+     }},
+    {"library_explode_insert_gstarcad",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       s.CadProgId = "Gcad.Application";
+       sim.registerAs(s.CadProgId);
+       sim.operatorPoint(100, 0);
+       library::Button18Click(s, dir + "motor.dwg", true);
+       return Messages{};
+     }},
+    {"library_wblock_new_declined_overwritten",
+     [](cad::sim::SimCad& sim, cad::Session& s) {
+       std::string dir = libraryFolder();
+       cad::Document doc = cad::Application(cad::Object(sim.application())).activeDocument();
+       doc.blocks().add({0, 0, 0}, "VALVE").addCircle({0, 0, 0}, 4);
+       std::string r = doc.modelSpace().insertBlock({5, 5, 0}, "VALVE").handle();
+       std::string line = doc.modelSpace().addLine({0, 0, 0}, {1, 1, 0}).handle();
+       fs::remove(dir + "VALVE.dwg");
+       Messages m = wblock(sim, s, r, dir, false);
+       for (bool yes : {false, true})
+         for (std::string x : wblock(sim, s, r, dir, yes)) m.push_back(x);
+       for (std::string x : wblock(sim, s, line, dir, true)) m.push_back(x);
+       m.push_back("ZoomExtents calls = " + std::to_string(sim.callCount("ZoomExtents")));
+       return m;
+     }},
+    {"thumbnail_crafted_previews",
+     [](cad::sim::SimCad&, cad::Session&) {
+       const std::uint32_t W = 0xFFFFFF, K = 0x000000;
+       Messages m;
+       m.push_back(thumbnailFacts("white BMP, ink touching row 0",
+                                  craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)))));
+       m.push_back(thumbnailFacts("white BMP, ink from the top-left corner",
+                                  craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 0, 9, 0, 5)))));
+       m.push_back(thumbnailFacts("PNG, ink 2 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 11, 5, 14)))));
+       m.push_back(thumbnailFacts("PNG, ink 3 wide", craftedDwg("1021", 6, png(30, 20, rect(K, W, 10, 12, 5, 14)))));
+       m.push_back(thumbnailFacts("PNG, ink 1 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 5)))));
+       m.push_back(thumbnailFacts("PNG, ink 2 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 6)))));
+       m.push_back(thumbnailFacts("PNG, ink 3 high", craftedDwg("1024", 6, png(30, 20, rect(K, W, 5, 20, 5, 7)))));
+       m.push_back(thumbnailFacts("BMP, one white corner",
+                                  craftedDwg("1018", 2, dib24(12, 12, [](int x, int y) {
+                                    return (x >= 3 && x <= 8 && y >= 3 && y <= 8) || (x == 11 && y == 11)
+                                               ? 0xFFFFFFu : 0u;
+                                  }))));
+       m.push_back(thumbnailFacts("version not a number", craftedDwg("10x8", 2, dib24(4, 4, rect(W, K, 1, 2, 1, 2)))));
+       m.push_back(thumbnailFacts("version 1012", craftedDwg("1012", 2, dib24(4, 4, rect(W, K, 1, 2, 1, 2)))));
+       m.push_back(thumbnailFacts("WMF entry", craftedDwg("1018", 3, std::string(64, 'w'))));
+       std::string cut = craftedDwg("1018", 2, dib24(20, 10, rect(W, K, 5, 14, 0, 5)));
+       m.push_back(thumbnailFacts("BMP cut short", cut.substr(0, cut.size() - 100)));
+       return m;
+     }},
+    {"panel_preview_primitives",
+     [](cad::sim::SimCad&, cad::Session&) {
+       Messages m;
+       for (auto [label, in] : {std::pair<const char*, panel::PreviewInput>{
+                                    "W 22 kind 0 nameplate", {"22", "", "0", true}},
+                                {"W 22 kind 0 no nameplate", {"22", "", "0", false}},
+                                {"W 96 H 48 kind 4 no nameplate", {"96", "48", "4", false}},
+                                {"W 25 kind 3 no nameplate", {"25", "", "3", false}}}) {
+         Messages more = previewPrimitives(label, in);
+         m.insert(m.end(), more.begin(), more.end());
+       }
+       return m;
+     }},
+    // --- end of block library ---
 };
 
 std::string readFile(const fs::path& p) {
