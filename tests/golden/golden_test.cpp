@@ -14,6 +14,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "../scratch_folder.h"
 #include "cad/connection.h"
 #include "cad/sim/drawing_listing.h"
 #include "cad/sim/sim_cad.h"
@@ -223,6 +224,13 @@ Messages layerRows(const inspect::LayerTable& t) {
 // A library folder next to the test's working directory, named without blanks so that the paths
 // in the command lines stay as the user's folder would give them; its motor.dwg holds a circle.
 std::string libraryFolder() {
+  // Scenarios run in parallel processes: each works in a folder of its own, so the relative paths
+  // the command lines show stay the same.
+  static const bool moved = [] {
+    fs::current_path(qarn::scratch::folder("golden"));
+    return true;
+  }();
+  (void)moved;
   std::string dir = "golden_library/";
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -295,7 +303,7 @@ std::string png(int w, int h, const std::function<std::uint32_t(int, int)>& rgb)
   library::Picture p = library::FillCanvas(w, h, 0);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) p.setPixel(x, y, rgb(x, y));
-  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.png";
+  static const fs::path f = qarn::scratch::folder("golden-preview") / "preview.png";
   library::writePng(f.string(), p);
   std::ifstream in(f, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -303,7 +311,7 @@ std::string png(int w, int h, const std::function<std::uint32_t(int, int)>& rgb)
 
 // The facts of one file's thumbnail in the page's 225 x 229 box, as one message line.
 std::string thumbnailFacts(const char* label, const std::string& bytes) {
-  fs::path f = fs::temp_directory_path() / "qarn_golden_preview.dwg";
+  static const fs::path f = qarn::scratch::folder("golden-preview") / "preview.dwg";
   std::ofstream(f, std::ios::binary) << bytes;
   library::Thumbnail t = library::ShowDwgThumbnail(f.string(), 225, 229, 0x000000, true);
   const char* kinds[] = {"none", "BMP", "PNG"};
