@@ -46,6 +46,9 @@ std::string encodeText(const std::string& utf8, TextEncoding encoding);
 // The encoding a file's first bytes name, and how many bytes the mark takes.
 TextEncoding detectEncoding(const std::string& bytes, std::size_t& markLength);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or stray bytes).
+bool isWellFormedUtf8(const std::string& bytes);
+
 // Lines end with CR, LF or CR LF; a last line without an end counts, an empty file has none.
 std::vector<std::string> splitLines(const std::string& text);
 std::vector<std::string_view> splitLineViews(std::string_view text);
