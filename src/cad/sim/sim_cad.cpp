@@ -249,13 +249,7 @@ int SimCad::openUndoGroups() const {
 }
 
 bool SimCad::undo() {
-  DocState& d = world_->activeDoc();
-  if (d.undoSteps.empty()) return false;
-  d.drawing = std::move(d.undoSteps.back());
-  ++d.erasures;
-  d.undoSteps.pop_back();
-  world_->changed();
-  return true;
+  return world_->undoStep(world_->activeDoc());
 }
 
 std::string SimCad::dxf() const {

@@ -50,24 +50,14 @@ class DocumentObj : public SimObject {
     if (m == "application") return Value(makeApplication(w_));
     if (m == "name") return Value(d.name);
     if (m == "hwnd") return Value(static_cast<int>(d.hwnd));
-    // Undo groups do not nest in the CAD: a start while a group is open ends that group and
-    // begins another; an end without an open group is ignored.
-    auto endGroup = [&d] {
-      if (d.undoDepth == 0) return;
-      d.undoDepth = 0;
-      d.undoSteps.push_back(std::move(*d.openGroup));
-      d.openGroup.reset();
-    };
     if (m == "startundomark") {
       a.expect(0, 0);
-      endGroup();
-      d.undoDepth = 1;
-      d.openGroup = d.drawing;
+      w_->startUndoGroup(d);
       return {};
     }
     if (m == "endundomark") {
       a.expect(0, 0);
-      endGroup();
+      w_->endUndoGroup(d);
       return {};
     }
     if (m == "sendcommand") {

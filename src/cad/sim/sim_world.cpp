@@ -190,4 +190,26 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
     if (Entity* att = d.drawing.findEntity(a)) transformEntity(*att, t);
 }
 
+void World::startUndoGroup(DocState& d) {
+  endUndoGroup(d);
+  d.undoDepth = 1;
+  d.openGroup = d.drawing;
+}
+
+void World::endUndoGroup(DocState& d) {
+  if (d.undoDepth == 0) return;
+  d.undoDepth = 0;
+  d.undoSteps.push_back(std::move(*d.openGroup));
+  d.openGroup.reset();
+}
+
+bool World::undoStep(DocState& d) {
+  if (d.undoSteps.empty()) return false;
+  d.drawing = std::move(d.undoSteps.back());
+  ++d.erasures;
+  d.undoSteps.pop_back();
+  changed();
+  return true;
+}
+
 }  // namespace qarn::cad::sim

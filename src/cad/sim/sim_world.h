@@ -120,6 +120,13 @@ struct World {
       DocState& d, const std::string& path, bool exploded,
       const std::function<std::optional<std::string>()>& next);
 
+  // Undo: a group opened by StartUndoMark (or around a typed command) is one step of the
+  // document's undo history. Groups do not nest: a start while one is open ends it first; an end
+  // without an open group does nothing. `undoStep` takes the newest step back; false when none.
+  void startUndoGroup(DocState& d);
+  void endUndoGroup(DocState& d);
+  bool undoStep(DocState& d);
+
   // Command lines: run what can run now; a command that waits for a point stays pending.
   void sendCommand(DocState& d, const std::string& text);
   void resolvePending(DocState& d);
