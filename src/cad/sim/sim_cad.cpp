@@ -248,6 +248,10 @@ int SimCad::openUndoGroups() const {
   return world_->activeDoc().undoDepth;
 }
 
+void SimCad::typeCommand(const std::string& line) {
+  world_->sendCommand(world_->activeDoc(), line.empty() || line.back() != '\n' ? line + "\n" : line);
+}
+
 bool SimCad::undo() {
   return world_->undoStep(world_->activeDoc());
 }

@@ -103,6 +103,10 @@ class SimCad {
   long callCount(const std::string& member) const;
   void resetCounters();
 
+  // A line typed on the CAD's command line by the person at the drawing window: it runs as the
+  // same command line sent by automation would, in the active document.
+  void typeCommand(const std::string& line);
+
   // Undo groups: how many are open, and one undo step back (false when there is none).
   int openUndoGroups() const;
   bool undo();
