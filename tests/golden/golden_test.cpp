@@ -18,6 +18,7 @@
 #include "cad/connection.h"
 #include "cad/sim/drawing_listing.h"
 #include "cad/sim/sim_cad.h"
+#include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
 #include "frames/frame_block.h"
 #include "frames/front_placement.h"
@@ -137,6 +138,37 @@ plate::LayoutDevice listed(const char* number, double w, double h, int poles = 0
   d.pitch = pitch;
   d.endWidth = end;
   return d;
+}
+// The box page's list as loaded from `lines` (written as the family's file, UTF-8 with a BOM; none
+// written when `lines` is empty and `write` false), then the fields its first row fills.
+Messages boxList(const std::string& family, const std::vector<std::string>& lines,
+                 enclosure::EnclosureFilters f, bool write = true) {
+  fs::path dir = qarn::scratch::folder("golden-box");
+  if (write) {
+    std::ofstream out(dir / enclosure::catalogueFileName(family), std::ios::binary);
+    out << "\xEF\xBB\xBF";
+    for (const auto& l : lines) out << l << "\r\n";
+  }
+  enclosure::EnclosureList list = enclosure::loadEnclosureList(qarn::scratch::text(dir), family, f);
+  Messages m{family + " \"" + f.width + "\" \"" + f.height + "\" \"" + f.depth + "\" " +
+                 (f.doubleDoor ? "両扉" : "-") + ": status " + std::to_string(int(list.status)) +
+                 " door column " + (enclosure::hasDoorColumn(family) ? "yes" : "no"),
+             "  " + enclosure::headerText(family)};
+  for (const auto& r : list.rows) {
+    std::string l = " ";
+    for (const auto& c : r) l += " [" + c + "]";
+    m.push_back(l);
+  }
+  return m;
+}
+// The fields a row click fills: model, door, W, H, D, plate W, plate H, usable depth, window W, H.
+std::string chosen(const std::vector<std::string>& row) {
+  enclosure::ChosenEnclosure c = enclosure::copyEnclosureRow(row);
+  std::string l = "  fields";
+  for (const auto* v : {&c.model, &c.doorType, &c.width, &c.height, &c.depth, &c.plateWidth,
+                        &c.plateHeight, &c.usableDepth, &c.windowWidth, &c.windowHeight})
+    l += " [" + *v + "]";
+  return l;
 }
 // --- Inspection and layout tools: blocks placed by hand, then the page's command. ---
 cad::Document document(cad::Session& s) { return cad::attachCad(s.CadProgId).activeDocument(); }
@@ -356,6 +388,37 @@ Messages previewPrimitives(const char* label, const panel::PreviewInput& in) {
 }
 
 const Scenario kScenarios[] = {
+    {"enclosure_catalogue_filters",
+     [](cad::sim::SimCad&, cad::Session&) {
+       std::vector<std::string> ra = {
+           "RA-4560\t片扉\t450\t600\t200\t400\t550\t180\t12\tA\t12,300",
+           "RA-14560\t両扉\t1450\t600\t200\t1400\t550\t180\t30\tB\t45,000",
+           "RA-45180\t両扉\t4500\t1800\t400\t4400\t1700◇\t380★\t90\tC\t1,234,500",
+           "RA-1456\t両扉\t145\t600\t200\t100\t550\t180\t3\tA\t9,800"};
+       Messages m = boxList("RA", ra, {});
+       for (auto f : {enclosure::EnclosureFilters{"45", "", "", false},
+                      enclosure::EnclosureFilters{"45", "", "", true},
+                      enclosure::EnclosureFilters{"", "6", "2", false},
+                      enclosure::EnclosureFilters{"4", "1", "", false},
+                      enclosure::EnclosureFilters{"9", "", "", false}})
+         for (const auto& l : boxList("RA", ra, f)) m.push_back(l);
+       std::vector<std::string> ch = {"CH-3040\t300\t400\t150\t250\t350\t120\t5\tB\t8,000"};
+       for (bool dd : {false, true})
+         for (const auto& l : boxList("CH", ch, {"", "", "", dd})) m.push_back(l);
+       for (const auto& l : boxList("S", {}, {}, false)) m.push_back(l);
+       for (const auto& l : boxList("E", {}, {})) m.push_back(l);
+       for (std::vector<std::string> row :
+            {std::vector<std::string>{"1", "RA-4560", "片扉", "450", "600", "200", "400", "550", "180", "12"},
+             {"2", "S-5070", "片扉", "500", "700", "250", "440", "640", "480", "680", "230", "20"},
+             {"3", "E-6080", "両扉", "600", "800", "300", "820", "860", "540", "740", "280", "25"},
+             {"4", "ORM-7090", "片扉", "700", "900", "350", "920", "640", "840", "300", "400", "330"},
+             {"5", "OR-7090", "片扉", "700", "900", "350", "920", "640", "840", "330", "28"},
+             {"6", "CL-3040", "300", "400", "150", "250", "350", "120", "5"},
+             {"7", "", "x", "y"},
+             {}})
+         m.push_back(chosen(row));
+       return m;
+     }},
     {"enclosure_ra_single",
      [](cad::sim::SimCad& sim, cad::Session& s) {
        sim.operatorPoint(123.5, -87);
