@@ -249,7 +249,7 @@ int SimCad::openUndoGroups() const {
 }
 
 void SimCad::typeCommand(const std::string& line) {
-  world_->sendCommand(world_->activeDoc(), line.empty() || line.back() != '\n' ? line + "\n" : line);
+  world_->typeCommand(world_->activeDoc(), line);
 }
 
 bool SimCad::undo() {

@@ -130,6 +130,13 @@ struct World {
   // Command lines: run what can run now; a command that waits for a point stays pending.
   void sendCommand(DocState& d, const std::string& text);
   void resolvePending(DocState& d);
+  // A line the person typed at the drawing window: a command of the person's, or else the same
+  // command line automation would send.
+  void typeCommand(DocState& d, const std::string& line);
+
+  // What the window and the program around it are told: a DIMSCALE the person typed (kept for the
+  // next new drawing).
+  std::function<void(double)> onDimscaleTyped;
 };
 
 [[noreturn]] void fail(const std::string& message);
