@@ -102,11 +102,7 @@ int runEnclosure(const std::vector<std::string>& args, const char* argv0) {
   for (const auto& b : sim.drawing().blocks)
     blocks += b.isLayout ? 0 : 1;
   sim.writeDxf(out);
-  if (!listing.empty()) {
-    std::ofstream f(listing, std::ios::binary);
-    f << cad::sim::drawingListing(sim, {});
-    if (!f) return fail("cannot write " + listing);
-  }
+  if (!writeListing(sim, listing)) return fail("cannot write " + listing);
   std::cout << "wrote " << out << ": " << family << " " << model << ", "
             << sim.drawing().modelSpace().entities.size() << " entities drawn, " << blocks
             << " blocks defined, " << sim.callCount() << " automation calls\n";

@@ -28,7 +28,7 @@ int fail(const std::string& why, int code = 1) {
 }
 
 struct Options {
-  std::string model, catalogue, number, out = "frame.dxf";
+  std::string model, catalogue, number, out = "frame.dxf", listing;
   int base = 1;
   std::optional<std::string> offset, poles;
   std::optional<int> count;
@@ -59,6 +59,8 @@ std::optional<std::string> parse(const std::vector<std::string>& args, Options& 
       o.number = v;
     } else if (a == "--dxf") {
       o.out = v;
+    } else if (a == "--listing") {
+      o.listing = v;
     } else if (a == "--base") {
       auto b = whole();
       if (!b || *b < 0 || *b > 8) return "--base needs a base point code 0 to 8, got \"" + v + "\"";
@@ -186,6 +188,7 @@ int runFrame(const std::vector<std::string>& args, const char* argv0) {
       return std::string();
     });
   sim.writeDxf(o.out);
+  if (!writeListing(sim, o.listing, {report})) return fail("cannot write " + o.listing);
   std::cout << "wrote " << o.out << ": " << report << ", " << sim.callCount()
             << " automation calls\n";
   return 0;

@@ -26,7 +26,7 @@ int fail(const std::string& why, int code = 1) {
 
 int runLayout(const std::vector<std::string>& args, const char* argv0) {
   std::string list, enclosureArg, catalogueFile, folder = executableFolder(argv0),
-                                                 out = "layout.dxf", bom;
+                                                 out = "layout.dxf", bom, listing;
   plate::LayoutInput in;
   plate::StockLengths stock;
   plate::Mount mount = plate::Mount::Wall;
@@ -78,6 +78,8 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
       auto p = readPoint(v);
       if (!p) return fail("--at needs X,Y, got \"" + v + "\"", 2);
       at = *p;
+    } else if (a == "--listing") {
+      listing = v;
     } else if (a == "--dxf") {
       out = v;
     } else if (a == "--bom") {
@@ -141,6 +143,11 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
         model, plate::enclosureThatFits(in, plate::withMeasuredTexts(devices, r.measured), sizes),
         family);
   if (!bom.empty()) cad::writeFileAtomically(bom, plate::bomCsv(r.layout, report));
+  std::vector<std::string> said = plate::reportLines(report);
+  for (const plate::LayoutDevice& d : r.layout.notPlaced)
+    said.push_back("not placed: " + d.name() + " (" + d.type + ", line " +
+                   std::to_string(d.item.line) + ")");
+  if (!writeListing(sim, listing, said)) return fail("cannot write " + listing);
 
   std::string lengths;
   for (const plate::LengthLine& l : report.lengths) {
@@ -152,11 +159,7 @@ int runLayout(const std::vector<std::string>& args, const char* argv0) {
   std::cout << "wrote " << out << ": " << r.layout.placed.size() << " of " << r.measured.size()
             << " frames placed in " << r.layout.rows << " rows" << lengths << ", " << calls
             << " automation calls\n";
-  for (const std::string& line : plate::reportLines(report))
-    std::cout << line << "\n";
-  for (const plate::LayoutDevice& d : r.layout.notPlaced)
-    std::cout << "not placed: " << d.name() << " (" << d.type << ", line " << d.item.line
-              << ")\n";
+  for (const std::string& line : said) std::cout << line << "\n";
   return r.layout.complete() ? 0 : 3;
 }
 

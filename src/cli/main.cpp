@@ -11,16 +11,16 @@
 namespace {
 void usage() {
   std::cerr << "usage: qarn-cli enclosure --family F --model M [--catalogue-dir DIR] [--at X,Y]"
-               " [--dimscale S] [--dxf FILE]\n"
+               " [--dimscale S] [--dxf FILE] [--listing FILE]\n"
                "       qarn-cli frame --model M [--catalogue FILE] [--number N] [--base 0..8]"
                " [--offset D]\n"
                "                      [--terminal POLES] [--array N --gap G] [--dimscale S]"
                " [--at X,Y | --cancel]\n"
-               "                      [--side X,Y] [--holes] [--partitions] [--dxf FILE]\n"
+               "                      [--side X,Y] [--holes] [--partitions] [--dxf FILE] [--listing FILE]\n"
                "       qarn-cli panel --model M [--number N] [--no-plate] [--array N --pitch P"
                " [--down]]\n"
                "                      [--at X,Y | --cancel] [--model M2 ...] [--catalogue FILE]"
-               " [--dxf FILE]\n"
+               " [--dxf FILE] [--listing FILE]\n"
                "       qarn-cli thumbnail FILE [--png OUT] [--box WxH]\n"
                "       qarn-cli bom DRAWING.dxf [--csv FILE]\n"
                "       qarn-cli layout LIST --enclosure FAMILY:MODEL [--catalogue FILE]"
@@ -29,7 +29,7 @@ void usage() {
                " [--end-stop W] [--pack]\n"
                "                       [--dimscale S] [--rail-stock L] [--duct-stock L]"
                " [--mount free|wall] [--max-rise K]\n"
-               "                       [--at X,Y] [--dxf FILE] [--bom FILE]\n"
+               "                       [--at X,Y] [--dxf FILE] [--bom FILE] [--listing FILE]\n"
                "       qarn-cli resave DRAWING.dxf --dxf OUT.dxf\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";

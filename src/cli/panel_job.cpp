@@ -33,7 +33,8 @@ struct Device {
 };
 
 std::optional<std::string> parse(const std::vector<std::string>& args, std::string& catalogue,
-                                 std::string& out, std::vector<Device>& devices) {
+                                 std::string& out, std::string& listing,
+                                 std::vector<Device>& devices) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     Device* d = devices.empty() ? nullptr : &devices.back();
@@ -56,6 +57,10 @@ std::optional<std::string> parse(const std::vector<std::string>& args, std::stri
     }
     if (a == "--dxf") {
       out = v;
+      continue;
+    }
+    if (a == "--listing") {
+      listing = v;
       continue;
     }
     if (!d) return a + " before --model";
@@ -83,9 +88,9 @@ std::optional<std::string> parse(const std::vector<std::string>& args, std::stri
 }  // namespace
 
 int runPanel(const std::vector<std::string>& args, const char* argv0) {
-  std::string file, out = "panel.dxf";
+  std::string file, out = "panel.dxf", listing;
   std::vector<Device> devices;
-  if (auto why = parse(args, file, out, devices)) return fail(*why, 2);
+  if (auto why = parse(args, file, out, listing, devices)) return fail(*why, 2);
   if (file.empty()) file = cad::joinPath(executableFolder(argv0), catalogue::kPanelCatalogue);
   catalogue::CatalogueCache cache(catalogue::userCollationSorter());  // as the window sorts
   auto snapshot = cache.load(file);
@@ -124,6 +129,7 @@ int runPanel(const std::vector<std::string>& args, const char* argv0) {
                     std::to_string(sim.callCount() - before) + " automation calls");
   }
   sim.writeDxf(out);
+  if (!writeListing(sim, listing, lines)) return fail("cannot write " + listing);
   for (const std::string& line : lines)
     std::cout << "wrote " << out << ": " << line << "\n";
   return 0;
