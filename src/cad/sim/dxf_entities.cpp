@@ -268,9 +268,13 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
     }
     Block& into = modelSection ? spaceBlock(paper) : *owner;
     e.owner = into.name;
+    if (e.handle.empty()) {
+      e.handle = "?" + std::to_string(unhandled_.size());
+      unhandled_.push_back(e.handle);
+    }
     if (e.type == EntityType::BlockRef) inserts_.emplace_back(e.handle, begin);
     for (Entity& a : owned) {
-      a.owner = "";  // set once the reference has its handle
+      a.owner = e.handle;  // renamed with the reference when it had no handle of its own
       if (a.handle.empty()) {
         a.handle = "?" + std::to_string(unhandled_.size());
         unhandled_.push_back(a.handle);
@@ -279,11 +283,6 @@ void Reader::entityList(std::size_t& i, const std::string& stop, Block* owner, b
       std::string key = a.handle;
       d_.entities.insert_or_assign(std::move(key), std::move(a));
     }
-    if (e.handle.empty()) {
-      e.handle = "?" + std::to_string(unhandled_.size());
-      unhandled_.push_back(e.handle);
-    }
-    if (e.type == EntityType::BlockRef) inserts_.back().first = e.handle;
     into.entities.push_back(e.handle);
     std::string key = e.handle;
     d_.entities.insert_or_assign(std::move(key), std::move(e));

@@ -381,8 +381,13 @@ DxfDrawing Reader::run() {
     if (!d_.findLinetype(lt)) d_.linetypes.push_back(*defaults.findLinetype(lt));
   for (Linetype& lt : d_.linetypes)
     if (lt.handle.rfind("?d", 0) == 0) lt.handle.clear();
-  for (const auto& [h, e] : d_.entities)
+  // Entities come in runs on one layer: each name is looked up once a run.
+  const std::string* lastLayer = nullptr;
+  for (const auto& [h, e] : d_.entities) {
+    if (lastLayer && *lastLayer == e.layer) continue;
     if (!d_.findLayer(e.layer)) d_.layers.push_back(Layer{e.layer, ""});
+    lastLayer = &e.layer;
+  }
   dropUnshownDimensionBlocks();
   for (const auto& [h, at] : inserts_) {
     auto ref = d_.entities.find(h);
@@ -438,6 +443,7 @@ DxfDrawing Reader::run() {
     for (auto& [h, e] : d_.entities) {
       Entity moved = std::move(e);
       if (auto it = renamed.find(moved.handle); it != renamed.end()) moved.handle = it->second;
+      if (auto it = renamed.find(moved.owner); it != renamed.end()) moved.owner = it->second;
       for (auto& a : moved.attributes)
         if (auto it = renamed.find(a); it != renamed.end()) a = it->second;
       entities[moved.handle] = std::move(moved);
@@ -447,10 +453,6 @@ DxfDrawing Reader::run() {
       for (auto& h : b.entities)
         if (auto it = renamed.find(h); it != renamed.end()) h = it->second;
   }
-  // Attributes belong to their reference.
-  for (auto& [h, e] : d_.entities)
-    for (const auto& a : e.attributes)
-      d_.entities[a].owner = h;
   for (Group& g : groups_) {
     auto n = groupNames_.find(g.handle);
     if (n == groupNames_.end()) continue;  // a group outside the group dictionary
