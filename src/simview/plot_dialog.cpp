@@ -46,16 +46,20 @@ std::optional<PlotChoice> runDialog(QWidget* parent, const PlotChoice& defaults)
   dialog.setWindowTitle("印刷 (PDF)");
   auto* form = new QFormLayout(&dialog);
   auto* paper = new QComboBox(&dialog);
+  paper->setObjectName("PlotPaper");
   paper->addItems({"A4", "A3"});
   paper->setCurrentIndex(defaults.a3 ? 1 : 0);
   form->addRow("用紙サイズ", paper);
   auto* orientation = new QComboBox(&dialog);
+  orientation->setObjectName("PlotOrientation");
   orientation->addItems({"縦", "横"});
   orientation->setCurrentIndex(defaults.landscape ? 1 : 0);
   form->addRow("用紙の向き", orientation);
   auto* area = new QComboBox(&dialog);
+  area->setObjectName("PlotArea");
   area->addItems({"オブジェクト範囲", "窓 (図面上で指定)", "窓 (座標を入力)"});
   auto* corners = new QLineEdit(&dialog);
+  corners->setObjectName("PlotCorners");
   corners->setPlaceholderText("X1,Y1,X2,Y2");
   corners->setEnabled(false);
   QObject::connect(area, &QComboBox::currentIndexChanged, corners,
@@ -63,14 +67,17 @@ std::optional<PlotChoice> runDialog(QWidget* parent, const PlotChoice& defaults)
   form->addRow("印刷領域", area);
   form->addRow("窓の座標", corners);
   auto* scale = new QComboBox(&dialog);
+  scale->setObjectName("PlotScale");
   scale->setEditable(true);
   scale->addItems({"フィット", "1:1", "1:2", "1:5", "1:10", "1:20", "1:50", "1:100"});
   form->addRow("印刷尺度", scale);
   auto* colour = new QCheckBox("カラーで印刷 (オフ: 白地に黒)", &dialog);
+  colour->setObjectName("PlotColour");
   colour->setChecked(defaults.colour);
   form->addRow(colour);
   auto* fileRow = new QHBoxLayout;
   auto* file = new QLineEdit(defaults.file, &dialog);
+  file->setObjectName("PlotFile");
   auto* browse = new QPushButton("参照...", &dialog);
   fileRow->addWidget(file, 1);
   fileRow->addWidget(browse);

@@ -113,6 +113,8 @@ TEST_F(Plot, TheAreaIsCentredOnTheSheetFittedOrToScale) {
       EXPECT_NEAR(p.y(100) - p.y(0), c.sheetH - 2 * sim::kSheetMargin, 1e-9);
       EXPECT_NEAR(p.x(50), c.sheetW / 2, 1e-9);
       EXPECT_NEAR(p.y(50), c.sheetH / 2, 1e-9);
+      EXPECT_NEAR(p.left, p.x(0), 1e-9) << "nothing beside the window is printed";
+      EXPECT_NEAR(p.right, p.x(100), 1e-9);
     } else {  // the frame, the texts' boxes inside it, in the middle
       EXPECT_NEAR(p.x(200) - p.x(0), c.boxW, 1e-9);
       EXPECT_NEAR(p.x(100), c.sheetW / 2, 1e-9);
@@ -149,7 +151,14 @@ TEST_F(Plot, PlotAsksForWhatTheLineLacksAndRefusesWhatItCannotPrint) {
   cad.operatorText("Y");
   cad.operatorText(pdf);
   cad.typeCommand("PLOT");
-  EXPECT_EQ(cad.prompts().size() - asked, 8u);
+  std::vector<std::string> prompts(cad.prompts().begin() + asked, cad.prompts().end());
+  EXPECT_EQ(prompts, (std::vector<std::string>{
+                         "用紙サイズを入力 [A4/A3] <A4>:", "用紙の向きを入力 [縦(P)/横(L)] <縦>:",
+                         "印刷領域を入力 [オブジェクト範囲(E)/窓(W)] <オブジェクト範囲>:",
+                         "印刷する窓の 1 点目を指定:", "もう一方のコーナーを指定:",
+                         "印刷尺度を入力 (1:N) または [フィット(F)] <フィット>:",
+                         "カラーで印刷しますか? [はい(Y)/いいえ(N)] <いいえ>:",
+                         "印刷ファイル名を入力 (.pdf/.png) <Drawing1.pdf>:"}));
   EXPECT_EQ(cad.transcript().back(), "[" + pdf + " に印刷しました]");
   EXPECT_TRUE(fs::exists(dir / "asked.pdf"));
 

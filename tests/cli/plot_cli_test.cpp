@@ -18,13 +18,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace qarn;
 
-struct Run {
+struct Ran {
   int code;
   std::string out;
 };
 
-Run shell(const std::string& cmd) {
-  Run r{-1, {}};
+Ran shell(const std::string& cmd) {
+  Ran r{-1, {}};
   if (FILE* p = popen((cmd + " 2>&1").c_str(), "r")) {
     char buf[512];
     while (std::fgets(buf, sizeof buf, p))
@@ -35,7 +35,7 @@ Run shell(const std::string& cmd) {
   return r;
 }
 
-Run cli(const std::string& args) {
+Ran cli(const std::string& args) {
   return shell(std::string(QARN_CLI) + " " + args);
 }
 
@@ -86,7 +86,7 @@ TEST_F(CliPlot, TheEnclosurePdfHoldsItsDimensionNumbersAndThePicturesAreNotBlank
   if (!havePoppler()) GTEST_SKIP() << "pdftotext and pdftoppm (poppler-utils) are not installed";
   ASSERT_EQ(cli("enclosure --family RA --model RA12-4560 --dimscale 10 --dxf " + file("ra.dxf")).code,
             0);
-  Run r = cli("plot " + file("ra.dxf") + " --pdf " + file("ra.pdf") + " --paper A3 --landscape");
+  Ran r = cli("plot " + file("ra.dxf") + " --pdf " + file("ra.pdf") + " --paper A3 --landscape");
   ASSERT_EQ(r.code, 0) << r.out;
   std::string text = shell("pdftotext " + file("ra.pdf") + " -").out;
   cad::sim::SimCad sim;
@@ -140,7 +140,7 @@ TEST_F(CliPlot, OptionsItCannotTakeAreRefusedWithTheReason) {
       {in + " --pdf", "missing value after --pdf"},
   };
   for (const Case& c : cases) {
-    Run r = cli("plot " + c.args);
+    Ran r = cli("plot " + c.args);
     EXPECT_NE(r.code, 0) << c.args;
     EXPECT_NE(r.out.find(c.said), std::string::npos) << c.args << ": " << r.out;
   }

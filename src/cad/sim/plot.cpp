@@ -104,6 +104,12 @@ PlotPage layOutPage(const DisplayList& list, const PlotOptions& o) {
   if (!std::isfinite(page.scale) || page.scale <= 0) throw PlotError("印刷尺度が正しくありません");
   page.dx = (page.left + page.right) / 2 - (area.min.x + area.max.x) / 2 * page.scale;
   page.dy = (page.bottom + page.top) / 2 - (area.min.y + area.max.y) / 2 * page.scale;
+  if (o.window) {  // only what lies in the window is printed
+    page.left = std::max(page.left, page.x(area.min.x));
+    page.right = std::min(page.right, page.x(area.max.x));
+    page.bottom = std::max(page.bottom, page.y(area.min.y));
+    page.top = std::min(page.top, page.y(area.max.y));
+  }
   return page;
 }
 

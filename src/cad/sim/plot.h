@@ -35,7 +35,7 @@ struct PlotError : std::runtime_error {
 // Where the drawing lands on the sheet, in millimetres from the sheet's lower left corner.
 struct PlotPage {
   double width = 210, height = 297;   // the sheet
-  double left, bottom, right, top;    // the printable area, inside the sheet's margins
+  double left, bottom, right, top;    // what is printed: inside the margins, and the window
   double scale = 1;                   // sheet mm per drawing unit
   double dx = 0, dy = 0;              // sheet = drawing * scale + (dx, dy)
   double x(double drawingX) const { return drawingX * scale + dx; }
@@ -45,7 +45,8 @@ struct PlotPage {
 constexpr double kSheetMargin = 5;  // mm a printer leaves blank at each edge
 
 // The sheet and the drawing's place on it: the area (window or extents) centred in the printable
-// area, fitted or at 1:N. Throws PlotError when there is nothing to print.
+// area, fitted or at 1:N; a window also cuts off what lies outside it. Throws PlotError when there
+// is nothing to print.
 PlotPage layOutPage(const DisplayList& list, const PlotOptions& options);
 
 // How a shown colour prints: black on white, or the colour with white (colour 7) as black.

@@ -9,12 +9,13 @@
 #include "cad/sim/sim_world.h"
 #include "cad/sim/typed_commands.h"
 #include "cad/text.h"
-#ifdef QARN_WITH_PLOT
+#ifdef QARN_WITH_PLOT  // built where libpng and its zlib are (not in the cross build for Wine)
 #include "cad/sim/plot.h"
 #endif
 
 namespace qarn::cad::sim {
 
+#ifdef QARN_WITH_PLOT
 namespace {
 
 using Kind = OperatorRequest::Kind;
@@ -73,6 +74,7 @@ std::string defaultFile(const DocState& d) {
 }
 
 }  // namespace
+#endif
 
 bool runPlotCommand(World& w, DocState& d, const std::string& name, TypedLine& rest) {
   if (name != "PLOT") return false;
