@@ -56,7 +56,7 @@ class Plot : public SimFixture {
     Block b = doc.blocks().add({0, 0, 0}, "TAG");
     b.addAttribute(8, 0, "名前", {0, 0, 0}, "NAME", "");
     for (const char* text : {"制御盤", "MC1"}) {
-      BlockReference r = ms.insertBlock({20, text[0] == 'M' ? 20.0 : 60.0, 0}, "TAG");
+      BlockReference r = ms.insertBlock({20, text[0] == 'M' ? 60.0 : 80.0, 0}, "TAG");
       r.getAttributes()[0].setTextString(text);
     }
   }
@@ -76,6 +76,20 @@ TEST_F(Plot, TextsAreRealTextInTheEmbeddedJapaneseFontOrSaidToFallBack) {
   EXPECT_NE(text.find("MC1"), std::string::npos) << text;
   EXPECT_TRUE(std::regex_search(shell("pdffonts '" + pdf + "'"),
                                 std::regex("CID TrueType +Identity-H +yes +yes +yes")));
+  // Only the texts lie in this window: what it shows is drawn by the embedded glyphs.
+  sim::PlotOptions texts;
+  texts.window = std::make_pair(Point3{15, 55, 0}, Point3{70, 95, 0});
+  sim::plotDrawing(cad.drawing(), texts, sim::PlotFormat::Pdf, pdf);
+  shell("pdftoppm -r 20 -gray -singlefile '" + pdf + "' '" + file("texts") + "'");
+  std::ifstream pgm(dir / "texts.pgm", std::ios::binary);
+  std::string pixels((std::istreambuf_iterator<char>(pgm)), std::istreambuf_iterator<char>());
+  EXPECT_GT(std::count_if(pixels.begin() + 20, pixels.end(), [](char v) { return v >= 0 && v < 64; }), 50);
+  // A layer that is not plotted prints nothing.
+  doc.layers().add("NOPLOT").setPlottable(false);
+  lastEntity().setLayer("NOPLOT");
+  sim::plotDrawing(cad.drawing(), {}, sim::PlotFormat::Pdf, pdf);
+  EXPECT_EQ(shell("pdftotext '" + pdf + "' -").find("MC1"), std::string::npos);
+  lastEntity().setLayer("0");
 
   sim::PlotOptions o;
   o.fontPath = file("no-such-font.ttf");
