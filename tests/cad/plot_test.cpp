@@ -150,6 +150,9 @@ TEST_F(Plot, ColourPrintsTheCadColoursAndBlackOnWhiteNone) {
   EXPECT_GT(countPixels(file("mono.png"), dark), 500);
   EXPECT_GT(countPixels(file("colour.png"), red), 200);
   EXPECT_GT(countPixels(file("colour.png"), dark), 500) << "colour 7 prints black on white";
+  o.window = std::make_pair(Point3{15, 55, 0}, Point3{70, 95, 0});  // the texts alone
+  sim::plotDrawing(cad.drawing(), o, sim::PlotFormat::Png, file("texts.png"));
+  EXPECT_GT(countPixels(file("texts.png"), dark), 2000) << "the glyphs filled";
 }
 
 TEST_F(Plot, PlotAsksForWhatTheLineLacksAndRefusesWhatItCannotPrint) {

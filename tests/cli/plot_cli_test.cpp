@@ -40,7 +40,7 @@ Ran cli(const std::string& args) {
 }
 
 bool havePoppler() {
-  return shell("command -v pdftotext && command -v pdftoppm").code == 0;
+  return shell("command -v pdftotext && command -v pdftoppm && command -v pdfinfo").code == 0;
 }
 
 // The darkest grey of a binary PGM picture, and how many of its pixels are not white.
@@ -83,7 +83,7 @@ class CliPlot : public ::testing::Test {
 };
 
 TEST_F(CliPlot, TheEnclosurePdfHoldsItsDimensionNumbersAndThePicturesAreNotBlank) {
-  if (!havePoppler()) GTEST_SKIP() << "pdftotext and pdftoppm (poppler-utils) are not installed";
+  if (!havePoppler()) GTEST_SKIP() << "pdftotext, pdftoppm and pdfinfo (poppler-utils) are not installed";
   ASSERT_EQ(cli("enclosure --family RA --model RA12-4560 --dimscale 10 --dxf " + file("ra.dxf")).code,
             0);
   Ran r = cli("plot " + file("ra.dxf") + " --pdf " + file("ra.pdf") + " --paper A3 --landscape");
@@ -101,12 +101,17 @@ TEST_F(CliPlot, TheEnclosurePdfHoldsItsDimensionNumbersAndThePicturesAreNotBlank
   }
   EXPECT_GT(dims, 1);
 
-  ASSERT_EQ(shell("pdftoppm -r 30 -gray -singlefile " + file("ra.pdf") + " " + file("ra")).code, 0);
+  EXPECT_NE(shell("pdfinfo " + file("ra.pdf")).out.find("1190.55 x 841.89 pts"), std::string::npos);
+  // The PDF as poppler draws it and the PNG of the same sheet: both inked, and alike.
+  ASSERT_EQ(shell("pdftoppm -r 150 -gray -singlefile " + file("ra.pdf") + " " + file("ra")).code, 0);
   auto [darkest, ink] = inkOfPgm(scratch::text(dir / "ra.pgm"));
   EXPECT_LT(darkest, 100);
-  EXPECT_GT(ink, 200);
-  ASSERT_EQ(cli("plot " + file("ra.dxf") + " --png " + file("ra.png") + " --scale 1:20").code, 0);
-  EXPECT_GT(inkOfPng(scratch::text(dir / "ra.png")), 2000);
+  ASSERT_EQ(cli("plot " + file("ra.dxf") + " --png " + file("ra.png") + " --paper A3 --landscape").code,
+            0);
+  long inkPng = inkOfPng(scratch::text(dir / "ra.png"));
+  EXPECT_GT(inkPng, 5000);
+  EXPECT_GT(ink, inkPng / 2);
+  EXPECT_LT(ink, inkPng * 2);
 }
 
 TEST_F(CliPlot, AFrameRowPdfHoldsTheDeviceNumbers) {
