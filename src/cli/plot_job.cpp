@@ -39,8 +39,8 @@ int runPlot(const std::vector<std::string>& args) {
   sim::PlotOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    bool takesValue = a == "--pdf" || a == "--png" || a == "--paper" || a == "--scale" ||
-                      a == "--window";
+    bool takesValue =
+        a == "--pdf" || a == "--png" || a == "--paper" || a == "--scale" || a == "--window";
     if (takesValue && i + 1 >= args.size()) return fail("missing value after " + a, 2);
     if (a == "--pdf" || a == "--png") {
       if (format) return fail("give one of --pdf and --png, once", 2);

@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -84,7 +84,7 @@ std::optional<PlotChoice> runDialog(QWidget* parent, const PlotChoice& defaults)
   form->addRow("ファイル", fileRow);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
     QString chosen = QFileDialog::getSaveFileName(&dialog, "印刷ファイル", file->text(),
-                                                   "PDF (*.pdf);;PNG (*.png)");
+                                                  "PDF (*.pdf);;PNG (*.png)");
     if (!chosen.isEmpty()) file->setText(chosen);
   });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -106,7 +106,8 @@ std::optional<PlotChoice> runDialog(QWidget* parent, const PlotChoice& defaults)
     c.scale = s == "フィット" ? 0 : n && *n > 0 ? *n : -1;
     c.colour = colour->isChecked();
     c.file = file->text().trimmed();
-    QString why = area->currentIndex() == 2 && !c.window ? "窓の座標は X1,Y1,X2,Y2 の形で入力してください"
+    QString why = area->currentIndex() == 2 && !c.window
+                      ? "窓の座標は X1,Y1,X2,Y2 の形で入力してください"
                   : c.scale < 0 ? "印刷尺度は「フィット」か 1:N の形で入力してください"
                   : c.file.isEmpty() ? "ファイル名を入力してください"
                                      : QString();
@@ -143,8 +144,8 @@ void printDrawing(SimCadWindow& window, sim::SimCad& cad) {
     using Kind = sim::OperatorRequest::Kind;
     auto a = window.answer(sim::OperatorRequest::ask(Kind::Point, "印刷する窓の 1 点目を指定:"));
     if (a.kind != sim::OperatorInput::Kind::Point) return;
-    auto b = window.answer(
-        sim::OperatorRequest::ask(Kind::Point, "もう一方のコーナーを指定:", a.point));
+    auto b =
+        window.answer(sim::OperatorRequest::ask(Kind::Point, "もう一方のコーナーを指定:", a.point));
     if (b.kind != sim::OperatorInput::Kind::Point) return;
     choice->window = std::make_pair(a.point, b.point);
   }

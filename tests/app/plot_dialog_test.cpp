@@ -23,7 +23,10 @@ class PlotDialogTest : public app::testing::GuiTest {
   PlotDialogTest() : window(cad) {
     session.desktop = &cad.desktop();
     cad.registerAs(session.CadProgId);
-    cad::attachCad(session.CadProgId).activeDocument().modelSpace().addLine({0, 0, 0}, {300, 100, 0});
+    cad::attachCad(session.CadProgId)
+        .activeDocument()
+        .modelSpace()
+        .addLine({0, 0, 0}, {300, 100, 0});
   }
   ~PlotDialogTest() override { askPlotChoice = real; }
   void print() {

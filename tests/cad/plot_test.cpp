@@ -43,8 +43,12 @@ int countPixels(const std::string& path, bool (*pick)(int, int, int)) {
     n += pick(px[i], px[i + 1], px[i + 2]);
   return n;
 }
-bool red(int r, int g, int b) { return r > 200 && g < 80 && b < 80; }
-bool dark(int r, int g, int b) { return r + g + b < 200; }
+bool red(int r, int g, int b) {
+  return r > 200 && g < 80 && b < 80;
+}
+bool dark(int r, int g, int b) {
+  return r + g + b < 200;
+}
 
 class Plot : public SimFixture {
  protected:
@@ -83,7 +87,9 @@ TEST_F(Plot, TextsAreRealTextInTheEmbeddedJapaneseFontOrSaidToFallBack) {
   shell("pdftoppm -r 20 -gray -singlefile '" + pdf + "' '" + file("texts") + "'");
   std::ifstream pgm(dir / "texts.pgm", std::ios::binary);
   std::string pixels((std::istreambuf_iterator<char>(pgm)), std::istreambuf_iterator<char>());
-  EXPECT_GT(std::count_if(pixels.begin() + 20, pixels.end(), [](char v) { return v >= 0 && v < 64; }), 50);
+  EXPECT_GT(
+      std::count_if(pixels.begin() + 20, pixels.end(), [](char v) { return v >= 0 && v < 64; }),
+      50);
   // A layer that is not plotted prints nothing.
   doc.layers().add("NOPLOT").setPlottable(false);
   lastEntity().setLayer("NOPLOT");

@@ -83,9 +83,10 @@ class CliPlot : public ::testing::Test {
 };
 
 TEST_F(CliPlot, TheEnclosurePdfHoldsItsDimensionNumbersAndThePicturesAreNotBlank) {
-  if (!havePoppler()) GTEST_SKIP() << "pdftotext, pdftoppm and pdfinfo (poppler-utils) are not installed";
-  ASSERT_EQ(cli("enclosure --family RA --model RA12-4560 --dimscale 10 --dxf " + file("ra.dxf")).code,
-            0);
+  if (!havePoppler())
+    GTEST_SKIP() << "pdftotext, pdftoppm and pdfinfo (poppler-utils) are not installed";
+  ASSERT_EQ(
+      cli("enclosure --family RA --model RA12-4560 --dimscale 10 --dxf " + file("ra.dxf")).code, 0);
   Ran r = cli("plot " + file("ra.dxf") + " --pdf " + file("ra.pdf") + " --paper A3 --landscape");
   ASSERT_EQ(r.code, 0) << r.out;
   std::string text = shell("pdftotext " + file("ra.pdf") + " -").out;
@@ -103,11 +104,13 @@ TEST_F(CliPlot, TheEnclosurePdfHoldsItsDimensionNumbersAndThePicturesAreNotBlank
 
   EXPECT_NE(shell("pdfinfo " + file("ra.pdf")).out.find("1190.55 x 841.89 pts"), std::string::npos);
   // The PDF as poppler draws it and the PNG of the same sheet: both inked, and alike.
-  ASSERT_EQ(shell("pdftoppm -r 150 -gray -singlefile " + file("ra.pdf") + " " + file("ra")).code, 0);
+  ASSERT_EQ(shell("pdftoppm -r 150 -gray -singlefile " + file("ra.pdf") + " " + file("ra")).code,
+            0);
   auto [darkest, ink] = inkOfPgm(scratch::text(dir / "ra.pgm"));
   EXPECT_LT(darkest, 100);
-  ASSERT_EQ(cli("plot " + file("ra.dxf") + " --png " + file("ra.png") + " --paper A3 --landscape").code,
-            0);
+  ASSERT_EQ(
+      cli("plot " + file("ra.dxf") + " --png " + file("ra.png") + " --paper A3 --landscape").code,
+      0);
   long inkPng = inkOfPng(scratch::text(dir / "ra.png"));
   EXPECT_GT(inkPng, 5000);
   EXPECT_GT(ink, inkPng / 2);

@@ -155,8 +155,9 @@ PlotReport plotDrawing(const Drawing& d, const PlotOptions& options, PlotFormat 
     std::string which = fontPath.empty() ? "日本語フォント" : "日本語フォント " + fontPath;
     report.notes.push_back(
         which + " を読めません。" +
-        (format == PlotFormat::Pdf ? "文字は標準フォント (Helvetica) で書き、日本語の文字は ? になります"
-                                   : "文字は印刷していません"));
+        (format == PlotFormat::Pdf
+             ? "文字は標準フォント (Helvetica) で書き、日本語の文字は ? になります"
+             : "文字は印刷していません"));
   }
   const TrueTypeFont* f = font ? &*font : nullptr;
   if (format == PlotFormat::Png) {

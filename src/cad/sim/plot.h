@@ -22,7 +22,7 @@ struct PlotOptions {
   bool landscape = false;
   double scale = 0;  // N of 1:N (paper mm per N drawing units); 0 fits the area to the sheet
   std::optional<std::pair<Point3, Point3>> window;  // two corners; the drawing's extents without
-  bool colour = false;  // the CAD colours (white as black); black on white without
+  bool colour = false;   // the CAD colours (white as black); black on white without
   std::string fontPath;  // the Japanese TrueType font; empty: findJapaneseFont()
 };
 
@@ -34,10 +34,10 @@ struct PlotError : std::runtime_error {
 
 // Where the drawing lands on the sheet, in millimetres from the sheet's lower left corner.
 struct PlotPage {
-  double width = 210, height = 297;   // the sheet
-  double left, bottom, right, top;    // what is printed: inside the margins, and the window
-  double scale = 1;                   // sheet mm per drawing unit
-  double dx = 0, dy = 0;              // sheet = drawing * scale + (dx, dy)
+  double width = 210, height = 297;  // the sheet
+  double left, bottom, right, top;   // what is printed: inside the margins, and the window
+  double scale = 1;                  // sheet mm per drawing unit
+  double dx = 0, dy = 0;             // sheet = drawing * scale + (dx, dy)
   double x(double drawingX) const { return drawingX * scale + dx; }
   double y(double drawingY) const { return drawingY * scale + dy; }
 };
@@ -54,7 +54,7 @@ std::uint32_t printedColour(std::uint32_t rgb, bool colour);
 
 struct PlotReport {
   std::string file;
-  std::vector<std::string> notes;  // what the print could not do as asked, in Japanese
+  std::vector<std::string> notes;    // what the print could not do as asked, in Japanese
   std::size_t lines = 0, texts = 0;  // what landed on the sheet
 };
 

@@ -131,8 +131,8 @@ std::string toUnicodeCMap(const std::map<std::uint16_t, char32_t>& chars) {
     for (std::size_t k = i; k < i + n; ++k) {
       char32_t c = all[k].second;
       std::string u = c < 0x10000 ? hex4(c)
-                                   : hex4(0xD800 + ((c - 0x10000) >> 10)) +
-                                         hex4(0xDC00 + ((c - 0x10000) & 0x3FF));
+                                  : hex4(0xD800 + ((c - 0x10000) >> 10)) +
+                                        hex4(0xDC00 + ((c - 0x10000) & 0x3FF));
       s += "<" + hex4(all[k].first) + "> <" + u + ">\n";
     }
     s += "endbfchar\n";
@@ -218,8 +218,9 @@ std::string pdfOfPage(const DisplayList& list, const PlotPage& page, bool colour
     w *= p.em * p.widthFactor;
     double ex = p.x + w * p.cos, ey = p.y + w * p.sin;
     double ux = -p.em * p.sin, uy = p.em * p.cos;
-    if (outside(page, std::min({p.x, ex, p.x + ux, ex + ux}), std::min({p.y, ey, p.y + uy, ey + uy}),
-                std::max({p.x, ex, p.x + ux, ex + ux}), std::max({p.y, ey, p.y + uy, ey + uy})))
+    if (outside(page, std::min({p.x, ex, p.x + ux, ex + ux}),
+                std::min({p.y, ey, p.y + uy, ey + uy}), std::max({p.x, ex, p.x + ux, ex + ux}),
+                std::max({p.y, ey, p.y + uy, ey + uy})))
       continue;
     std::uint32_t rgb = printedColour(t.style.rgb, colourOn);
     if (rgb != textColour) colour(c, textColour = rgb, "rg");
@@ -229,8 +230,10 @@ std::string pdfOfPage(const DisplayList& list, const PlotPage& page, bool colour
       // Fixed point: a PDF number has no exponent.
       char buf[48];
       auto end = std::to_chars(buf, buf + sizeof buf, std::clamp(v, -1e9, 1e9),
-                               std::chars_format::fixed, 5).ptr;
-      while (end[-1] == '0') --end;
+                               std::chars_format::fixed, 5)
+                     .ptr;
+      while (end[-1] == '0')
+        --end;
       if (end[-1] == '.') --end;
       c.append(buf, end);
       c += ' ';

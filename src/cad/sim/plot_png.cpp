@@ -43,8 +43,7 @@ struct Canvas {
       }
       return true;
     };
-    if (!cut(-dx, ax - x0) || !cut(dx, x1 - 1 - ax) || !cut(-dy, ay - y0) ||
-        !cut(dy, y1 - 1 - ay))
+    if (!cut(-dx, ax - x0) || !cut(dx, x1 - 1 - ax) || !cut(-dy, ay - y0) || !cut(dy, y1 - 1 - ay))
       return;
     double sx = ax + t0 * dx, sy = ay + t0 * dy, ex = ax + t1 * dx, ey = ay + t1 * dy;
     int steps = static_cast<int>(std::ceil(std::max(std::abs(ex - sx), std::abs(ey - sy))));
@@ -147,7 +146,8 @@ void writePngOfPage(const DisplayList& list, const PlotPage& page, bool colourOn
       while (at < len) {
         double p = std::fmod(phase + at, period);
         std::size_t k = 0;
-        while (k + 1 < dashes.size() && p >= dashes[k]) p -= dashes[k++];
+        while (k + 1 < dashes.size() && p >= dashes[k])
+          p -= dashes[k++];
         double step = std::min(len - at, dashes[k] - p);
         if (k % 2 == 0 && len > 0) {
           double u = at / len, v = (at + step) / len;
@@ -173,13 +173,15 @@ void writePngOfPage(const DisplayList& list, const PlotPage& page, bool colourOn
     double pen = 0, unit = p.em / font->unitsPerEm();
     bool shown = false;
     for (std::size_t i = 0; i < p.glyphs.size(); ++i) {
-      double gx = p.x + pen * p.em * p.widthFactor * p.cos, gy = p.y + pen * p.em * p.widthFactor * p.sin;
+      double gx = p.x + pen * p.em * p.widthFactor * p.cos,
+             gy = p.y + pen * p.em * p.widthFactor * p.sin;
       pen += p.advances[i];
       if (gx + p.em * 2 < page.left || gx - p.em * 2 > page.right || gy + p.em * 2 < page.bottom ||
           gy - p.em * 2 > page.top)
         continue;
       auto it = outlines.find(p.glyphs[i]);
-      if (it == outlines.end()) it = outlines.emplace(p.glyphs[i], font->outline(p.glyphs[i])).first;
+      if (it == outlines.end())
+        it = outlines.emplace(p.glyphs[i], font->outline(p.glyphs[i])).first;
       std::vector<std::vector<std::array<double, 2>>> contours;
       for (const auto& c : it->second) {
         auto& out = contours.emplace_back();

@@ -94,7 +94,8 @@ std::optional<TrueTypeFont> TrueTypeFont::load(const std::string& path) {
   if (fullAt) {
     for (std::size_t i = 0, n = u32(cmap, fullAt + 12); i < n && i < 0x110000; ++i) {
       std::size_t at = fullAt + 16 + 12 * i;
-      std::uint32_t first = u32(cmap, at), last = std::min<std::uint32_t>(u32(cmap, at + 4), 0x10FFFF);
+      std::uint32_t first = u32(cmap, at),
+                    last = std::min<std::uint32_t>(u32(cmap, at + 4), 0x10FFFF);
       for (std::uint32_t c = first, g = u32(cmap, at + 8); c <= last; ++c, ++g) {
         if (c < 0x10000)
           f.bmp_[c] = static_cast<std::uint16_t>(g);
@@ -252,7 +253,8 @@ void TrueTypeFont::outlineInto(std::uint16_t glyph, double dx, double dy, double
     auto pt = [&](std::size_t k) { return Point{xs[first + k % count], ys[first + k % count]}; };
     // Start on an on-curve point, or midway between two off-curve ones.
     std::size_t s = 0;
-    while (s < count && !on(s)) ++s;
+    while (s < count && !on(s))
+      ++s;
     Point start = s < count ? pt(s) : Point{(pt(0).x + pt(1).x) / 2, (pt(0).y + pt(1).y) / 2};
     if (s == count) s = 0;
     poly.push_back(place(start.x, start.y));
@@ -296,7 +298,10 @@ std::string TrueTypeFont::subset(const std::set<std::uint16_t>& used) const {
       auto part = static_cast<std::uint16_t>(u16(g, at + 2));
       if (keep.insert(part).second) todo.push_back(part);
       at += 4 + (flags & kArgsAreWords ? 4 : 2) +
-            (flags & kHaveScale ? 2 : flags & kHaveXYScale ? 4 : flags & kHaveTwoByTwo ? 8 : 0);
+            (flags & kHaveScale      ? 2
+             : flags & kHaveXYScale  ? 4
+             : flags & kHaveTwoByTwo ? 8
+                                     : 0);
     } while ((flags & kMoreComponents) && at < g.size());
   }
   std::string glyf, loca;
@@ -304,7 +309,8 @@ std::string TrueTypeFont::subset(const std::set<std::uint16_t>& used) const {
     put32(loca, static_cast<std::uint32_t>(glyf.size()));
     if (keep.count(static_cast<std::uint16_t>(g))) {
       glyf += glyphData(static_cast<std::uint16_t>(g));
-      while (glyf.size() % 4) glyf += '\0';
+      while (glyf.size() % 4)
+        glyf += '\0';
     }
   }
   put32(loca, static_cast<std::uint32_t>(glyf.size()));
@@ -325,7 +331,8 @@ std::string TrueTypeFont::subset(const std::set<std::uint16_t>& used) const {
   std::string file;
   put32(file, 0x00010000);
   std::uint32_t n = static_cast<std::uint32_t>(out.size()), pow = 1, log = 0;
-  while (pow * 2 <= n) pow *= 2, ++log;
+  while (pow * 2 <= n)
+    pow *= 2, ++log;
   put16(file, n);
   put16(file, pow * 16);
   put16(file, log);
@@ -335,7 +342,8 @@ std::string TrueTypeFont::subset(const std::set<std::uint16_t>& used) const {
   for (auto& [tag, data] : out) {
     std::uint32_t sum = 0;
     std::string padded = data;
-    while (padded.size() % 4) padded += '\0';
+    while (padded.size() % 4)
+      padded += '\0';
     for (std::size_t i = 0; i < padded.size(); i += 4)
       sum += u32(padded, i);
     file += tag;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <set>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 

@@ -23,7 +23,8 @@ using Kind = OperatorRequest::Kind;
 // The prompts, worded as the CAD localised for Japan words its own.
 constexpr const char* kPaperPrompt = "用紙サイズを入力 [A4/A3] <A4>:";
 constexpr const char* kOrientationPrompt = "用紙の向きを入力 [縦(P)/横(L)] <縦>:";
-constexpr const char* kAreaPrompt = "印刷領域を入力 [オブジェクト範囲(E)/窓(W)] <オブジェクト範囲>:";
+constexpr const char* kAreaPrompt =
+    "印刷領域を入力 [オブジェクト範囲(E)/窓(W)] <オブジェクト範囲>:";
 constexpr const char* kFirstCornerPrompt = "印刷する窓の 1 点目を指定:";
 constexpr const char* kOtherCornerPrompt = "もう一方のコーナーを指定:";
 constexpr const char* kScalePrompt = "印刷尺度を入力 (1:N) または [フィット(F)] <フィット>:";
@@ -60,7 +61,8 @@ Point3 corner(World& w, TypedLine& rest, const std::string& prompt, std::optiona
 }
 
 // One of the keywords (upper case) the answer stands for, or refused.
-std::string keyword(const std::string& answer, std::initializer_list<std::pair<const char*, const char*>> words) {
+std::string keyword(const std::string& answer,
+                    std::initializer_list<std::pair<const char*, const char*>> words) {
   std::string u = asciiUpper(answer);
   for (const auto& [typed, meant] : words)
     if (u == typed) return meant;
@@ -68,7 +70,8 @@ std::string keyword(const std::string& answer, std::initializer_list<std::pair<c
 }
 
 std::string defaultFile(const DocState& d) {
-  std::filesystem::path p = d.path.empty() ? std::filesystem::path(d.name) : std::filesystem::path(d.path);
+  std::filesystem::path p =
+      d.path.empty() ? std::filesystem::path(d.name) : std::filesystem::path(d.path);
   if (p.stem().empty()) p = "Drawing1";
   return p.replace_extension(".pdf").string();
 }
@@ -84,12 +87,12 @@ bool runPlotCommand(World& w, DocState& d, const std::string& name, TypedLine& r
 #else
   try {
     PlotOptions o;
-    std::string paper = keyword(value(w, rest, kPaperPrompt), {{"", "A4"}, {"A4", "A4"}, {"A3", "A3"}});
+    std::string paper =
+        keyword(value(w, rest, kPaperPrompt), {{"", "A4"}, {"A4", "A4"}, {"A3", "A3"}});
     o.paper = paper == "A3" ? Paper::A3 : Paper::A4;
     o.landscape = keyword(value(w, rest, kOrientationPrompt),
                           {{"", "P"}, {"P", "P"}, {"縦", "P"}, {"L", "L"}, {"横", "L"}}) == "L";
-    std::string area = keyword(value(w, rest, kAreaPrompt),
-                               {{"", "E"}, {"E", "E"}, {"W", "W"}});
+    std::string area = keyword(value(w, rest, kAreaPrompt), {{"", "E"}, {"E", "E"}, {"W", "W"}});
     if (area == "W") {
       Point3 a = corner(w, rest, kFirstCornerPrompt, std::nullopt);
       Point3 b = corner(w, rest, kOtherCornerPrompt, a);
@@ -104,9 +107,13 @@ bool runPlotCommand(World& w, DocState& d, const std::string& name, TypedLine& r
         throw Refused{"印刷尺度 \"" + scale + "\" は 1:N の形ではありません"};
       o.scale = *n / *one;
     }
-    o.colour = keyword(value(w, rest, kColourPrompt),
-                       {{"", "N"}, {"N", "N"}, {"NO", "N"}, {"いいえ", "N"}, {"Y", "Y"}, {"YES", "Y"},
-                        {"はい", "Y"}}) == "Y";
+    o.colour = keyword(value(w, rest, kColourPrompt), {{"", "N"},
+                                                       {"N", "N"},
+                                                       {"NO", "N"},
+                                                       {"いいえ", "N"},
+                                                       {"Y", "Y"},
+                                                       {"YES", "Y"},
+                                                       {"はい", "Y"}}) == "Y";
     std::string fallback = defaultFile(d);
     std::string file = value(w, rest, kFilePrompt + fallback + ">:");
     if (file.empty()) file = fallback;
