@@ -78,6 +78,18 @@ TEST_F(Plot, TextsAreRealTextInTheEmbeddedJapaneseFontOrSaidToFallBack) {
   std::string text = shell("pdftotext '" + pdf + "' -");
   EXPECT_NE(text.find("制御盤"), std::string::npos) << text;
   EXPECT_NE(text.find("MC1"), std::string::npos) << text;
+  // "MC1" starts at the point it stands at, above its baseline, as tall as its height.
+  sim::PlotPage page = sim::layOutPage(sim::buildDisplayList(cad.drawing()), {});
+  std::smatch box;
+  std::string boxes = shell("pdftotext -bbox '" + pdf + "' -");
+  ASSERT_TRUE(std::regex_search(boxes, box,
+                                std::regex("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" "
+                                           "yMax=\"([0-9.]+)\">MC1<")));
+  const double pt = 72 / 25.4, baseline = (page.height - page.y(60)) * pt;
+  EXPECT_NEAR(std::stod(box[1]), page.x(20) * pt, 1);
+  EXPECT_NEAR(std::stod(box[3]) - std::stod(box[2]), 8 / 0.72 * page.scale * pt, 1);
+  EXPECT_LT(std::stod(box[2]), baseline - 8 * page.scale * pt * 0.9);
+  EXPECT_GT(std::stod(box[3]), baseline);
   EXPECT_TRUE(std::regex_search(shell("pdffonts '" + pdf + "'"),
                                 std::regex("CID TrueType +Identity-H +yes +yes +yes")));
   // Only the texts lie in this window: what it shows is drawn by the embedded glyphs.
