@@ -153,6 +153,17 @@ TEST_F(Plot, TheAreaIsCentredOnTheSheetFittedOrToScale) {
       EXPECT_NEAR(p.y(50), c.sheetH / 2, 1e-9);
     }
   }
+  // A text placed by its middle has its middle there, turned or not.
+  sim::PlotPage page = sim::layOutPage(list, {});
+  sim::ShownText t;
+  t.at = {50, 50, 0}, t.height = 10, t.horizontal = 1, t.vertical = 2, t.text = "A制";
+  for (double turn : {0.0, 1.5707963267948966}) {
+    t.rotation = turn;
+    sim::PrintedText p = sim::printedText(t, page, nullptr);
+    double w = (p.advances[0] + p.advances[1]) * p.em / 2, h = 10 * page.scale / 2;
+    EXPECT_NEAR(p.x + w * p.cos - h * p.sin, page.x(50), 1e-9);
+    EXPECT_NEAR(p.y + w * p.sin + h * p.cos, page.y(50), 1e-9);
+  }
   sim::PlotOptions flat;
   flat.window = std::make_pair(Point3{0, 0, 0}, Point3{100, 0, 0});
   EXPECT_THROW(sim::layOutPage(list, flat), sim::PlotError);
