@@ -20,6 +20,7 @@ int runThumbnail(const std::vector<std::string>& args);
 int runBom(const std::vector<std::string>& args);
 int runLayout(const std::vector<std::string>& args, const char* argv0);
 int runResave(const std::vector<std::string>& args);
+int runPlot(const std::vector<std::string>& args);
 
 // Opens a drawing file in the simulated CAD for a job: the reason it could not, or nothing.
 std::optional<std::string> openForJob(cad::sim::SimCad& sim, const std::string& file);

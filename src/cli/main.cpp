@@ -31,6 +31,9 @@ void usage() {
                " [--mount free|wall] [--max-rise K]\n"
                "                       [--at X,Y] [--dxf FILE] [--bom FILE] [--listing FILE]\n"
                "       qarn-cli resave DRAWING.dxf --dxf OUT.dxf\n"
+               "       qarn-cli plot DRAWING.dxf --pdf OUT.pdf | --png OUT.png [--paper A4|A3]"
+               " [--landscape]\n"
+               "                     [--scale fit|1:N] [--window X1,Y1,X2,Y2] [--colour]\n"
                "       qarn-cli search FILE [TEXT]\n"
                "       qarn-cli demo [--dxf FILE]\n";
 }
@@ -83,6 +86,7 @@ int main(int argc, char** argv) {
     if (job == "resave") return qarn::cli::runResave(args);
 #ifdef QARN_WITH_PREVIEW  // built where libpng is (not in the cross build for the Wine tests)
     if (job == "thumbnail") return qarn::cli::runThumbnail(args);
+    if (job == "plot") return qarn::cli::runPlot(args);
 #endif
   } catch (const qarn::cad::AutomationError& e) {
     std::cerr << "qarn-cli: the CAD refused a call: " << e.what() << "\n";

@@ -16,6 +16,7 @@
 #include "cad/numbers.h"
 #include "cad/sim/transcript_text.h"
 #include "simview/drawing_view.h"
+#include "simview/plot_dialog.h"
 #include "widgets/japanese_qt.h"
 
 namespace qarn::simview {
@@ -61,6 +62,7 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   QMenu* file = menuBar()->addMenu("ファイル(&F)");
   file->addAction("開く(&O)...", this, [this] { openDrawing(); });
   file->addAction("DXF で保存(&A)...", this, [this] { saveDrawingAs(); });
+  file->addAction("印刷 (PDF)...", this, [this] { printDrawing(*this, cad_); });
 
   askOpenPath = [this] {
     return QFileDialog::getOpenFileName(this, "図面を開く", QString(), "DXF (*.dxf);;すべて (*)");
