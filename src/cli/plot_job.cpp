@@ -1,4 +1,4 @@
-// qarn-cli plot: a drawing printed as the drawing window's "印刷 (PDF)..." prints it, to a PDF or
+// qarn-cli plot: a drawing printed as the drawing window's "印刷 (PDF)…" prints it, to a PDF or
 // a PNG file, for scripts and for a machine without a window.
 #include <iostream>
 

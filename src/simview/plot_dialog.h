@@ -1,5 +1,5 @@
 #pragma once
-// The drawing window's "印刷 (PDF)..." dialog: it gathers the paper, orientation, area, scale,
+// The drawing window's "印刷 (PDF)…" dialog: it gathers the paper, orientation, area, scale,
 // colour and file, and runs the simulated CAD's PLOT command with them, so that the window prints
 // exactly as the command line and qarn-cli do.
 #include <QString>

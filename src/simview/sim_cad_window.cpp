@@ -62,7 +62,7 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   QMenu* file = menuBar()->addMenu("ファイル(&F)");
   file->addAction("開く(&O)...", this, [this] { openDrawing(); });
   file->addAction("DXF で保存(&A)...", this, [this] { saveDrawingAs(); });
-  file->addAction("印刷 (PDF)...", this, [this] { printDrawing(*this, cad_); });
+  file->addAction("印刷 (PDF)…", this, [this] { printDrawing(*this, cad_); });
 
   askOpenPath = [this] {
     return QFileDialog::getOpenFileName(this, "図面を開く", QString(), "DXF (*.dxf);;すべて (*)");

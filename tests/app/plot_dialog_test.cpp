@@ -1,4 +1,4 @@
-// The drawing window's "印刷 (PDF)..." as a person uses it: the dialog's choices reach the sheet
+// The drawing window's "印刷 (PDF)…" as a person uses it: the dialog's choices reach the sheet
 // the PLOT command writes, and a cancelled dialog writes nothing.
 #include <QAction>
 #include <QComboBox>
@@ -31,8 +31,8 @@ class PlotDialogTest : public app::testing::GuiTest {
   ~PlotDialogTest() override { askPlotChoice = real; }
   void print() {
     for (QAction* a : window.menuBar()->findChildren<QAction*>())
-      if (a->text() == "印刷 (PDF)...") return a->trigger();
-    ADD_FAILURE() << "no 印刷 (PDF)... in the menu";
+      if (a->text() == "印刷 (PDF)…") return a->trigger();
+    ADD_FAILURE() << "no 印刷 (PDF)… in the menu";
   }
   QByteArray pdf(const QString& name) const { return readFile(name); }
 
