@@ -22,6 +22,10 @@ inline constexpr int kOsnapEndpoint = 1, kOsnapMidpoint = 2, kOsnapCentre = 4, k
 inline constexpr int kDefaultOsmode = 4133;
 
 int osmodeBit(SnapKind k);
+// Object snaps on: OSMODE's off bit clear and some kind chosen.
+inline bool osnapOn(int osmode) {
+  return !(osmode & kOsnapOff) && (osmode & (kOsnapOff - 1)) != 0;
+}
 // The kind's name as a CAD localised for Japan shows it: "端点", "中点", ...
 const char* snapKindName(SnapKind k);
 
