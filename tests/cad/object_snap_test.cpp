@@ -83,6 +83,10 @@ TEST_F(ObjectSnap, ReferencesSnapAtTheirPlacedGeometryAndAttributes) {
   expectSnap(90.2, 70.3, 2, "中点", 90, 70);       // the closing side, (20,10)-(0,0)
   expectSnap(98.3, 51.8, 64, "挿入基点", 98, 52);  // the attribute's insertion point
   expectSnap(100.2, 50.2, 64, "挿入基点", 100, 50);
+  // Mirrored, a quarter arc from 0° to 90° runs from 90° to 180°.
+  doc.blocks().add({0, 0, 0}, "HOOK").addArc({0, 0, 0}, 10, 0, std::numbers::pi / 2);
+  doc.modelSpace().insertBlock({500, 0, 0}, "HOOK", -1, 1);
+  expectSnap(492.7, 7.3, 2, "中点", 500 - 10 / std::sqrt(2.0), 10 / std::sqrt(2.0));
 }
 
 TEST_F(ObjectSnap, TheGridFindsWhatLiesApartAndAnApertureTakingInEverything) {

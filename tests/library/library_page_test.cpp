@@ -154,13 +154,14 @@ TEST_F(LibraryPage, OnTheSimulatedCadDxfDrawingsAreListedAndDrawnFromTheirGeomet
   w->FileListBox1->setCurrentRow(0);
   EXPECT_EQ(w->Label33->text(), "") << "no stored preview";
   QImage shown = w->Image2->pixmap().toImage();
+  ASSERT_EQ(shown.size(), QSize(225, 229));
   QRect drawn;
   for (int y = 0; y < shown.height(); ++y)
     for (int x = 0; x < shown.width(); ++x)
       if (shown.pixelColor(x, y) != Qt::black) drawn |= QRect(x, y, 1, 1);
   ASSERT_FALSE(drawn.isEmpty());
-  EXPECT_NEAR(drawn.width(), 0.9 * 225, 4) << "as wide as a stored preview is shown";
-  EXPECT_NEAR(drawn.height(), drawn.width() * 70 / 120.0, 4);
+  EXPECT_NEAR(drawn.width(), 0.9 * 225, 2) << "as wide as a stored preview is shown";
+  EXPECT_NEAR(drawn.height(), drawn.width() * 70 / 120.0, 3);
   EXPECT_NEAR(drawn.center().x(), 112, 2);
   EXPECT_NEAR(drawn.center().y(), 114, 2);
 
