@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <set>
+#include <unordered_map>
 
 #include "cad/sim/dimension_picture.h"
 #include "cad/text.h"
@@ -17,7 +17,7 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr int kMaxDepth = 16;  // references inside references, as drawn
 // What one drawing gives the snaps at most, and the entities looked at to get them (references
 // nested many times over multiply past any count).
-constexpr std::size_t kMaxPieces = 1'000'000;
+constexpr std::size_t kMaxPieces = 500'000;
 constexpr long kMaxVisits = 4'000'000;
 constexpr int kMaxNear = 48;  // curves whose crossings are looked for
 
@@ -148,10 +148,25 @@ class Collector {
     if (finite(p.a) && std::isfinite(p.r)) out_.push_back(p);
   }
 
-  bool layerShown(const std::string& name) const {
-    for (const Layer& l : d_.layers)
-      if (asciiUpper(l.name) == asciiUpper(name)) return l.on && !l.frozen;
-    return true;
+  // Looked up once each: a block is taken apart once per reference, and references are many.
+  bool layerShown(const std::string& name) {
+    auto [it, added] = shown_.emplace(name, true);
+    if (added)
+      for (const Layer& l : d_.layers)
+        if (asciiUpper(l.name) == asciiUpper(name)) it->second = l.on && !l.frozen;
+    return it->second;
+  }
+  const Block* block(const std::string& name) {
+    auto [it, added] = blocks_.emplace(name, nullptr);
+    if (added) it->second = d_.findBlock(name);
+    return it->second;
+  }
+  const std::vector<const Entity*>& partsOf(const Block* b) {
+    auto [it, added] = parts_.emplace(b, std::vector<const Entity*>{});
+    if (added)
+      for (const auto& h : b->entities)
+        if (const Entity* e = d_.findEntity(h)) it->second.push_back(e);
+    return it->second;
   }
 
   void entity(const Entity& e, const Affine& t, const std::string& layer, int depth) {
@@ -193,18 +208,19 @@ class Collector {
           segment(l[0], l[1], t);
         break;
       case EntityType::BlockRef: {
-        const Block* b = d_.findBlock(e.blockName);
-        if (!b || depth >= kMaxDepth || inside_.count(b)) break;
+        const Block* b = block(e.blockName);
+        if (!b || depth >= kMaxDepth ||
+            std::find(inside_.begin(), inside_.end(), b) != inside_.end())
+          break;
         Affine placed = referenceTransform(e, b->origin).then(t);
-        inside_.insert(b);
-        for (const auto& h : b->entities) {
-          const Entity* part = d_.findEntity(h);
-          if (!part || full()) continue;
+        inside_.push_back(b);
+        for (const Entity* part : partsOf(b)) {
+          if (full()) break;
           // A part on layer 0 is on its reference's layer.
-          std::string partLayer = part->layer == "0" ? layer : part->layer;
+          const std::string& partLayer = part->layer == "0" ? layer : part->layer;
           if (layerShown(partLayer)) entity(*part, placed, partLayer, depth + 1);
         }
-        inside_.erase(b);
+        inside_.pop_back();
         break;
       }
       case EntityType::Attribute:
@@ -215,8 +231,11 @@ class Collector {
 
   const Drawing& d_;
   std::vector<Piece>& out_;
-  std::set<const Block*> inside_;  // the blocks being taken apart, outermost first
+  std::vector<const Block*> inside_;  // the blocks being taken apart, outermost first
   long visits_ = 0;
+  std::unordered_map<std::string, bool> shown_;
+  std::unordered_map<std::string, const Block*> blocks_;
+  std::unordered_map<const Block*, std::vector<const Entity*>> parts_;
 };
 
 Extents boxOf(const Piece& p) {
@@ -274,6 +293,7 @@ const char* snapKindName(SnapKind k) {
 }
 
 SnapIndex::SnapIndex(const Drawing& d) {
+  pieces_.reserve(std::min(kMaxPieces, 8 * d.modelSpace().entities.size()));
   Collector c(d, pieces_);
   for (const auto& h : d.modelSpace().entities)
     if (const Entity* e = d.findEntity(h)) c.topLevel(*e);
