@@ -36,7 +36,7 @@ TEST_F(ObjectSnap, EachKindWhereTheCadFindsIt) {
 
   const int all = 1 | 2 | 4 | 16 | 32 | 64 | 512;
   expectSnap(0.5, 0.4, all, "端点", 0, 0);
-  expectSnap(25.3, 0.2, all, "近接点", 25.3, 0);
+  expectSnap(25.3, 0.8, all, "近接点", 25.3, 0);
   expectSnap(60.4, 0.3, all, "交点", 60, 0);
   expectSnap(50.3, 0.2, 2, "中点", 50, 0);
   expectSnap(200.3, -0.2, all, "中心", 200, 0);
