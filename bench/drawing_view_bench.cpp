@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "cad/connection.h"
+#include "cad/sim/object_snap.h"
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
@@ -139,6 +140,53 @@ void SelectCraftedDrawing(benchmark::State& state) {
   state.counters["selected"] = ss.count();
 }
 
+// The object snaps of the whole drawing taken apart and indexed, as on the first move of the
+// cursor after a change while a point is asked for.
+void SnapIndexAfterAChange(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  std::size_t pieces = 0;
+  for (auto _ : state)
+    pieces = cad::sim::SnapIndex(d.sim.drawing()).pieceCount();
+  state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["pieces"] = static_cast<double>(pieces);
+}
+
+// The snap under the cursor as it moves over the drawing, with an aperture of ten pixels at a
+// zoom of `pixelsPerUnit` (0.03: the whole drawing in view; 1: a few frames).
+void SnapWhileMoving(benchmark::State& state, double pixelsPerUnit) {
+  BigDrawing& d = drawing();
+  cad::sim::SnapIndex index(d.sim.drawing());
+  int step = 0, found = 0;
+  for (auto _ : state) {
+    double x = (step * 37) % 50000, y = -1000 + (step * 53) % 30000;
+    ++step;
+    found += index.find({x, y, 0}, 10 / pixelsPerUnit, 1 | 2 | 4 | 16 | 32 | 64 | 512).has_value();
+  }
+  state.counters["found"] = found;
+}
+void SnapWhileMovingOverAFewFrames(benchmark::State& state) {
+  SnapWhileMoving(state, 1);
+}
+void SnapWhileMovingOverTheWholeDrawing(benchmark::State& state) {
+  SnapWhileMoving(state, 0.03);
+}
+
+// The crafted drawings taken apart for snaps: each in well under a second.
+void SnapIndexOfCraftedDrawing(benchmark::State& state) {
+  std::string path = std::string(QARN_SOURCE_DIR "/tests/fuzz/seeds/") + kCrafted[state.range(0)];
+  cad::sim::SimCad sim;
+  sim.openDrawing(path);
+  std::size_t pieces = 0;
+  for (auto _ : state)
+    pieces = cad::sim::SnapIndex(sim.drawing()).pieceCount();
+  state.SetLabel(kCrafted[state.range(0)]);
+  state.counters["pieces"] = static_cast<double>(pieces);
+}
+
+BENCHMARK(SnapIndexAfterAChange)->Unit(benchmark::kMillisecond);
+BENCHMARK(SnapWhileMovingOverAFewFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SnapWhileMovingOverTheWholeDrawing)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SnapIndexOfCraftedDrawing)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenCraftedDrawing)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(SelectCraftedDrawing)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(PanWholeDrawing)->Unit(benchmark::kMillisecond);

@@ -4,13 +4,19 @@
 
 #include "cad/automation_error.h"
 #include "cad/connection.h"
-#include "cad/text_file.h"
 #include "cad/text.h"
+#include "cad/text_file.h"
 
 namespace qarn::library {
 
 std::string fileMask(const std::string& filter) {
   return "*" + filter + "*.dwg";
+}
+
+std::vector<std::string> fileMasks(const std::string& filter, bool simulatedCad) {
+  std::vector<std::string> masks{fileMask(filter)};
+  if (simulatedCad) masks.push_back("*" + filter + "*.dxf");
+  return masks;
 }
 
 std::string commandLinePath(const std::string& path) {

@@ -3,6 +3,7 @@
 // written out as a drawing file into the current folder.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cad/command.h"
 
@@ -14,6 +15,9 @@ inline const char* const kAnonymousBlock = "名前のないブロック（%s）�
 
 // The file list's mask for a filter text: "*" + filter + "*.dwg".
 std::string fileMask(const std::string& filter);
+// The file list's masks: fileMask's, and on the simulated CAD, which opens and inserts DXF
+// drawings, the same for ".dxf" beside it.
+std::vector<std::string> fileMasks(const std::string& filter, bool simulatedCad);
 
 // A path as the command line takes it: in double quotes when it holds a blank, which would end
 // the input.

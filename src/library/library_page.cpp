@@ -13,8 +13,10 @@
 
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "cad/sim/sim_desktop.h"
 #include "library/folder_dialog.h"
 #include "library/folder_registry.h"
+#include "library/geometry_thumbnail.h"
 #include "library/library_commands.h"
 #include "library/thumbnail.h"
 #include "widgets/named_button.h"
@@ -252,11 +254,15 @@ void TForm2::Edit48Change() {
 }
 
 void TForm2::fillFileList() {
-  QString mask = QString::fromStdString(library::fileMask(Edit48->text().toStdString()));
+  // The simulated CAD, whose desktop the session drives, inserts DXF drawings as well.
+  bool simulated = dynamic_cast<cad::sim::SimDesktop*>(session().desktop) != nullptr;
+  QStringList masks;
+  for (const std::string& m : library::fileMasks(Edit48->text().toStdString(), simulated))
+    masks << QString::fromStdString(m);
   FileListBox1->blockSignals(true);
   FileListBox1->clear();
   QDir dir(libraryFolder_);
-  for (const QString& f : dir.entryList({mask}, QDir::Files, QDir::Name | QDir::IgnoreCase))
+  for (const QString& f : dir.entryList(masks, QDir::Files, QDir::Name | QDir::IgnoreCase))
     FileListBox1->addItem(f);
   FileListBox1->setCurrentRow(-1);
   FileListBox1->blockSignals(false);
@@ -268,6 +274,10 @@ void TForm2::FileListBox1Change() {
   if (!item) return;
   std::string path = QDir(libraryFolder_).filePath(item->text()).toStdString();
   library::Thumbnail t = library::ShowDwgThumbnail(path, 225, 229, 0x000000, true);
+  // A drawing that stores no preview, but can be read as DXF, is drawn from its geometry.
+  if (t.kind == library::DwgPreview::Kind::None)
+    if (auto drawn = library::geometryThumbnail(path, 225, 229, 0x000000))
+      t.box = std::move(*drawn);
   const library::Picture& p = t.box;
   QImage img(p.bgr.data(), p.width, p.height, p.width * 3, QImage::Format_BGR888);
   Image2->setPixmap(QPixmap::fromImage(img.copy()));

@@ -3,8 +3,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
+#include <unordered_map>
+
+#include "cad/sim/box_selection.h"
+#include "simview/snap_marker.h"
 
 namespace qarn::simview {
 
@@ -13,7 +18,8 @@ using Kind = sim::OperatorRequest::Kind;
 
 namespace {
 
-constexpr int kPickPixels = 4;  // how near the cursor a line must pass to be picked
+constexpr int kPickPixels = 4;       // how near the cursor a line must pass to be picked
+constexpr int kAperturePixels = 10;  // how near the cursor an object snap is looked for
 const QColor kBackground(0x21, 0x26, 0x2e);
 
 Qt::PenStyle penStyleOf(sim::LineStyle s) {
@@ -34,6 +40,11 @@ QColor colourOf(std::uint32_t rgb) {
   return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+int variable(const sim::Drawing& d, const char* name) {
+  auto it = d.variables.find(name);
+  return it == d.variables.end() ? 0 : it->second.toInt();
+}
+
 }  // namespace
 
 DrawingView::DrawingView(sim::SimCad& cad, QWidget* parent) : QWidget(parent), cad_(cad) {
@@ -46,7 +57,9 @@ DrawingView::DrawingView(sim::SimCad& cad, QWidget* parent) : QWidget(parent), c
 
 void DrawingView::drawingChanged() {
   dirty_ = true;
+  snaps_.reset();
   update();
+  if (statusChanged) statusChanged();
 }
 
 const sim::DisplayList& DrawingView::displayList() {
@@ -122,10 +135,94 @@ void DrawingView::resizeEvent(QResizeEvent*) {
 
 QPointF DrawingView::placementOffset() const {
   if (!request_ || request_->kind != Kind::Placement || !request_->base) return {};
-  cad::Point3 at = toDrawing(cursor_);
-  double dx = at.x - request_->base->x, dy = at.y - request_->base->y;
-  if (request_->ortho) (std::abs(dx) >= std::abs(dy) ? dy : dx) = 0;
-  return {dx, dy};
+  cad::Point3 at = aimed(cursor_);
+  return {at.x - request_->base->x, at.y - request_->base->y};
+}
+
+bool DrawingView::asksPoint() const {
+  return request_ && (request_->kind == Kind::Point || request_->kind == Kind::Distance ||
+                      request_->kind == Kind::Placement);
+}
+
+void DrawingView::aim(QPointF at) {
+  std::optional<sim::Snap> before = snap_;
+  snap_.reset();
+  if (asksPoint() && cad_.documentCount() > 0) {
+    int osmode = variable(cad_.drawing(), "OSMODE");
+    if (sim::osnapOn(osmode)) {
+      if (!snaps_) snaps_.emplace(cad_.drawing());
+      snap_ = snaps_->find(toDrawing(at), kAperturePixels / view_.scale, osmode);
+    }
+  }
+  if (snap_ && (!before || before->kind != snap_->kind || before->point != snap_->point))
+    QToolTip::showText(mapToGlobal(at.toPoint() + QPoint(16, 16)), snapTip(), this);
+  else if (!snap_ && before)
+    QToolTip::hideText();
+}
+
+QString DrawingView::snapTip() const {
+  return snap_ ? QString::fromUtf8(sim::snapKindName(snap_->kind)) : QString();
+}
+
+cad::Point3 DrawingView::aimed(QPointF at) const {
+  if (snap_) return snap_->point;  // a snap is taken as it lies, ortho or not
+  cad::Point3 p = toDrawing(at);
+  // Ortho bends what is measured from a base point: a point or distance from it, and a move
+  // (the one placement that starts from a picked point).
+  bool bends =
+      request_ && request_->base && cad_.documentCount() > 0 &&
+      variable(cad_.drawing(), "ORTHOMODE") != 0 &&
+      (request_->kind != Kind::Placement || request_->prompt == sim::kMoveSecondPointPrompt);
+  if (bends) {
+    double dx = p.x - request_->base->x, dy = p.y - request_->base->y;
+    if (std::abs(dx) >= std::abs(dy))
+      p.y = request_->base->y;
+    else
+      p.x = request_->base->x;
+  }
+  return p;
+}
+
+bool DrawingView::draftingKey(int key) {
+  if (key != Qt::Key_F3 && key != Qt::Key_F8) return false;
+  if (cad_.documentCount() == 0) return true;
+  sim::Drawing& d = cad_.drawing();
+  if (key == Qt::Key_F3) {
+    int m = variable(d, "OSMODE");
+    if (sim::osnapOn(m)) {
+      m |= sim::kOsnapOff;
+    } else {
+      m &= ~sim::kOsnapOff;
+      // Turned on with no kind chosen, where the CAD would open its settings: the kinds it
+      // starts with.
+      if (m == 0) m = sim::kDefaultOsmode;
+    }
+    d.variables["OSMODE"] = cad::Value::int16(static_cast<std::int16_t>(m));
+  } else {
+    d.variables["ORTHOMODE"] = cad::Value::int16(variable(d, "ORTHOMODE") != 0 ? 0 : 1);
+  }
+  aim(cursor_);
+  update();
+  if (statusChanged) statusChanged();
+  return true;
+}
+
+void DrawingView::selected(const std::vector<std::string>& handles) {
+  const sim::DisplayList& list = displayList();
+  std::unordered_map<std::string, int> owner;
+  for (std::size_t i = 0; i < list.owners.size(); ++i)
+    owner[list.owners[i]] = static_cast<int>(i);
+  int again = 0;
+  for (const auto& h : handles) {
+    if (!pickedHandles_.insert(h).second) ++again;
+    if (auto it = owner.find(h); it != owner.end()) picked_.insert(it->second);
+  }
+  // As the CAD counts on its command line after each pick.
+  QString found = QString("%1 個を検出").arg(handles.size());
+  if (again > 0) found += QString(" (%1 個の重複)").arg(again);
+  found += QString("、合計 %1 個").arg(pickedHandles_.size());
+  if (promptChanged) promptChanged(QString::fromStdString(request_->prompt) + " " + found);
+  update();
 }
 
 void DrawingView::paintDrawing(QPainter& target) {
@@ -255,8 +352,12 @@ void DrawingView::paintDrawing(QPainter& target) {
     } else if (request_->base &&
                (request_->kind == Kind::Point || request_->kind == Kind::Distance)) {
       p.setPen(rubber);
-      p.drawLine(toScreen.map(QPointF(request_->base->x, request_->base->y)), cursor_);
+      cad::Point3 to = aimed(cursor_);
+      p.drawLine(toScreen.map(QPointF(request_->base->x, request_->base->y)),
+                 toScreen.map(QPointF(to.x, to.y)));
     }
+    if (snap_)
+      paintSnapMarker(p, snap_->kind, toScreen.map(QPointF(snap_->point.x, snap_->point.y)));
     if (pressAt_ && (cursor_ - *pressAt_).manhattanLength() > 3) {
       // Left to right a window (solid), right to left a crossing (dashed), as a CAD shows them.
       bool window = cursor_.x() >= pressAt_->x();
@@ -282,7 +383,9 @@ void DrawingView::beginRequest(const sim::OperatorRequest& request,
   selection_ = {};
   selection_.kind = sim::OperatorInput::Kind::Selection;
   picked_.clear();
+  pickedHandles_.clear();
   pressAt_.reset();
+  snap_.reset();
   if (request.kind == Kind::Placement && cad_.documentCount() > 0) {
     ghost_ = sim::buildDisplayList(cad_.drawing(), request.moving, false);
     ghostPainted_ = prepare(ghost_);
@@ -296,6 +399,9 @@ void DrawingView::endRequest() {
   request_.reset();
   answer_ = nullptr;
   picked_.clear();
+  pickedHandles_.clear();
+  if (snap_) QToolTip::hideText();
+  snap_.reset();
   pressAt_.reset();
   ghost_ = {};
   ghostPainted_.clear();
@@ -326,8 +432,11 @@ void DrawingView::click(QPointF at) {
     case Kind::Point:
     case Kind::Distance:
     case Kind::Placement:
+      aim(at);
       in.kind = sim::OperatorInput::Kind::Point;
-      in.point = p;
+      in.point = aimed(at);
+      // A snapped point is taken as it lies: ortho does not bend it.
+      in.typed = snap_.has_value();
       answer(in);
       return;
     case Kind::Entity: {
@@ -342,10 +451,8 @@ void DrawingView::click(QPointF at) {
     case Kind::Selection: {
       std::string h = sim::entityAt(displayList(), p.x, p.y, kPickPixels / view_.scale);
       if (h.empty()) return;
-      for (std::size_t i = 0; i < list_.owners.size(); ++i)
-        if (list_.owners[i] == h) picked_.insert(static_cast<int>(i));
       selection_.handles.push_back(h);
-      update();
+      selected({h});
       return;
     }
     case Kind::Value:
@@ -373,7 +480,9 @@ void DrawingView::mouseMoveEvent(QMouseEvent* e) {
     view_.pan(d.x(), d.y());
     panFrom_ = e->position();
   }
+  if (asksPoint()) aim(cursor_);
   if (panFrom_ || request_) update();
+  if (statusChanged) statusChanged();
 }
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* e) {
@@ -395,7 +504,8 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* e) {
   box.a = toDrawing(from);
   box.b = toDrawing(e->position());
   selection_.boxes.push_back(box);
-  update();
+  if (cad_.documentCount() > 0)
+    selected(sim::entitiesInBox(cad_.drawing(), box.window, box.a, box.b));
 }
 
 void DrawingView::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -416,6 +526,10 @@ void DrawingView::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Home:
       zoomExtents();
+      return;
+    case Qt::Key_F3:
+    case Qt::Key_F8:
+      draftingKey(e->key());
       return;
     case Qt::Key_Escape:
       if (request_) answer(sim::OperatorInput::of(sim::OperatorInput::Kind::Escape));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cad/sim/display_list.h"
+#include "cad/sim/object_snap.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/sim/view_mapping.h"
 
@@ -44,6 +45,19 @@ class DrawingView : public QWidget {
   // Told each time the drawing was worked out again (the window shows what was left out).
   std::function<void(const cad::sim::DisplayList&)> rebuilt;
 
+  // F3 turns object snaps on or off (OSMODE's off bit), F8 ortho (ORTHOMODE); false for any
+  // other key.
+  bool draftingKey(int key);
+  // The drawing point under the cursor, as the status line shows it.
+  cad::Point3 cursorInDrawing() const { return toDrawing(cursor_); }
+  // The object snap under the cursor while a point is asked for, and its tooltip's text.
+  const std::optional<cad::sim::Snap>& snap() const { return snap_; }
+  QString snapTip() const;
+  // Told when the cursor moved or a drafting setting changed.
+  std::function<void()> statusChanged;
+  // Told the prompt with what a selection found so far ("1 個を検出、合計 3 個").
+  std::function<void(const QString&)> promptChanged;
+
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
@@ -71,6 +85,11 @@ class DrawingView : public QWidget {
   void click(QPointF at);
   void answer(cad::sim::OperatorInput in);
   QPointF placementOffset() const;  // drawing units the moving entities follow the cursor by
+  // Where a pick at `at` goes: onto the snap found there, or along an axis with ortho on.
+  void aim(QPointF at);
+  cad::Point3 aimed(QPointF at) const;
+  bool asksPoint() const;
+  void selected(const std::vector<std::string>& handles);
 
   cad::sim::SimCad& cad_;
   cad::sim::DisplayList list_;
@@ -87,6 +106,9 @@ class DrawingView : public QWidget {
   std::function<void(cad::sim::OperatorInput)> answer_;
   cad::sim::OperatorInput selection_;  // what a selection gathered so far
   std::set<int> picked_;               // owners highlighted in a selection
+  std::set<std::string> pickedHandles_;
+  std::optional<cad::sim::SnapIndex> snaps_;  // made when first asked after a change
+  std::optional<cad::sim::Snap> snap_;
   QPointF cursor_;
   std::optional<QPointF> pressAt_;  // left button down, for a box
   std::optional<QPointF> panFrom_;  // middle button down

@@ -11,12 +11,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "cad/numbers.h"
 #include "cad/sim/transcript_text.h"
 #include "simview/drawing_view.h"
 #include "simview/plot_dialog.h"
+#include "simview/status_line.h"
 #include "widgets/japanese_qt.h"
 
 namespace qarn::simview {
@@ -56,6 +58,8 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   input_->setPlaceholderText("数値を入力して Enter");
   layout->addWidget(input_);
   setCentralWidget(central);
+  statusBar()->addWidget(new StatusLine(cad, view_, this), 1);
+  view_->promptChanged = [this](const QString& text) { prompt_->setText(text); };
   connect(input_, &QLineEdit::returnPressed, this, [this] { typed(); });
   input_->installEventFilter(this);
 
@@ -193,6 +197,9 @@ void SimCadWindow::typed() {
 }
 
 bool SimCadWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == input_ && e->type() == QEvent::KeyPress &&
+      view_->draftingKey(static_cast<QKeyEvent*>(e)->key()))
+    return true;  // F3 and F8 work wherever the keyboard is
   if (watched == input_ && e->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
     if (loop_) finish(sim::OperatorInput::of(sim::OperatorInput::Kind::Escape));

@@ -5,6 +5,8 @@
 #include "../app/gui_fixture.h"
 #include "../samples.h"
 #include "app/settings_file.h"
+#include "cad/connection.h"
+#include "cad/platform_desktop.h"
 #include "cad/sim/sim_cad.h"
 #include "library/folder_dialog.h"
 
@@ -133,6 +135,44 @@ TEST_F(LibraryPage, WblockWritesIntoTheCurrentFolderAndListsTheNewFile) {
   w->Button17Click();
   EXPECT_EQ(w->Edit48->text(), "*");
   EXPECT_TRUE(files().contains("PUMP.dwg")) << files().join(",").toStdString();
+}
+
+// The simulated CAD inserts DXF drawings: they are listed beside the .dwg files, and one without a
+// stored preview is drawn from its geometry, cropped and centred as stored previews are.
+TEST_F(LibraryPage, OnTheSimulatedCadDxfDrawingsAreListedAndDrawnFromTheirGeometry) {
+  QDir(dir.path()).mkpath("dxf");
+  writeFile("dxf/A.dwg", "x");
+  writeFile("dxf/notes.txt", "x");
+  cad::Block ms = cad::attachCad(w->CadProgId()).activeDocument().modelSpace();
+  ms.addLine({0, 0, 0}, {100, 0, 0});
+  ms.addCircle({100, 50, 0}, 20);  // all in all 120 wide and 70 high
+  sim.writeDxf(file("dxf/PART.dxf").toStdString());
+  w->setLibraryFolder(file("dxf"));
+  EXPECT_EQ(files(), (QStringList{"A.dwg", "PART.dxf"}));
+  w->Edit48->setText("AR");
+  ASSERT_EQ(files(), (QStringList{"PART.dxf"}));
+  w->FileListBox1->setCurrentRow(0);
+  EXPECT_EQ(w->Label33->text(), "") << "no stored preview";
+  QImage shown = w->Image2->pixmap().toImage();
+  ASSERT_EQ(shown.size(), QSize(225, 229));
+  QRect drawn;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      if (shown.pixelColor(x, y) != Qt::black) drawn |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(drawn.isEmpty());
+  EXPECT_NEAR(drawn.width(), 0.9 * 225, 2) << "as wide as a stored preview is shown";
+  EXPECT_NEAR(drawn.height(), drawn.width() * 70 / 120.0, 3);
+  EXPECT_NEAR(drawn.center().x(), 112, 2);
+  EXPECT_NEAR(drawn.center().y(), 114, 2);
+
+  // With a real CAD the library keeps to "*.dwg".
+  auto platform = cad::makePlatformDesktop();
+  TForm2 real(paths, platform.get());
+  real.setLibraryFolder(file("dxf"));
+  QStringList listed;
+  for (int i = 0; i < real.FileListBox1->count(); ++i)
+    listed << real.FileListBox1->item(i)->text();
+  EXPECT_EQ(listed, (QStringList{"A.dwg"}));
 }
 
 }  // namespace

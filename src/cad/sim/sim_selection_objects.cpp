@@ -2,6 +2,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "cad/sim/box_selection.h"
 #include "cad/sim/entity_geometry.h"
 #include "cad/sim/sim_object_base.h"
 #include "cad/text.h"
@@ -168,18 +169,8 @@ class SelectionSetObj : public SimObject {
   // without known extents is never taken.
   void selectInBox(const DocState& d, bool window, Point3 p, Point3 q,
                    const std::vector<std::pair<int, std::string>>& f) {
-    double x0 = std::min(p.x, q.x), x1 = std::max(p.x, q.x), y0 = std::min(p.y, q.y),
-           y1 = std::max(p.y, q.y);
-    std::vector<std::string> hs;
-    ExtentsCache measured(d.drawing);
-    for (const auto& h : d.drawing.modelSpace().entities) {
-      const Entity& e = *d.drawing.findEntity(h);
-      Extents x = measured.of(e);
-      if (x.empty() || !passes(e, f)) continue;
-      bool inside = x.min.x >= x0 && x.max.x <= x1 && x.min.y >= y0 && x.max.y <= y1;
-      bool touches = x.max.x >= x0 && x.min.x <= x1 && x.max.y >= y0 && x.min.y <= y1;
-      if (window ? inside : touches) hs.push_back(h);
-    }
+    std::vector<std::string> hs = entitiesInBox(d.drawing, window, p, q);
+    std::erase_if(hs, [&](const std::string& h) { return !passes(*d.drawing.findEntity(h), f); });
     addSelected(hs);
   }
 
