@@ -141,7 +141,7 @@ void Reader::classes(std::size_t& i) {
 
 // The pictures of dimensions the writer draws again, and those no entity shows, are left out.
 void Reader::dropUnshownDimensionBlocks() {
-  for (bool dropped = true; dropped;) {
+  for (bool dropped = !dimensionBlocks_.empty(); dropped;) {
     dropped = false;
     std::set<std::string> shown;
     for (const auto& [h, e] : d_.entities)
@@ -339,6 +339,8 @@ DxfDrawing Reader::run() {
   d_.blocks.push_back({"*Model_Space", "", {}, {}, true});
   d_.blocks.push_back({"*Paper_Space", "", {}, {}, true});
 
+  // A record takes a dozen pairs or more: room for every handle at once, not grown by rehashing.
+  used_.reserve(p_.size() / 12);
   std::size_t i = 0;
   bool sawEof = false;
   bool sawHeader = false;
