@@ -8,6 +8,7 @@
 #include "app/dark_style.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/sim_cad_settings.h"
 #include "cad/platform_desktop.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/target_cad_form.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
   if (sim) {
     sim->registerAs(Form2.CadProgId());
     cadWindow = std::make_unique<qarn::simview::SimCadWindow>(*sim);
+    qarn::app::connectSimCadSettings(*sim, *cadWindow, paths.settingsFile.toStdString());
+    // Quitting QARN closes the drawing window, which asks about each changed drawing first.
+    Form2.mayClose = [&cadWindow] { return cadWindow->close(); };
     cadWindow->show();
   }
   Form2.show();
