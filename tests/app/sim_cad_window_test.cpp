@@ -316,8 +316,12 @@ TEST_F(SimCadWindowTest, EveryWayOutOfAChangedDrawingAsksFirst) {
       bool kept = std::string(answer) == "キャンセル";
       EXPECT_EQ(cad.drawing().modelSpace().entities.size(), kept ? 1u : 0u);
       EXPECT_EQ(QFile::exists(saved), std::string(answer) == "保存");
-      if (way == "close" || way == "quit") EXPECT_EQ(window.isVisible(), kept);
-      if (way == "quit") EXPECT_EQ(quitStays, kept);
+      if (way == "close" || way == "quit") {
+        EXPECT_EQ(window.isVisible(), kept);
+      }
+      if (way == "quit") {
+        EXPECT_EQ(quitStays, kept);
+      }
     }
   }
 }
