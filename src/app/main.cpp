@@ -3,6 +3,7 @@
 // so that QARN works without a CAD.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
 #include <memory>
 
 #include "app/dark_style.h"
@@ -66,8 +67,20 @@ int main(int argc, char** argv) {
     Form2.mayClose = [&cadWindow] { return cadWindow->close(); };
     cadWindow->show();
   }
+  // --dxf keeps the drawing as it stands when the drawing window lets its drawings go.
+  bool kept = false;
+  auto keepDxf = [&] {
+    if (!sim || !options.isSet(dxf)) return;
+    kept = true;
+    try {
+      sim->writeDxf(options.value(dxf).toStdString());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "qarn: --dxf: %s\n", e.what());
+    }
+  };
+  if (cadWindow) cadWindow->drawingsClosing = keepDxf;
   Form2.show();
   int rc = app.exec();
-  if (sim && options.isSet(dxf)) sim->writeDxf(options.value(dxf).toStdString());
+  if (!kept) keepDxf();
   return rc;
 }

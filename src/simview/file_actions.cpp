@@ -143,6 +143,7 @@ bool SimCadWindow::closeDrawings() {
     cad_.activateDocument(i);
     if (!cad_.mayDiscard()) return false;
   }
+  if (drawingsClosing) drawingsClosing();
   cad_.closeAllDocuments();
   cad_.addDocument();
   return true;

@@ -43,6 +43,8 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
   // Before the window closes: each changed drawing asked about in turn; false when one must stay.
   // Otherwise the drawings are closed, a new one in their place.
   bool closeDrawings();
+  // Told once every changed drawing has been answered for, before the drawings close.
+  std::function<void()> drawingsClosing;
   // The file dialogs, replaced by the tests.
   std::function<QString()> askOpenPath, askSavePath;
   // The question before saving over the opened file what it cannot hold; true to save.

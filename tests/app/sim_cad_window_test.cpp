@@ -281,6 +281,8 @@ TEST_F(SimCadWindowTest, EveryWayOutOfAChangedDrawingAsksFirst) {
   cad::sim::SimCad().writeDxf(file("other.dxf").toStdString());
   window.askOpenPath = [&] { return file("other.dxf"); };
   bool quitStays = false;
+  int letGo = 0;  // the drawings closed with the window
+  window.drawingsClosing = [&] { ++letGo; };
   const std::map<std::string, std::function<void()>> ways = {
       {"new", [&] { window.newDrawing(); }},
       {"open", [&] { window.openDrawing(); }},
@@ -311,6 +313,7 @@ TEST_F(SimCadWindowTest, EveryWayOutOfAChangedDrawingAsksFirst) {
       QString saved = file(QString::fromStdString(way) + answer + ".dxf");
       window.askSavePath = [&] { return saved; };
       QString name = QString::fromStdString(cad.documentName());
+      const int letGoBefore = letGo;
       leave();
       EXPECT_EQ(asked, QStringList{name});
       bool kept = std::string(answer) == "キャンセル";
@@ -318,6 +321,7 @@ TEST_F(SimCadWindowTest, EveryWayOutOfAChangedDrawingAsksFirst) {
       EXPECT_EQ(QFile::exists(saved), std::string(answer) == "保存");
       if (way == "close" || way == "quit") {
         EXPECT_EQ(window.isVisible(), kept);
+        EXPECT_EQ(letGo - letGoBefore, kept ? 0 : 1);
       }
       if (way == "quit") {
         EXPECT_EQ(quitStays, kept);
