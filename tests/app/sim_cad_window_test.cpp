@@ -343,6 +343,13 @@ TEST_F(SimCadWindowTest, TheSettingsFileGivesDimscaleAndRecentFiles) {
             (std::vector<std::string>{file("b.dxf").toStdString(), "/old/a.dxf"}));
   window.newDrawing();
   EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 25);
+  // A recent drawing opened from the menu asks about the changed one first.
+  app.activeDocument().modelSpace().addCircle({0, 0, 0}, 5);
+  int asked = 0;
+  window.askSaveChanges = [&](const QString&) { return ++asked, QString("保存しない"); };
+  window.openRecent(window.recentFiles().front());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(cad.documentPath(), file("b.dxf").toStdString());
 }
 
 // Blocks holding blocks ten times over, nine levels deep: drawn up to the budget, and the window
