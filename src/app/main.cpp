@@ -3,11 +3,13 @@
 // so that QARN works without a CAD.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
 #include <memory>
 
 #include "app/dark_style.h"
 #include "app/main_window.h"
 #include "app/settings_file.h"
+#include "app/sim_cad_settings.h"
 #include "cad/platform_desktop.h"
 #include "cad/sim/sim_cad.h"
 #include "cad/target_cad_form.h"
@@ -60,10 +62,25 @@ int main(int argc, char** argv) {
   if (sim) {
     sim->registerAs(Form2.CadProgId());
     cadWindow = std::make_unique<qarn::simview::SimCadWindow>(*sim);
+    qarn::app::connectSimCadSettings(*sim, *cadWindow, paths.settingsFile.toStdString());
+    // Quitting QARN closes the drawing window, which asks about each changed drawing first.
+    Form2.mayClose = [&cadWindow] { return cadWindow->close(); };
     cadWindow->show();
   }
+  // --dxf keeps the drawing as it stands when the drawing window lets its drawings go.
+  bool kept = false;
+  auto keepDxf = [&] {
+    if (!sim || !options.isSet(dxf)) return;
+    kept = true;
+    try {
+      sim->writeDxf(options.value(dxf).toStdString());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "qarn: --dxf: %s\n", e.what());
+    }
+  };
+  if (cadWindow) cadWindow->drawingsClosing = keepDxf;
   Form2.show();
   int rc = app.exec();
-  if (sim && options.isSet(dxf)) sim->writeDxf(options.value(dxf).toStdString());
+  if (!kept) keepDxf();
   return rc;
 }

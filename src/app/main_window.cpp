@@ -160,6 +160,10 @@ void TForm2::FormClose() {
 }
 
 void TForm2::closeEvent(QCloseEvent* e) {
+  if (!closed_ && mayClose && !mayClose()) {
+    e->ignore();
+    return;
+  }
   FormClose();
   e->accept();
 }

@@ -327,6 +327,8 @@ class TForm2 : public QWidget, public cad::MainWindow {
   void StringGrid5KeyDown(int key);
   // Where "CSV保存" saves; a save-file dialog unless a test says otherwise. Empty: cancelled.
   std::function<QString()> askCsvPath;
+  // Asked before the window closes (the drawings of the simulated CAD); false keeps it open.
+  std::function<bool()> mayClose;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -147,6 +147,33 @@ void writeLibraryFolders(const std::string& path, const std::vector<std::string>
   ini.save(path);
 }
 
+SimCadSettings readSimCadSettings(const std::string& path) {
+  IniFile ini = IniFile::load(path);
+  SimCadSettings s;
+  auto v = cad::tryReadNumber(ini.readText("SimCad", "DIMSCALE", ""));
+  if (v && *v > 0) s.dimscale = *v;
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    std::string f = ini.readText("SimCad", "Recent" + std::to_string(i), "");
+    if (!f.empty()) s.recentFiles.push_back(f);
+  }
+  return s;
+}
+
+void writeSimCadDimscale(const std::string& path, double dimscale) {
+  IniFile ini = IniFile::load(path);
+  ini.write("SimCad", "DIMSCALE", cad::writeNumber(dimscale));
+  ini.save(path);
+}
+
+void writeRecentFiles(const std::string& path, const std::vector<std::string>& files) {
+  IniFile ini = IniFile::load(path);
+  for (int i = 1; i <= kRecentFileCount; ++i) {
+    auto at = static_cast<std::size_t>(i - 1);
+    ini.write("SimCad", "Recent" + std::to_string(i), at < files.size() ? files[at] : "");
+  }
+  ini.save(path);
+}
+
 std::string captionFor(const std::string& cadName) {
   return std::string(kAppTitle) + " [ " + cadName + " ]";
 }

@@ -53,6 +53,19 @@ inline const char* const kSettingsNotSaved =
 std::vector<std::string> readLibraryFolders(const std::string& path);
 void writeLibraryFolders(const std::string& path, const std::vector<std::string>& items);
 
+// The simulated CAD's settings, section "SimCad": "DIMSCALE", the dimension scale of a new drawing
+// (the box page lays its dimensions out for 10), and "Recent1" ... "Recent5", the drawings opened
+// or saved last, newest first.
+inline constexpr double kDefaultDimscale = 10;
+inline constexpr int kRecentFileCount = 5;
+struct SimCadSettings {
+  double dimscale = kDefaultDimscale;  // also when the key holds no positive number
+  std::vector<std::string> recentFiles;
+};
+SimCadSettings readSimCadSettings(const std::string& path);
+void writeSimCadDimscale(const std::string& path, double dimscale);
+void writeRecentFiles(const std::string& path, const std::vector<std::string>& files);
+
 // "QARN Ver.1.50 [ name ]"
 inline const char* const kAppTitle = "QARN Ver.1.50";
 std::string captionFor(const std::string& cadName);

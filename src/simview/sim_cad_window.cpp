@@ -17,7 +17,6 @@
 #include "cad/numbers.h"
 #include "cad/sim/transcript_text.h"
 #include "simview/drawing_view.h"
-#include "simview/plot_dialog.h"
 #include "simview/status_line.h"
 #include "widgets/japanese_qt.h"
 
@@ -26,8 +25,7 @@ namespace qarn::simview {
 namespace sim = cad::sim;
 
 namespace {
-// The tool's name, as a CAD keeps its product name in a localised window.
-const QString kTitle = "QARN — Simulated CAD";
+const QString kTitle = kSimCadTitle;
 }  // namespace
 
 SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(parent), cad_(cad) {
@@ -63,22 +61,7 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   connect(input_, &QLineEdit::returnPressed, this, [this] { typed(); });
   input_->installEventFilter(this);
 
-  QMenu* file = menuBar()->addMenu("ファイル(&F)");
-  file->addAction("開く(&O)...", this, [this] { openDrawing(); });
-  file->addAction("DXF で保存(&A)...", this, [this] { saveDrawingAs(); });
-  file->addAction("印刷 (PDF)…", this, [this] { printDrawing(*this, cad_); });
-
-  askOpenPath = [this] {
-    return QFileDialog::getOpenFileName(this, "図面を開く", QString(), "DXF (*.dxf);;すべて (*)");
-  };
-  askSavePath = [this] {
-    return QFileDialog::getSaveFileName(this, "DXF で保存", QString(), "DXF (*.dxf)");
-  };
-  confirmLoss = [this](const QString& question) {
-    return QMessageBox::question(this, "QARN — Simulated CAD", question,
-                                 QMessageBox::Save | QMessageBox::Cancel,
-                                 QMessageBox::Cancel) == QMessageBox::Save;
-  };
+  buildFileMenu();
   resize(1100, 760);
   cad_.addObserver(this);
   cad_.setOperator(this);
@@ -99,6 +82,11 @@ void SimCadWindow::updateTitle() {
 void SimCadWindow::drawingChanged() {
   view_->drawingChanged();
   updateTitle();
+  // A drawing opened or saved under a new name, by the menu or a typed command, is one used last.
+  if (std::string path = cad_.documentPath(); path != shownPath_) {
+    shownPath_ = path;
+    if (!path.empty()) fileUsed(QString::fromStdString(path));
+  }
   const auto& lines = cad_.transcript();
   if (lines.size() < transcriptShown_) transcriptShown_ = 0;
   for (; transcriptShown_ < lines.size(); ++transcriptShown_) {
@@ -130,6 +118,7 @@ void SimCadWindow::zoomCenter(cad::Point3 centre, double height) {
 
 sim::OperatorInput SimCadWindow::answer(const sim::OperatorRequest& request) {
   if (loop_) return sim::OperatorInput::of(sim::OperatorInput::Kind::Escape);  // one at a time
+  if (auto in = answerByDialog(request)) return *in;
   show();
   if (isMinimized()) showNormal();
   raise();
@@ -227,43 +216,13 @@ bool SimCadWindow::eventFilter(QObject* watched, QEvent* e) {
 
 void SimCadWindow::closeEvent(QCloseEvent* e) {
   // Closing the window while the CAD waits is the user's Escape.
-  if (loop_) finish(sim::OperatorInput::of(sim::OperatorInput::Kind::Escape));
+  if (loop_) {
+    finish(sim::OperatorInput::of(sim::OperatorInput::Kind::Escape));
+  } else if (!closeDrawings()) {
+    e->ignore();
+    return;
+  }
   e->accept();
-}
-
-void SimCadWindow::openDrawing() {
-  if (loop_) return;
-  QString path = askOpenPath();
-  if (path.isEmpty()) return;
-  try {
-    cad_.openDrawing(path.toStdString());
-    view_->zoomExtents();
-  } catch (const std::exception& ex) {
-    QMessageBox::warning(this, kTitle,
-                         "「" + path + "」を開けません。\n" + QString::fromUtf8(ex.what()));
-  }
-}
-
-void SimCadWindow::saveDrawingAs() {
-  if (loop_) return;
-  QString path = askSavePath();
-  if (path.isEmpty()) return;
-  // Over the file it was opened from, what that file holds beyond the drawing is lost for good.
-  const auto& lost = cad_.drawing().notKept;
-  QFileInfo target(path), opened(QString::fromStdString(cad_.documentPath()));
-  if (!lost.empty() && target.exists() &&
-      target.canonicalFilePath() == opened.canonicalFilePath()) {
-    QString question = "「" + target.fileName() + "」に上書きすると、次のものは残りません。";
-    for (const auto& what : lost)
-      question += "\n・" + QString::fromStdString(what);
-    question += "\n上書きしますか?";
-    if (!confirmLoss(question)) return;
-  }
-  try {
-    cad_.saveAs(path.toStdString());
-  } catch (const std::exception& ex) {
-    QMessageBox::warning(this, kTitle, QString::fromUtf8(ex.what()));
-  }
 }
 
 }  // namespace qarn::simview

@@ -124,5 +124,21 @@ TEST(Caption, RuleAndListLookUp) {
   EXPECT_FALSE(cadNameFromList(lines, "ZWCAD.Application"));
 }
 
+TEST(SettingsFile, TheSimulatedCadsDimscaleAndRecentFilesGoBackAndForth) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("q.ini").toStdString();
+  EXPECT_EQ(readSimCadSettings(path).dimscale, 10);
+  writeSimCadDimscale(path, 2.5);
+  EXPECT_EQ(readSimCadSettings(path).dimscale, 2.5);
+  for (const char* bad : {"[SimCad]\nDIMSCALE=-3\n", "[SimCad]\nDIMSCALE=abc\n"}) {
+    cad::writeFileAtomically(path, bad);
+    EXPECT_EQ(readSimCadSettings(path).dimscale, 10) << bad;
+  }
+  writeRecentFiles(path, {"/a/盤.dxf", "/b.dxf"});
+  EXPECT_EQ(readSimCadSettings(path).recentFiles, (std::vector<std::string>{"/a/盤.dxf", "/b.dxf"}));
+  writeRecentFiles(path, {"/c.dxf"});
+  EXPECT_EQ(readSimCadSettings(path).recentFiles, std::vector<std::string>{"/c.dxf"});
+}
+
 }  // namespace
 }  // namespace qarn::app

@@ -10,8 +10,11 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <map>
 
 #include "../app/gui_fixture.h"
+#include "app/settings_file.h"
+#include "app/sim_cad_settings.h"
 #include "cad/automation_error.h"
 #include "cad/command.h"
 #include "cad/connection.h"
@@ -261,7 +264,7 @@ TEST_F(SimCadWindowTest, TheFileMenuOpensADxfAndSavesUnderANewName) {
   ASSERT_TRUE(QFile::exists(saved));
   window.askOpenPath = [&] { return saved; };
   window.openDrawing();
-  EXPECT_EQ(cad.documentCount(), 2);
+  EXPECT_EQ(cad.documentCount(), 1) << "the opened drawing takes the place of the one shown";
   EXPECT_EQ(cad.drawing().modelSpace().entities.size(), 1u);
   // A file that is no drawing is refused with a message; nothing else opens.
   writeFile("not.dxf", "hello");
@@ -269,7 +272,84 @@ TEST_F(SimCadWindowTest, TheFileMenuOpensADxfAndSavesUnderANewName) {
   auto message = app::testing::closeNextMessageBox();
   window.openDrawing();
   EXPECT_NE(message->indexOf("開けません"), -1) << message->toStdString();
-  EXPECT_EQ(cad.documentCount(), 2);
+  EXPECT_EQ(cad.documentCount(), 1);
+}
+
+// A changed drawing is asked about on every way out, and the answer decides: キャンセル keeps it,
+// 保存しない lets it go, 保存 writes it (a file name asked, as it has none) and lets it go.
+TEST_F(SimCadWindowTest, EveryWayOutOfAChangedDrawingAsksFirst) {
+  cad::sim::SimCad().writeDxf(file("other.dxf").toStdString());
+  window.askOpenPath = [&] { return file("other.dxf"); };
+  bool quitStays = false;
+  int letGo = 0;  // the drawings closed with the window
+  window.drawingsClosing = [&] { ++letGo; };
+  const std::map<std::string, std::function<void()>> ways = {
+      {"new", [&] { window.newDrawing(); }},
+      {"open", [&] { window.openDrawing(); }},
+      {"close", [&] { window.close(); }},
+      {"quit",
+       [&] {
+         auto main = makeWindow();
+         main->mayClose = [&] { return window.close(); };
+         main->show();
+         main->close();
+         quitStays = main->isVisible();
+       }},
+      {"typed NEW", [&] { cad.typeCommand("_NEW"); }},
+      {"typed OPEN", [&] { cad.typeCommand("OPEN"); }},
+      {"typed CLOSE", [&] { cad.typeCommand("CLOSE"); }},
+  };
+  for (const auto& [way, leave] : ways) {
+    for (const char* answer : {"キャンセル", "保存しない", "保存"}) {
+      SCOPED_TRACE(way + " " + answer);
+      cad.newInPlace();
+      window.show();
+      app.activeDocument().modelSpace().addCircle({0, 0, 0}, 5);
+      QStringList asked;
+      window.askSaveChanges = [&](const QString& drawing) {
+        asked << drawing;
+        return QString(answer);
+      };
+      QString saved = file(QString::fromStdString(way) + answer + ".dxf");
+      window.askSavePath = [&] { return saved; };
+      QString name = QString::fromStdString(cad.documentName());
+      const int letGoBefore = letGo;
+      leave();
+      EXPECT_EQ(asked, QStringList{name});
+      bool kept = std::string(answer) == "キャンセル";
+      EXPECT_EQ(cad.drawing().modelSpace().entities.size(), kept ? 1u : 0u);
+      EXPECT_EQ(QFile::exists(saved), std::string(answer) == "保存");
+      if (way == "close" || way == "quit") {
+        EXPECT_EQ(window.isVisible(), kept);
+        EXPECT_EQ(letGo - letGoBefore, kept ? 0 : 1);
+      }
+      if (way == "quit") {
+        EXPECT_EQ(quitStays, kept);
+      }
+    }
+  }
+}
+
+// The settings file gives new drawings their DIMSCALE and the File menu its recent drawings, and
+// each drawing opened or saved goes back to it first.
+TEST_F(SimCadWindowTest, TheSettingsFileGivesDimscaleAndRecentFiles) {
+  writeFile("q.ini", "[SimCad]\nDIMSCALE=25\nRecent1=/old/a.dxf\n");
+  app::connectSimCadSettings(cad, window, file("q.ini").toStdString());
+  EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 25);
+  EXPECT_EQ(window.recentFiles(), QStringList{"/old/a.dxf"});
+  window.askSavePath = [&] { return file("b.dxf"); };
+  window.saveDrawingAs();
+  EXPECT_EQ(app::readSimCadSettings(file("q.ini").toStdString()).recentFiles,
+            (std::vector<std::string>{file("b.dxf").toStdString(), "/old/a.dxf"}));
+  window.newDrawing();
+  EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 25);
+  // A recent drawing opened from the menu asks about the changed one first.
+  app.activeDocument().modelSpace().addCircle({0, 0, 0}, 5);
+  int asked = 0;
+  window.askSaveChanges = [&](const QString&) { return ++asked, QString("保存しない"); };
+  window.openRecent(window.recentFiles().front());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(cad.documentPath(), file("b.dxf").toStdString());
 }
 
 // Blocks holding blocks ten times over, nine levels deep: drawn up to the budget, and the window

@@ -286,7 +286,55 @@ void SimCad::saveAs(const std::string& path) {
   d.drawing.notKept.clear();
   d.path = path;
   d.name = utf8Path(filePath(path).filename());
+  world_->markSaved(d);
   world_->changed();
+}
+
+bool SimCad::modified() {
+  return world_->active >= 0 && world_->isModified(world_->activeDoc());
+}
+
+bool SimCad::mayDiscard() {
+  if (world_->active < 0) return true;
+  bool may = world_->mayDiscard(world_->activeDoc());
+  world_->changed();
+  return may;
+}
+
+void SimCad::newInPlace() {
+  world_->replaceWithNew(world_->activeDoc());
+  world_->changed();
+}
+
+void SimCad::openInPlace(const std::string& path) {
+  world_->replaceWithRead(world_->activeDoc(), path, readDxfFile(path));
+  world_->changed();
+}
+
+bool SimCad::save() {
+  bool saved = world_->saveDocument(world_->activeDoc(), false);
+  world_->changed();
+  return saved;
+}
+
+void SimCad::activateDocument(int index) {
+  if (index < 0 || index >= documentCount()) throw std::out_of_range("no such document");
+  world_->active = index;
+  world_->changed();
+}
+
+void SimCad::setNewDrawingDimscale(double dimscale) {
+  world_->newDrawingDimscale = dimscale;
+  if (world_->active < 0) return;
+  DocState& d = world_->activeDoc();
+  if (!d.path.empty() || world_->isModified(d)) return;
+  d.drawing.variables["DIMSCALE"] = Value(dimscale);
+  world_->markSaved(d);
+  world_->changed();
+}
+
+void SimCad::setDimscaleTyped(std::function<void(double)> tell) {
+  world_->onDimscaleTyped = std::move(tell);
 }
 
 void SimCad::writeDxf(const std::string& path) const {

@@ -3,6 +3,7 @@
 // interface as a real CAD. It refuses what a real CAD refuses, answers picks from an operator
 // script, runs the command lines the program sends, keeps real undo groups, counts every call,
 // fails on demand, and writes its drawing as DXF.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +79,23 @@ class SimCad {
   // The active document written as DXF and renamed after the file, as the CAD's Save As does.
   // What the file it was opened from held beyond the drawing (Drawing::notKept) is then gone.
   void saveAs(const std::string& path);
+  // Whether the active drawing changed since it was opened or saved (a real CAD's DBMOD).
+  bool modified();
+  // Before the active drawing goes: when it changed, the operator is asked "変更を保存しますか?"
+  // and 保存 saves it; false when it must stay (キャンセル, Escape, no save, nobody to answer).
+  bool mayDiscard();
+  // The active drawing replaced by a new one, or by the DXF drawing in `path` (DxfError,
+  // std::runtime_error when that cannot be read: the active drawing then stays).
+  void newInPlace();
+  void openInPlace(const std::string& path);
+  // Saved to its own file, a file name asked when it has none; false when not saved.
+  bool save();
+  void activateDocument(int index);
+  // The DIMSCALE of each new drawing from now on, and of the active drawing when it is a new one
+  // that nothing has changed yet.
+  void setNewDrawingDimscale(double dimscale);
+  // Told of each DIMSCALE the person types.
+  void setDimscaleTyped(std::function<void(double)> tell);
   std::size_t operatorInputsLeft() const;
   // The answers the script still holds dropped: what one step did not ask for is not given to the
   // next.

@@ -305,6 +305,7 @@ void World::sendCommand(DocState& d, const std::string& text) {
       }
       try {
         writeFileAtomically(d.path, writeDxf(d.drawing, d.nextHandle));
+        markSaved(d);
       } catch (const std::exception& e) {
         transcript.push_back("[" + d.path + " を保存できません: " + e.what() + "]");
       }

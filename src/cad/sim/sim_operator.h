@@ -62,6 +62,11 @@ struct OperatorRequest {
   std::optional<Point3> base;
   std::vector<Entity> moving;  // placement: the entities as they stand, attributes included
   bool ortho = false;          // placement: only along the axes through `base`
+  // Value: the answers offered (a window may show them as buttons).
+  std::vector<std::string> keywords;
+  // Value: a file name, which a CAD asks with its file dialog while FILEDIA is 1.
+  enum class File { None, Open, Save };
+  File file = File::None;
   static OperatorRequest ask(Kind k, std::string prompt, std::optional<Point3> base = {}) {
     OperatorRequest r;
     r.kind = k;
@@ -80,6 +85,11 @@ inline constexpr const char* kMoveSecondPointPrompt =
 inline constexpr const char* kInsertPointPrompt =
     "挿入位置を指定 または [基点(B)/尺度(S)/X/Y/Z/回転(R)]:";
 inline constexpr const char* kPastePointPrompt = "挿入位置を指定:";
+// Before a changed drawing goes, with its three answers.
+inline constexpr const char* kSaveChangesPrompt = "変更を保存しますか?";
+inline constexpr const char* kSaveAnswer = "保存";
+inline constexpr const char* kDiscardAnswer = "保存しない";
+inline constexpr const char* kCancelAnswer = "キャンセル";
 inline constexpr const char* kAttributeValuePrompt = "属性値を入力 ";  // + the tag + ":"
 // Coordinates typed at a point prompt: "x,y" or "x,y,z", or "@dx,dy" from `base` (the point the
 // request measures from). Nothing when the text is no point or a relative one has no base.

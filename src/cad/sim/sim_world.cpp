@@ -50,6 +50,8 @@ void World::addDocument() {
   DocState& ds = *d;
   d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
+  if (newDrawingDimscale) d->drawing.variables["DIMSCALE"] = Value(*newDrawingDimscale);
+  markSaved(*d);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -64,6 +66,7 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   d->nextHandle = read.nextHandle;
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   desktop.addWindow(d->hwnd, 1600, 860);
+  markSaved(*d);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }

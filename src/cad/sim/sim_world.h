@@ -55,6 +55,11 @@ struct DocState {
   std::optional<PendingCommand> pending;
   // Handles are numbered per drawing, as in the CAD: two drawings can hold the same handle.
   unsigned long nextHandle = 0x20;
+  // The drawing as it was opened or last saved, and whether it has been seen to differ since (a
+  // real CAD's DBMOD): once changed it stays changed until saved, even when undone back.
+  std::optional<Drawing> saved;
+  unsigned long savedNextHandle = 0;
+  bool modified = false;
 };
 
 struct World {
@@ -137,6 +142,23 @@ struct World {
   // What the window and the program around it are told: a DIMSCALE the person typed (kept for the
   // next new drawing).
   std::function<void(double)> onDimscaleTyped;
+  // The DIMSCALE a new drawing starts with, when the program sets one (else the drawing's default).
+  std::optional<double> newDrawingDimscale;
+
+  // Changed since opened or saved: what a saved file would hold differs from what it held.
+  bool isModified(DocState& d);
+  // The drawing as it stands is what its file holds now.
+  void markSaved(DocState& d);
+  // Before a changed drawing goes, the person is asked "変更を保存しますか?"; 保存 saves it (asking
+  // a file name when it has none). False when it must stay: キャンセル, Escape, a save that failed
+  // or was cancelled, or nobody there to answer.
+  bool mayDiscard(DocState& d);
+  // Saved to its own file, or (none yet, or `askName`) to the file name typed or else asked;
+  // false when not saved.
+  bool saveDocument(DocState& d, bool askName, std::optional<std::string> typedName = {});
+  // The document replaced by a new drawing, or by one read from a file, in the same place.
+  void replaceWithNew(DocState& d);
+  void replaceWithRead(DocState& d, const std::string& path, struct DxfDrawing&& read);
 };
 
 [[noreturn]] void fail(const std::string& message);
