@@ -12,6 +12,7 @@
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
+#include "plate/plate_layout.h"
 #include "simview/drawing_view.h"
 
 namespace {
@@ -97,6 +98,76 @@ void RebuildAfterAChange(benchmark::State& state) {
   state.counters["entities"] = static_cast<double>(d.entities);
 }
 
+// Typed at the drawing window: one entity selected, moved or erased, answered and shown again
+// (the display list worked out anew, as the window does after every change).
+void TypedMoveOfOneEntity(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  std::string h = d.sim.drawing().modelSpace().entities[1000];
+  int step = 0;
+  for (auto _ : state) {
+    d.sim.operatorSelect({h});
+    d.sim.typeCommand(step++ % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0");
+    view.drawingChanged();
+  }
+  if (step % 2) d.sim.typeCommand("U");
+  state.counters["entities"] = static_cast<double>(d.entities);
+}
+
+void TypedEraseOfOneEntity(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  std::string h = d.sim.drawing().modelSpace().entities[1000];
+  for (auto _ : state) {
+    d.sim.operatorSelect({h});
+    d.sim.typeCommand("ERASE");
+    view.drawingChanged();
+    state.PauseTiming();
+    d.sim.typeCommand("U");
+    view.drawingChanged();
+    state.ResumeTiming();
+  }
+  state.counters["entities"] = static_cast<double>(d.entities);
+}
+
+// U of QARN's largest command that is one undo group: a mounting plate of 200 devices drawn in
+// the large drawing, taken back and shown again.
+void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  cad::Session s;
+  s.desktop = &d.sim.desktop();
+  std::vector<plate::LayoutDevice> devices;
+  for (int i = 0; i < 200; ++i) {
+    plate::LayoutDevice dev;
+    dev.item.number = "D" + std::to_string(i + 1);
+    dev.item.line = i + 1;
+    dev.row.model = dev.type = i % 2 ? "S-T10" : "MY4N";
+    dev.width = i % 2 ? 44 : 28;
+    dev.height = i % 2 ? 74 : 36;
+    devices.push_back(dev);
+  }
+  d.sim.operatorPoint(60000, 0);
+  std::size_t before = d.sim.drawing().entities.size();
+  if (plate::placePlate(s, {1740, 1940, {}, 40, 5}, devices).drawn.status !=
+      plate::DrawResult::Status::Drawn) {
+    state.SkipWithError("not drawn");
+    return;
+  }
+  std::size_t drawn = d.sim.drawing().entities.size() - before;
+  simview::DrawingView view(d.sim);
+  for (auto _ : state) {
+    d.sim.typeCommand("U");
+    view.drawingChanged();
+    state.PauseTiming();
+    if (d.sim.drawing().entities.size() != before) state.SkipWithError("not taken back");
+    d.sim.typeCommand("REDO");
+    view.drawingChanged();
+    state.ResumeTiming();
+  }
+  d.sim.typeCommand("U");
+  state.counters["entities_taken_back"] = static_cast<double>(drawn);
+}
+
 // The drawings made to hang the window (the DXF fuzz seeds): opened, worked out, fitted and
 // painted once, as "開く" does. Each must take well under a second.
 const char* const kCrafted[] = {"huge-arc-angles.dxf", "nested-blocks-ten-by-nine.dxf",
@@ -145,6 +216,9 @@ BENCHMARK(PanWholeDrawing)->Unit(benchmark::kMillisecond);
 BENCHMARK(PanAFewEnclosures)->Unit(benchmark::kMillisecond);
 BENCHMARK(PanOneEnclosureWithItsTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(RebuildAfterAChange)->Unit(benchmark::kMillisecond);
+BENCHMARK(TypedMoveOfOneEntity)->Unit(benchmark::kMillisecond);
+BENCHMARK(TypedEraseOfOneEntity)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoOfAPlateOfTwoHundredDevices)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

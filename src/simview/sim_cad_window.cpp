@@ -57,6 +57,7 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   setCentralWidget(central);
   connect(input_, &QLineEdit::returnPressed, this, [this] { typed(); });
   input_->installEventFilter(this);
+  addUndoKeys();
 
   QMenu* file = menuBar()->addMenu("ファイル(&F)");
   file->addAction("開く(&O)...", this, [this] { openDrawing(); });
@@ -152,7 +153,7 @@ void SimCadWindow::finish(sim::OperatorInput in) {
 }
 
 void SimCadWindow::typed() {
-  if (!loop_) return;
+  if (!loop_) return runTypedCommand(input_->text());
   const QString raw = input_->text();  // an attribute value keeps its blanks
   QString text = raw.trimmed();
   input_->clear();

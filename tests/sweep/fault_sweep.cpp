@@ -1,6 +1,8 @@
 #include "fault_sweep.h"
 
 #include "cad/automation_error.h"
+#include "cad/sim/dxf_writer.h"
+#include "cad/sim/sim_world.h"
 
 namespace qarn::testing {
 
@@ -18,6 +20,16 @@ std::map<std::string, std::size_t> blockSizes(const cad::sim::Drawing& d) {
   for (const auto& b : d.blocks)
     if (!b.isLayout) out[b.name] = b.entities.size();
   return out;
+}
+
+// The drawing file, the file's own objects numbered from a fixed handle: an undo gives no handle
+// back, so the next free one moves on.
+std::string drawingFile(const cad::sim::SimCad& sim) {
+  return cad::sim::writeDxf(sim.drawing(), 0x100000);
+}
+
+std::size_t undoSteps(cad::sim::SimCad& sim) {
+  return sim.world().activeDoc().history.undoCount();
 }
 
 }  // namespace
@@ -38,6 +50,8 @@ long runSweep(const SweepCase& c) {
     for (const auto& v : kWatchedVariables)
       variables[v] = sim.drawing().variables[v];
     auto blocksBefore = blockSizes(sim.drawing());
+    std::string fileBefore = drawingFile(sim);
+    std::size_t stepsBefore = undoSteps(sim);
     long before = sim.callCount();
     if (k > 0) sim.failCall(k);
 
@@ -65,6 +79,12 @@ long runSweep(const SweepCase& c) {
           EXPECT_EQ(size, complete[name]) << "block " << name << " half-built, " << at;
         }
     if (c.check) c.check(run);
+    // The command's undo group, whole or cut short, is one step that gives the drawing back.
+    if (undoSteps(sim) > stepsBefore) {
+      EXPECT_EQ(undoSteps(sim), stepsBefore + 1) << at;
+      sim.undo();
+      EXPECT_TRUE(drawingFile(sim) == fileBefore) << "undo gives the drawing back, " << at;
+    }
   }
   return total;
 }

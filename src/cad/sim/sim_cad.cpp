@@ -253,7 +253,11 @@ void SimCad::typeCommand(const std::string& line) {
 }
 
 bool SimCad::undo() {
-  return world_->undoStep(world_->activeDoc());
+  return world_->undoStep(world_->activeDoc()).has_value();
+}
+
+bool SimCad::redo() {
+  return world_->redoStep(world_->activeDoc()).has_value();
 }
 
 std::string SimCad::dxf() const {

@@ -50,6 +50,7 @@ void World::addDocument() {
   DocState& ds = *d;
   d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
+  d->history.reset(d->drawing);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -64,6 +65,7 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   d->nextHandle = read.nextHandle;
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   desktop.addWindow(d->hwnd, 1600, 860);
+  d->history.reset(d->drawing);
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -190,26 +192,37 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
     if (Entity* att = d.drawing.findEntity(a)) transformEntity(*att, t);
 }
 
-void World::startUndoGroup(DocState& d) {
+void World::startUndoGroup(DocState& d, const std::string& name) {
   endUndoGroup(d);
+  d.history.absorb(d.drawing);
   d.undoDepth = 1;
-  d.openGroup = d.drawing;
+  d.groupName = name;
 }
 
 void World::endUndoGroup(DocState& d) {
   if (d.undoDepth == 0) return;
   d.undoDepth = 0;
-  d.undoSteps.push_back(std::move(*d.openGroup));
-  d.openGroup.reset();
+  d.history.commit(d.drawing, d.groupName);
 }
 
-bool World::undoStep(DocState& d) {
-  if (d.undoSteps.empty()) return false;
-  d.drawing = std::move(d.undoSteps.back());
-  ++d.erasures;
-  d.undoSteps.pop_back();
+std::optional<std::string> World::undoStep(DocState& d) {
+  endUndoGroup(d);
+  d.history.absorb(d.drawing);
+  auto name = d.history.undo(d.drawing);
+  if (!name) return name;
+  ++d.erasures;  // entities may have left
   changed();
-  return true;
+  return name;
+}
+
+std::optional<std::string> World::redoStep(DocState& d) {
+  endUndoGroup(d);
+  d.history.absorb(d.drawing);
+  auto name = d.history.redo(d.drawing);
+  if (!name) return name;
+  ++d.erasures;
+  changed();
+  return name;
 }
 
 }  // namespace qarn::cad::sim

@@ -17,6 +17,7 @@
 #include "cad/sim/drawing.h"
 #include "cad/sim/sim_desktop.h"
 #include "cad/sim/sim_operator.h"
+#include "cad/sim/undo_history.h"
 
 namespace qarn::cad::sim {
 
@@ -44,8 +45,8 @@ struct DocState {
   Drawing drawing;
   WindowHandle hwnd = 0;
   int undoDepth = 0;
-  std::optional<Drawing> openGroup;  // the drawing as it was when the outermost group opened
-  std::vector<Drawing> undoSteps;
+  std::string groupName;  // what the open group will be called in the history
+  UndoHistory history;
   std::vector<std::string> selection;  // the active selection set
   // Erasures so far (entities also leave by undo); the selection is checked for erased entities
   // when this or the entity count changed since the last look.
@@ -122,10 +123,14 @@ struct World {
 
   // Undo: a group opened by StartUndoMark (or around a typed command) is one step of the
   // document's undo history. Groups do not nest: a start while one is open ends it first; an end
-  // without an open group does nothing. `undoStep` takes the newest step back; false when none.
-  void startUndoGroup(DocState& d);
+  // without an open group does nothing. What an automation client changes outside any group is no
+  // step of its own (it stays when a step is taken back). `undoStep` ends an open group (a command
+  // that failed before its end is one step too) and takes the newest step back; `redoStep` makes
+  // the newest step taken back again. Both give the step's name, nothing when there is none.
+  void startUndoGroup(DocState& d, const std::string& name = "GROUP");
   void endUndoGroup(DocState& d);
-  bool undoStep(DocState& d);
+  std::optional<std::string> undoStep(DocState& d);
+  std::optional<std::string> redoStep(DocState& d);
 
   // Command lines: run what can run now; a command that waits for a point stays pending.
   void sendCommand(DocState& d, const std::string& text);
@@ -133,6 +138,9 @@ struct World {
   // A line the person typed at the drawing window: a command of the person's, or else the same
   // command line automation would send.
   void typeCommand(DocState& d, const std::string& line);
+
+  // The last command typed, repeated by Enter on an empty line.
+  std::string lastTyped;
 
   // What the window and the program around it are told: a DIMSCALE the person typed (kept for the
   // next new drawing).
