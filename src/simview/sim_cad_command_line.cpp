@@ -22,9 +22,13 @@ class UndoKeysInTheLine : public QObject {
  public:
   UndoKeysInTheLine(QObject* parent, std::function<void(const char*)> run)
       : QObject(parent), run_(std::move(run)) {}
-  bool eventFilter(QObject*, QEvent* e) override {
+  bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress) return false;
-    const char* command = undoCommandOf(static_cast<QKeyEvent*>(e));
+    auto* key = static_cast<QKeyEvent*>(e);
+    // Escape at the command prompt drops what was typed (while a request waits it cancels that).
+    if (e->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape)
+      if (auto* line = qobject_cast<QLineEdit*>(watched)) line->clear();
+    const char* command = undoCommandOf(key);
     if (!command) return false;
     e->accept();  // the line's own undo does not take it, nor the window's shortcut
     if (e->type() == QEvent::KeyPress) run_(command);

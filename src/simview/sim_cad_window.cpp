@@ -52,7 +52,7 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   layout->addWidget(prompt_);
   input_ = new QLineEdit(central);
   input_->setObjectName("CommandInput");
-  input_->setPlaceholderText("数値を入力して Enter");
+  input_->setPlaceholderText("コマンドまたは値を入力して Enter");
   layout->addWidget(input_);
   setCentralWidget(central);
   connect(input_, &QLineEdit::returnPressed, this, [this] { typed(); });
