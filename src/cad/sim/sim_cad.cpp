@@ -55,6 +55,7 @@ WindowHandle SimCad::documentWindow() const {
 }
 
 Drawing& SimCad::drawing() {
+  ++world_->edits;  // handed out to be changed: the undo history looks again
   return world_->activeDoc().drawing;
 }
 const Drawing& SimCad::drawing() const {
@@ -250,6 +251,11 @@ int SimCad::openUndoGroups() const {
 
 void SimCad::typeCommand(const std::string& line) {
   world_->typeCommand(world_->activeDoc(), line);
+}
+
+World& SimCad::world() {
+  ++world_->edits;
+  return *world_;
 }
 
 bool SimCad::undo() {

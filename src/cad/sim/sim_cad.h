@@ -119,7 +119,7 @@ class SimCad {
   void writeDxf(const std::string& path) const;
 
   // Its insides (documents, undo history, what it tells the program around it).
-  World& world() { return *world_; }
+  World& world();
 
  private:
   std::shared_ptr<World> world_;

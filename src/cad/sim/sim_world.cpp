@@ -51,6 +51,7 @@ void World::addDocument() {
   d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   d->history.reset(d->drawing);
+  d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -66,12 +67,14 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   desktop.addWindow(d->hwnd, 1600, 860);
   d->history.reset(d->drawing);
+  d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
 
 void World::enter(std::string_view member, const std::string& m) {
   ++calls;
+  ++edits;
   ++callsByMember[m];
   // While the person answers a request the CAD is busy with it, as a real one is.
   if (answering > 0) throw AutomationError(status::kCallRejected, "Call was rejected by callee.");
@@ -192,9 +195,14 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
     if (Entity* att = d.drawing.findEntity(a)) transformEntity(*att, t);
 }
 
+void World::settle(DocState& d) {
+  if (d.settledAt != edits) d.history.absorb(d.drawing);
+  d.settledAt = edits;
+}
+
 void World::startUndoGroup(DocState& d, const std::string& name) {
   endUndoGroup(d);
-  d.history.absorb(d.drawing);
+  settle(d);
   d.undoDepth = 1;
   d.groupName = name;
 }
@@ -203,11 +211,12 @@ void World::endUndoGroup(DocState& d) {
   if (d.undoDepth == 0) return;
   d.undoDepth = 0;
   d.history.commit(d.drawing, d.groupName);
+  d.settledAt = edits;
 }
 
 std::optional<std::string> World::undoStep(DocState& d) {
   endUndoGroup(d);
-  d.history.absorb(d.drawing);
+  settle(d);
   auto name = d.history.undo(d.drawing);
   if (!name) return name;
   ++d.erasures;  // entities may have left
@@ -217,7 +226,7 @@ std::optional<std::string> World::undoStep(DocState& d) {
 
 std::optional<std::string> World::redoStep(DocState& d) {
   endUndoGroup(d);
-  d.history.absorb(d.drawing);
+  settle(d);
   auto name = d.history.redo(d.drawing);
   if (!name) return name;
   ++d.erasures;

@@ -47,6 +47,7 @@ struct DocState {
   int undoDepth = 0;
   std::string groupName;  // what the open group will be called in the history
   UndoHistory history;
+  unsigned long settledAt = ~0ul;  // World::edits when the history last took the drawing in
   std::vector<std::string> selection;  // the active selection set
   // Erasures so far (entities also leave by undo); the selection is checked for erased entities
   // when this or the entity count changed since the last look.
@@ -77,6 +78,10 @@ struct World {
   int busyPolls = 0;
 
   long calls = 0;
+  // What may have changed a drawing outside an undo group, counted: every automation call, and
+  // every time a drawing was handed out to be changed. The history looks for such changes only
+  // when this moved on.
+  unsigned long edits = 0;
   std::unordered_map<std::string, long> callsByMember;  // lower-case names; counted on every call
   long failAtCall = 0;                        // absolute call number, 0 for none
   std::set<std::string> failingMembers;       // lower-case names
@@ -128,6 +133,8 @@ struct World {
   // that failed before its end is one step too) and takes the newest step back; `redoStep` makes
   // the newest step taken back again. Both give the step's name, nothing when there is none.
   void startUndoGroup(DocState& d, const std::string& name = "GROUP");
+  // What changed outside a group since the history last looked, taken in as it stands.
+  void settle(DocState& d);
   void endUndoGroup(DocState& d);
   std::optional<std::string> undoStep(DocState& d);
   std::optional<std::string> redoStep(DocState& d);
