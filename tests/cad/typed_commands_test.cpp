@@ -38,6 +38,13 @@ TEST_F(TypedCommands, MoveCopyEraseAskWhatTheLineLacksAndSkipLockedLayers) {
                                                   "[基点を指定 または [移動距離(D)] <移動距離>: 10,10]",
                                                   std::string("[") + sim::kMoveSecondPointPrompt +
                                                       " 40,30]"}));
+  // Ortho bends a picked destination onto an axis, not a typed one.
+  cad.drawing().variables["ORTHOMODE"] = Value::int16(1);
+  cad.operatorSelect({ref});
+  cad.operatorPoint(0, 0);
+  cad.operatorPoint(30, 5);
+  cad.typeCommand("MOVE");
+  EXPECT_EQ(entity(ref).p1, (Point3{70, 30, 0}));
   // Everything on the line: a relative destination; then COPY to two places until Enter.
   cad.typeCommand("_MOVE L 0,0 @1,2");
   EXPECT_EQ(entity(line).p2, (Point3{6, 2, 0}));
