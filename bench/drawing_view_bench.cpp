@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <chrono>
 
 #include "cad/connection.h"
 #include "cad/sim/sim_cad.h"
@@ -105,23 +106,32 @@ void TypedMoveOfOneEntity(benchmark::State& state) {
   simview::DrawingView view(d.sim);
   std::string h = d.sim.drawing().modelSpace().entities[1000];
   int step = 0;
+  double answered = 0;
   for (auto _ : state) {
     d.sim.operatorSelect({h});
+    auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand(step++ % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0");
+    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
   }
   if (step % 2) d.sim.typeCommand("U");
   state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["command_ms"] = step ? answered / step : 0;
 }
 
 void TypedEraseOfOneEntity(benchmark::State& state) {
   BigDrawing& d = drawing();
   simview::DrawingView view(d.sim);
   std::string h = d.sim.drawing().modelSpace().entities[1000];
+  double answered = 0;
+  int n = 0;
   for (auto _ : state) {
     d.sim.operatorSelect({h});
+    auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand("ERASE");
+    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++n;
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
     state.PauseTiming();
@@ -129,6 +139,7 @@ void TypedEraseOfOneEntity(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["command_ms"] = n ? answered / n : 0;
 }
 
 // U of QARN's largest command that is one undo group: a mounting plate of 200 devices drawn in
@@ -156,8 +167,13 @@ void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
   }
   std::size_t drawn = d.sim.drawing().entities.size() - before;
   simview::DrawingView view(d.sim);
+  double answered = 0;
+  int n = 0;
   for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand("U");
+    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++n;
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
     state.PauseTiming();
@@ -167,6 +183,7 @@ void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
   }
   d.sim.typeCommand("U");
   state.counters["entities_taken_back"] = static_cast<double>(drawn);
+  state.counters["command_ms"] = n ? answered / n : 0;
 }
 
 // The drawings made to hang the window (the DXF fuzz seeds): opened, worked out, fitted and
