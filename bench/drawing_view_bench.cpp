@@ -111,7 +111,8 @@ void TypedMoveOfOneEntity(benchmark::State& state) {
     d.sim.operatorSelect({h});
     auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand(step++ % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0");
-    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
   }
@@ -130,7 +131,8 @@ void TypedEraseOfOneEntity(benchmark::State& state) {
     d.sim.operatorSelect({h});
     auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand("ERASE");
-    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     ++n;
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
@@ -172,7 +174,8 @@ void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
   for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
     d.sim.typeCommand("U");
-    answered += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     ++n;
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());

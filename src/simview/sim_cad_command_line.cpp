@@ -52,7 +52,8 @@ void SimCadWindow::addUndoKeys() {
     if (!loop_) cad_.typeCommand(command);
   };
   input_->installEventFilter(new UndoKeysInTheLine(input_, run));
-  for (auto [keys, command] : {std::pair{Qt::CTRL | Qt::Key_Z, "U"}, {Qt::CTRL | Qt::Key_Y, "REDO"}}) {
+  for (auto [keys, command] :
+       {std::pair{Qt::CTRL | Qt::Key_Z, "U"}, {Qt::CTRL | Qt::Key_Y, "REDO"}}) {
     auto* s = new QShortcut(QKeySequence(keys), this);
     s->setContext(Qt::WindowShortcut);
     connect(s, &QShortcut::activated, this, [run, command] { run(command); });

@@ -265,7 +265,8 @@ TEST_F(SimCadWindowTest, TheCommandLineRunsTypedCommandsAndTheUndoKeysWalkThem) 
   });
   type("ERASE");
   EXPECT_FALSE(cad.drawing().findEntity(ring));
-  EXPECT_TRUE(window.transcriptBox()->toPlainText().contains("コマンド: ERASE\nオブジェクトを選択: 1 個を検出"));
+  EXPECT_TRUE(window.transcriptBox()->toPlainText().contains(
+      "コマンド: ERASE\nオブジェクトを選択: 1 個を検出"));
 }
 
 TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) {

@@ -34,10 +34,10 @@ TEST_F(TypedCommands, MoveCopyEraseAskWhatTheLineLacksAndSkipLockedLayers) {
   cad.typeCommand("MOVE");
   EXPECT_EQ(entity(ref).p1, (Point3{40, 30, 0}));
   EXPECT_EQ(entity(entity(ref).attributes[0]).p1, (Point3{40, 32, 0})) << "attributes travel";
-  EXPECT_EQ(said(from), (std::vector<std::string>{"MOVE", "[オブジェクトを選択: 1 個を検出]",
-                                                  "[基点を指定 または [移動距離(D)] <移動距離>: 10,10]",
-                                                  std::string("[") + sim::kMoveSecondPointPrompt +
-                                                      " 40,30]"}));
+  EXPECT_EQ(said(from),
+            (std::vector<std::string>{"MOVE", "[オブジェクトを選択: 1 個を検出]",
+                                      "[基点を指定 または [移動距離(D)] <移動距離>: 10,10]",
+                                      std::string("[") + sim::kMoveSecondPointPrompt + " 40,30]"}));
   // Ortho bends a picked destination onto an axis, not a typed one.
   cad.drawing().variables["ORTHOMODE"] = Value::int16(1);
   cad.operatorSelect({ref});
@@ -75,7 +75,8 @@ TEST_F(TypedCommands, MoveCopyEraseAskWhatTheLineLacksAndSkipLockedLayers) {
   EXPECT_EQ(cad.transcript().back(), "[*キャンセル*]");
   EXPECT_EQ(dxf(), before);
   cad.typeCommand("FOO");
-  EXPECT_EQ(cad.transcript().back(), "[不明なコマンド \"FOO\"。F1 キーを押すとヘルプを表示します。]");
+  EXPECT_EQ(cad.transcript().back(),
+            "[不明なコマンド \"FOO\"。F1 キーを押すとヘルプを表示します。]");
 }
 
 TEST_F(TypedCommands, VariablesTakeValuesOfTheirKindAndSayWhyNot) {
@@ -136,9 +137,9 @@ TEST_F(TypedCommands, LayerOptionsRefuseAsTheCadDoes) {
   EXPECT_FALSE(layer("A2").frozen);
   EXPECT_TRUE(layer("A1").frozen);
   auto shown = said(from);
-  for (const char* why : {"[フリーズされた画層は現在画層にできません。]",
-                          "[画層 \"0\" : 現在画層は凍結できません]", "[該当する画層が見つかりません。]",
-                          "[無効なオプション キーワードです。]"})
+  for (const char* why :
+       {"[フリーズされた画層は現在画層にできません。]", "[画層 \"0\" : 現在画層は凍結できません]",
+        "[該当する画層が見つかりません。]", "[無効なオプション キーワードです。]"})
     EXPECT_NE(std::find(shown.begin(), shown.end(), why), shown.end()) << why;
   cad.operatorEnter();
   cad.typeCommand("-LAYER F A2");
@@ -188,10 +189,12 @@ TEST_F(TypedCommands, UndoAndRedoReturnTheDrawingExactly) {
   cad.typeCommand("U");
   EXPECT_EQ(dxf(), before);
   // At least a hundred steps are kept, and no more than the bound.
-  for (int i = 0; i < 150; ++i) cad.typeCommand("DIMASZ " + std::to_string(i + 1));
+  for (int i = 0; i < 150; ++i)
+    cad.typeCommand("DIMASZ " + std::to_string(i + 1));
   cad.typeCommand("UNDO 100");
   EXPECT_EQ(cad.drawing().variables.at("DIMASZ").toDouble(), 50);
-  for (int i = 0; i < 1100; ++i) cad.typeCommand("DIMASZ " + std::to_string(i + 1));
+  for (int i = 0; i < 1100; ++i)
+    cad.typeCommand("DIMASZ " + std::to_string(i + 1));
   EXPECT_EQ(cad.world().activeDoc().history.undoCount(), sim::UndoHistory::kMaxSteps);
 }
 
@@ -213,7 +216,8 @@ TEST_F(TypedCommands, ZoomTellsTheWindowWhatToShow) {
   cad.typeCommand("ZOOM A");
   cad.typeCommand("ZOOM X");
   cad.removeObserver(&seen);
-  EXPECT_EQ(seen.calls, (std::vector<std::string>{"extents", "80,10 90", "5,20 40", "500,148.5 562.5"}));
+  EXPECT_EQ(seen.calls,
+            (std::vector<std::string>{"extents", "80,10 90", "5,20 40", "500,148.5 562.5"}));
   EXPECT_EQ(cad.transcript().back(), "[点、またはオプション キーワードが必要です。]");
   EXPECT_FALSE(cad.undo()) << "a view is no undo step";
 }

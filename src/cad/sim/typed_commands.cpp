@@ -49,7 +49,8 @@ TypedLine split(const std::string& line) {
 
 void World::typeCommand(DocState& d, const std::string& typed) {
   std::string line = typed;
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
   if (!line.empty() && line.front() == '(') {  // AutoLISP: as sent
     sendCommand(d, line + "\n");
     changed();
@@ -64,7 +65,8 @@ void World::typeCommand(DocState& d, const std::string& typed) {
   }
   std::string word = rest.words.front();
   std::string name = asciiUpper(word);
-  while (!name.empty() && (name[0] == '_' || name[0] == '-' || name[0] == '.')) name.erase(0, 1);
+  while (!name.empty() && (name[0] == '_' || name[0] == '-' || name[0] == '.'))
+    name.erase(0, 1);
   rest.words.pop_front();
   const bool grouped = !outsideHistory(name);
   const int docId = d.id;
@@ -73,7 +75,7 @@ void World::typeCommand(DocState& d, const std::string& typed) {
   try {
     if (sentCommand(name)) {
       known = true;
-      sendCommand(d, line + "\n");              // the transcript keeps it as sent
+      sendCommand(d, line + "\n");       // the transcript keeps it as sent
       if (d.pending) resolvePending(d);  // the person is there to give the point now
     } else {
       transcript.push_back(line);

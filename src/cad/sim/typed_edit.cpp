@@ -51,8 +51,7 @@ Extents drawingExtents(const Drawing& d) {
 }
 
 void zoom(TypedInput& in) {
-  const char* prompt =
-      "窓のコーナーを指定 または [図面全体(A)/オブジェクト範囲(E)/窓(W)]:";
+  const char* prompt = "窓のコーナーを指定 または [図面全体(A)/オブジェクト範囲(E)/窓(W)]:";
   OperatorInput a = in.take(OperatorRequest::ask(OperatorRequest::Kind::Point, prompt));
   if (a.kind == OperatorInput::Kind::Enter) return;
   std::string key = a.kind == OperatorInput::Kind::Text ? asciiUpper(a.text) : "";
@@ -74,8 +73,8 @@ void zoom(TypedInput& in) {
   if (a.kind == OperatorInput::Kind::Point) {
     first = a.point;
   } else if (key == "W" || key == "WINDOW") {
-    OperatorInput p = in.take(OperatorRequest::ask(OperatorRequest::Kind::Point,
-                                                   "最初のコーナーを指定:"));
+    OperatorInput p =
+        in.take(OperatorRequest::ask(OperatorRequest::Kind::Point, "最初のコーナーを指定:"));
     if (p.kind != OperatorInput::Kind::Point) return in.say(kPointOrKeyword);
     first = p.point;
   } else {
@@ -107,8 +106,8 @@ void undoCommand(TypedInput& in) {
   long n = std::strtol(a.c_str(), &end, 10);
   if (*end == '\0' && n > 0) return undoTimes(in, static_cast<int>(std::min(n, 100000L)));
   std::string key = asciiUpper(a);
-  for (const char* option : {"A", "AUTO", "C", "CONTROL", "BE", "BEGIN", "E", "END", "M", "MARK",
-                             "B", "BACK"})
+  for (const char* option :
+       {"A", "AUTO", "C", "CONTROL", "BE", "BEGIN", "E", "END", "M", "MARK", "B", "BACK"})
     if (key == option)
       return in.say("UNDO の " + key + " オプションはシミュレーション CAD にはありません。");
   in.say("正の整数、またはオプション キーワードが必要です。");
@@ -134,10 +133,11 @@ OperatorInput TypedInput::take(const OperatorRequest& r) {
     return in;
   }
   OperatorInput in = w.take(r);
-  std::string shown = in.kind == OperatorInput::Kind::Point ? pointText(in.point)
+  std::string shown = in.kind == OperatorInput::Kind::Point  ? pointText(in.point)
                       : in.kind == OperatorInput::Kind::Text ? in.text
-                                                               : "";
-  if (r.kind != OperatorRequest::Kind::Selection) say(r.prompt + " " + shown);
+                                                             : "";
+  if (r.kind != OperatorRequest::Kind::Selection)
+    say(shown.empty() ? r.prompt : r.prompt + " " + shown);
   return in;
 }
 

@@ -36,7 +36,7 @@ struct TypedInput {
 };
 
 // Typed commands by kind; each returns false when `name` is not its own.
-bool runModifyCommand(TypedInput& in, const std::string& name);    // ERASE, MOVE, COPY
-bool runSettingCommand(TypedInput& in, const std::string& name);   // SETVAR, variables, -LAYER
+bool runModifyCommand(TypedInput& in, const std::string& name);   // ERASE, MOVE, COPY
+bool runSettingCommand(TypedInput& in, const std::string& name);  // SETVAR, variables, -LAYER
 
 }  // namespace qarn::cad::sim

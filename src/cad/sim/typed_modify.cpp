@@ -13,7 +13,8 @@ namespace {
 
 std::string keyword(const std::string& word) {
   std::string k = asciiUpper(word);
-  while (!k.empty() && k[0] == '_') k.erase(0, 1);
+  while (!k.empty() && k[0] == '_')
+    k.erase(0, 1);
   return k;
 }
 
@@ -41,7 +42,8 @@ std::optional<Point3> basePoint(TypedInput& in, const char* prompt, std::optiona
       (b.kind == OperatorInput::Kind::Text && (keyword(b.text) == "D" || b.text.empty()))) {
     OperatorInput v = in.take(
         OperatorRequest::ask(OperatorRequest::Kind::Point, "移動距離を指定 <0,0,0>:", Point3{}));
-    if (v.kind == OperatorInput::Kind::Enter || (v.kind == OperatorInput::Kind::Text && v.text.empty()))
+    if (v.kind == OperatorInput::Kind::Enter ||
+        (v.kind == OperatorInput::Kind::Text && v.text.empty()))
       v.point = {};
     else if (v.kind != OperatorInput::Kind::Point)
       return in.say(kPointOrKeyword), std::nullopt;
@@ -107,8 +109,9 @@ void copy(TypedInput& in) {
     OperatorInput t;
     try {
       t = in.take(placement(in, sel, *base,
-                            first ? "2 点目を指定 または [配列複写(A)] <1 点目を移動距離として使用>:"
-                                  : "2 点目を指定 または [配列複写(A)/終了(E)/元に戻す(U)] <終了>:"));
+                            first
+                                ? "2 点目を指定 または [配列複写(A)] <1 点目を移動距離として使用>:"
+                                : "2 点目を指定 または [配列複写(A)/終了(E)/元に戻す(U)] <終了>:"));
     } catch (const AutomationError&) {
       if (first) throw;
       return in.say(kCancelled);
@@ -136,7 +139,8 @@ std::vector<std::string> TypedInput::select(bool editable) {
     if (have.insert(e->handle).second) found.push_back(e->handle);
   };
   auto addAll = [&] {
-    for (const auto& h : dr.modelSpace().entities) addOne(h);
+    for (const auto& h : dr.modelSpace().entities)
+      addOne(h);
   };
   // A window takes what lies wholly inside, a crossing what the box touches.
   auto addBox = [&](bool window, Point3 p, Point3 q) {
@@ -174,12 +178,14 @@ std::vector<std::string> TypedInput::select(bool editable) {
   } else {
     using K = OperatorInput::Kind;
     // The rest of the line is for the prompts after the selection: the operator picks.
-    OperatorInput a = w.take(OperatorRequest::ask(OperatorRequest::Kind::Selection,
-                                                  kSelectObjectsPrompt));
+    OperatorInput a =
+        w.take(OperatorRequest::ask(OperatorRequest::Kind::Selection, kSelectObjectsPrompt));
     switch (a.kind) {
       case K::Selection:
-        for (const auto& h : a.handles) addOne(h);
-        for (const auto& box : a.boxes) addBox(box.window, box.a, box.b);
+        for (const auto& h : a.handles)
+          addOne(h);
+        for (const auto& box : a.boxes)
+          addBox(box.window, box.a, box.b);
         break;
       case K::Entity:
         addOne(a.handle);
@@ -200,9 +206,8 @@ std::vector<std::string> TypedInput::select(bool editable) {
   }
   say(std::string(kSelectObjectsPrompt) + " " + std::to_string(found.size()) + " 個を検出");
   if (editable) {
-    auto locked = std::erase_if(found, [&](const std::string& h) {
-      return dr.onLockedLayer(*dr.findEntity(h));
-    });
+    auto locked = std::erase_if(
+        found, [&](const std::string& h) { return dr.onLockedLayer(*dr.findEntity(h)); });
     if (locked > 0) say(std::to_string(locked) + " 個はロックされた画層上にあります");
   }
   return found;
@@ -210,7 +215,8 @@ std::vector<std::string> TypedInput::select(bool editable) {
 
 bool runModifyCommand(TypedInput& in, const std::string& name) {
   if (name == "ERASE" || name == "E") {
-    for (const auto& h : in.select(true)) in.w.erase(in.d, h);
+    for (const auto& h : in.select(true))
+      in.w.erase(in.d, h);
     return true;
   }
   if (name == "MOVE" || name == "M") {

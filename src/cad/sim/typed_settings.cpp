@@ -57,7 +57,8 @@ std::string refusal(DocState& d, const std::string& name, const std::string& tex
       char* end = nullptr;
       long v = std::strtol(text.c_str(), &end, 10);
       bool integer = !text.empty() && *end == '\0';
-      if (isSwitch(name) && (!integer || v < 0 || v > 1)) return "0 から 1 の整数を入力してください。";
+      if (isSwitch(name) && (!integer || v < 0 || v > 1))
+        return "0 から 1 の整数を入力してください。";
       if (name == "OSMODE" && (!integer || v < 0 || v > 32767))
         return "0 から 32767 の整数を入力してください。";
       if (now.kind() == Value::Kind::Int16 && (!integer || v < -32768 || v > 32767))
@@ -100,10 +101,10 @@ void setVariable(TypedInput& in, const std::string& name) {
   std::string why = refusal(in.d, name, text, v);
   if (!why.empty()) return in.say(why);
   now = v;
-  in.w.variableWrites.push_back(name + " = " + (v.kind() == Value::Kind::Text ? v.toText()
-                                                : v.kind() == Value::Kind::Double
-                                                    ? listingNumber(v.toDouble())
-                                                    : std::to_string(v.toInt())));
+  in.w.variableWrites.push_back(name + " = " +
+                                (v.kind() == Value::Kind::Text     ? v.toText()
+                                 : v.kind() == Value::Kind::Double ? listingNumber(v.toDouble())
+                                                                   : std::to_string(v.toInt())));
   if (name == "DIMSCALE" && in.w.onDimscaleTyped) in.w.onDimscaleTyped(v.toDouble());
 }
 
@@ -112,7 +113,8 @@ void setvar(TypedInput& in) {
   if (name.empty()) return;
   auto& vars = in.d.drawing.variables;
   if (name == "?") {
-    for (const auto& [n, v] : vars) in.say(n + " = " + shown(v));
+    for (const auto& [n, v] : vars)
+      in.say(n + " = " + shown(v));
     return;
   }
   if (!vars.count(name))
@@ -128,7 +130,8 @@ void layer(TypedInput& in) {
     std::string k = asciiUpper(in.text(
         "オプションを入力 [設定(S)/オン(ON)/オフ(OFF)/フリーズ(F)/フリーズ解除(T)/ロック(LO)/"
         "ロック解除(U)]:"));
-    while (!k.empty() && k[0] == '_') k.erase(0, 1);
+    while (!k.empty() && k[0] == '_')
+      k.erase(0, 1);
     if (k.empty()) return;
     if (k == "S" || k == "SET") {
       std::string name = in.text("現在にする画層の名前を入力 または <変更しない>:");
@@ -143,11 +146,11 @@ void layer(TypedInput& in) {
       in.w.variableWrites.push_back("CLAYER = " + v.toText());
       continue;
     }
-    const char* prompt = k == "ON"                ? "オンにする画層の名前のリストを入力:"
-                         : k == "OFF"             ? "オフにする画層の名前のリストを入力:"
+    const char* prompt = k == "ON"    ? "オンにする画層の名前のリストを入力:"
+                         : k == "OFF" ? "オフにする画層の名前のリストを入力:"
                          : k == "F" || k == "FREEZE" ? "フリーズする画層の名前のリストを入力:"
-                         : k == "T" || k == "THAW"   ? "フリーズ解除する画層の名前のリストを入力:"
-                         : k == "LO" || k == "LOCK"  ? "ロックする画層の名前のリストを入力:"
+                         : k == "T" || k == "THAW" ? "フリーズ解除する画層の名前のリストを入力:"
+                         : k == "LO" || k == "LOCK" ? "ロックする画層の名前のリストを入力:"
                          : k == "U" || k == "UNLOCK" ? "ロック解除する画層の名前のリストを入力:"
                                                      : nullptr;
     if (!prompt) {
@@ -166,8 +169,8 @@ void layer(TypedInput& in) {
         l.on = true;
       } else if (k == "OFF") {
         if (isCurrent) {
-          std::string a = asciiUpper(
-              in.text("本当に現在画層 \"" + l.name + "\" をオフにしますか? [はい(Y)/いいえ(N)] <N>:"));
+          std::string a = asciiUpper(in.text("本当に現在画層 \"" + l.name +
+                                             "\" をオフにしますか? [はい(Y)/いいえ(N)] <N>:"));
           if (a != "Y" && a != "YES") continue;
         }
         l.on = false;

@@ -2,10 +2,10 @@
 // (both kept in handle order, so the walk is linear), and taken back by swapping the two sides.
 #include "cad/sim/undo_history.h"
 
-#include <map>
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <map>
 
 namespace qarn::cad::sim {
 
@@ -96,7 +96,8 @@ bool sameHead(const Block& a, const Block& b) {
 }
 
 template <class T>
-void diffTable(std::vector<T>& base, const std::vector<T>& now, std::optional<std::vector<T>>& out) {
+void diffTable(std::vector<T>& base, const std::vector<T>& now,
+               std::optional<std::vector<T>>& out) {
   if (base == now) return;
   out = std::move(base);
   base = now;
@@ -114,23 +115,28 @@ std::size_t sizeOf(const std::string& s) {
 }
 
 std::size_t sizeOf(const Entity& e) {
-  std::size_t n = sizeof e + e.vertices.size() * sizeof(Vertex) + e.fields.size() * 48 +
-                  e.parts.size() * 96;
-  for (const auto& a : e.attributes) n += sizeOf(a);
+  std::size_t n =
+      sizeof e + e.vertices.size() * sizeof(Vertex) + e.fields.size() * 48 + e.parts.size() * 96;
+  for (const auto& a : e.attributes)
+    n += sizeOf(a);
   return n + sizeOf(e.text) + sizeOf(e.tag) + sizeOf(e.prompt);
 }
 
 std::size_t sizeOf(const UndoStep& s) {
   std::size_t n = sizeof s;
-  for (const auto& [h, e] : s.entities) n += sizeOf(h) + (e ? sizeOf(*e) : 0);
+  for (const auto& [h, e] : s.entities)
+    n += sizeOf(h) + (e ? sizeOf(*e) : 0);
   n += s.variables.size() * 96;
-  for (const auto& l : s.lists) n += sizeof l + l.middle.size() * sizeof(std::string);
+  for (const auto& l : s.lists)
+    n += sizeof l + l.middle.size() * sizeof(std::string);
   if (s.blocks)
-    for (const auto& b : *s.blocks) n += sizeof b + b.entities.size() * sizeof(std::string);
+    for (const auto& b : *s.blocks)
+      n += sizeof b + b.entities.size() * sizeof(std::string);
   if (s.layers) n += s.layers->size() * sizeof(Layer);
   if (s.linetypes) n += s.linetypes->size() * sizeof(Linetype);
   if (s.groups)
-    for (const auto& g : *s.groups) n += sizeof g + g.members.size() * sizeof(std::string);
+    for (const auto& g : *s.groups)
+      n += sizeof g + g.members.size() * sizeof(std::string);
   if (s.classes) n += s.classes->size() * 128;
   if (s.styles) n += s.styles->size() * 128;
   return n;
@@ -166,7 +172,8 @@ UndoStep UndoHistory::diff(const Drawing& d) {
       const auto& now = d.blocks[i].entities;
       if (was == now) continue;
       std::size_t n = std::min(was.size(), now.size()), prefix = 0, suffix = 0;
-      while (prefix < n && was[prefix] == now[prefix]) ++prefix;
+      while (prefix < n && was[prefix] == now[prefix])
+        ++prefix;
       while (suffix < n - prefix && was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix])
         ++suffix;
       std::vector<std::string> middle(now.begin() + static_cast<std::ptrdiff_t>(prefix),
