@@ -45,17 +45,19 @@ TEST_F(TypedCommands, MoveCopyEraseAskWhatTheLineLacksAndSkipLockedLayers) {
   cad.operatorPoint(30, 5);
   cad.typeCommand("MOVE");
   EXPECT_EQ(entity(ref).p1, (Point3{70, 30, 0}));
-  // Everything on the line: a relative destination; then COPY to two places until Enter.
+  // Everything on the line: a relative destination; then COPY to two places, the second taken
+  // back with U, until Enter.
   cad.typeCommand("_MOVE L 0,0 @1,2");
   EXPECT_EQ(entity(line).p2, (Point3{6, 2, 0}));
   cad.operatorSelect({line});
   cad.operatorPoint(0, 0);
   cad.operatorPoint(0, 100);
   cad.operatorPoint(0, 200);
+  cad.operatorText("U");  // the last copy taken back
   cad.operatorEnter();
   cad.typeCommand("COPY");
-  ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 4u);
-  EXPECT_EQ(entity(cad.drawing().lastEntity()).p1, (Point3{1, 202, 0}));
+  ASSERT_EQ(cad.drawing().modelSpace().entities.size(), 3u);
+  EXPECT_EQ(entity(cad.drawing().lastEntity()).p1, (Point3{1, 102, 0}));
   // A locked entity stays; Enter on an empty line is ERASE again.
   doc.layers().add("LOCKED").setLock(true);
   doc.handleToObject(line).setLayer("LOCKED");

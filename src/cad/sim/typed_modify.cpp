@@ -38,6 +38,10 @@ OperatorRequest placement(TypedInput& in, const std::vector<std::string>& sel, P
 std::optional<Point3> basePoint(TypedInput& in, const char* prompt, std::optional<Point3>& to) {
   OperatorInput b = in.take(OperatorRequest::ask(OperatorRequest::Kind::Point, prompt));
   if (b.kind == OperatorInput::Kind::Point) return b.point;
+  if (b.kind == OperatorInput::Kind::Text && keyword(b.text) == "O") {
+    in.say("モード(O) はシミュレーション CAD にはありません。");
+    return std::nullopt;
+  }
   if (b.kind == OperatorInput::Kind::Enter ||
       (b.kind == OperatorInput::Kind::Text && (keyword(b.text) == "D" || b.text.empty()))) {
     OperatorInput v = in.take(
@@ -97,15 +101,18 @@ void copy(TypedInput& in) {
   std::optional<Point3> by;
   auto base = basePoint(in, "基点を指定 または [移動距離(D)/モード(O)] <移動距離>:", by);
   if (!base) return;
+  std::vector<std::vector<std::string>> copies;  // each placement's copies, for U
   auto copyBy = [&](Point3 offset) {
     std::vector<std::string> made;
     for (const auto& h : sel)
       if (const Entity* e = in.d.drawing.findEntity(h)) made.push_back(in.w.copy(in.d, *e));
     moveAll(in, made, offset);
+    copies.push_back(std::move(made));
   };
   if (by) return copyBy(*by);
   // Copies are made until Enter; an Escape keeps those made, as the CAD does.
-  for (bool first = true;; first = false) {
+  for (;;) {
+    const bool first = copies.empty();
     OperatorInput t;
     try {
       t = in.take(placement(in, sel, *base,
@@ -121,9 +128,18 @@ void copy(TypedInput& in) {
       continue;
     }
     bool enter = t.kind == OperatorInput::Kind::Enter || t.text.empty();
+    std::string k = keyword(t.text);
     if (enter && first) return copyBy(*base);
-    if (enter || keyword(t.text) == "E") return;
-    in.say(kPointOrKeyword);
+    if (enter || k == "E") return;
+    if (k == "U" && !first) {
+      for (const auto& h : copies.back())
+        in.w.erase(in.d, h);
+      copies.pop_back();
+    } else if (k == "A") {
+      in.say("配列複写(A) はシミュレーション CAD にはありません。");
+    } else {
+      in.say(kPointOrKeyword);
+    }
   }
 }
 
