@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QShortcut>
 #include <functional>
 
@@ -42,14 +43,17 @@ class UndoKeysInTheLine : public QObject {
 }  // namespace
 
 void SimCadWindow::runTypedCommand(const QString& line) {
-  input_->clear();
   // A command may ask for points and selections: this window answers them meanwhile.
-  cad_.typeCommand(line.trimmed().toStdString());
+  try {
+    cad_.typeCommand(line.trimmed().toStdString());
+  } catch (const std::exception& e) {
+    transcript_->appendPlainText(QString::fromUtf8(e.what()));  // never out through Qt
+  }
 }
 
 void SimCadWindow::addUndoKeys() {
   auto run = [this](const char* command) {
-    if (!loop_) cad_.typeCommand(command);
+    if (!loop_) runTypedCommand(command);
   };
   input_->installEventFilter(new UndoKeysInTheLine(input_, run));
   for (auto [keys, command] :

@@ -153,7 +153,11 @@ void SimCadWindow::finish(sim::OperatorInput in) {
 }
 
 void SimCadWindow::typed() {
-  if (!loop_) return runTypedCommand(input_->text());
+  if (!loop_) {
+    const QString line = input_->text();
+    input_->clear();
+    return runTypedCommand(line);
+  }
   const QString raw = input_->text();  // an attribute value keeps its blanks
   QString text = raw.trimmed();
   input_->clear();

@@ -79,6 +79,11 @@ TEST_F(TypedCommands, MoveCopyEraseAskWhatTheLineLacksAndSkipLockedLayers) {
   cad.typeCommand("FOO");
   EXPECT_EQ(cad.transcript().back(),
             "[不明なコマンド \"FOO\"。F1 キーを押すとヘルプを表示します。]");
+  cad.closeAllDocuments();
+  cad.typeCommand("ERASE");
+  EXPECT_EQ(cad.transcript().back(),
+            "[不明なコマンド \"ERASE\"。F1 キーを押すとヘルプを表示します。]")
+      << "no drawing open";
 }
 
 TEST_F(TypedCommands, VariablesTakeValuesOfTheirKindAndSayWhyNot) {

@@ -250,7 +250,11 @@ int SimCad::openUndoGroups() const {
 }
 
 void SimCad::typeCommand(const std::string& line) {
-  world_->typeCommand(world_->activeDoc(), line);
+  if (world_->active >= 0) return world_->typeCommand(world_->activeDoc(), line);
+  // With no drawing open only the commands that open one can run; they get a document of none.
+  DocState none;
+  none.id = 0;
+  world_->typeCommand(none, line);
 }
 
 World& SimCad::world() {

@@ -68,19 +68,22 @@ void World::typeCommand(DocState& d, const std::string& typed) {
   while (!name.empty() && (name[0] == '_' || name[0] == '-' || name[0] == '.'))
     name.erase(0, 1);
   rest.words.pop_front();
-  const bool grouped = !outsideHistory(name);
+  const bool grouped = !outsideHistory(name) && d.id != 0;
   const int docId = d.id;
   if (grouped) startUndoGroup(d, name);
   bool known = false;
   try {
-    if (sentCommand(name)) {
+    if (sentCommand(name) && d.id != 0) {
       known = true;
       sendCommand(d, line + "\n");       // the transcript keeps it as sent
       if (d.pending) resolvePending(d);  // the person is there to give the point now
     } else {
       transcript.push_back(line);
-      known = runEditCommand(*this, d, name, rest) || runFileCommand(*this, d, name, rest) ||
-              runPlotCommand(*this, d, name, rest);
+      if (d.id == 0)  // no drawing open: only a file command can run
+        known = runFileCommand(*this, d, name, rest);
+      else
+        known = runEditCommand(*this, d, name, rest) || runFileCommand(*this, d, name, rest) ||
+                runPlotCommand(*this, d, name, rest);
     }
   } catch (const AutomationError&) {
     known = true;  // Escape, or nobody to answer: the command ends where it stood
