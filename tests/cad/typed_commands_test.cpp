@@ -151,6 +151,13 @@ TEST_F(TypedCommands, LayerOptionsRefuseAsTheCadDoes) {
   cad.operatorEnter();
   cad.typeCommand("-LAYER F A2");
   EXPECT_FALSE(layer("A2").frozen) << "the current layer now";
+  // The same commands on a command line sent by automation: one undo step each.
+  doc.sendCommand("-LAYER\rT\rA1\r\rDIMSCALE\r20\r");
+  EXPECT_FALSE(layer("A1").frozen);
+  EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 20);
+  ASSERT_TRUE(cad.undo());
+  EXPECT_FALSE(layer("A1").frozen) << "DIMSCALE was a step of its own";
+  EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 1);
 }
 
 // A QARN command (one undo group) and typed commands, each one step: U takes each back exactly,

@@ -21,6 +21,8 @@
 
 namespace qarn::cad::sim {
 
+struct TypedLine;
+
 // A command line that waits for the operator to give a point.
 struct PendingCommand {
   enum class Kind { Paste, Move, Insert };
@@ -47,7 +49,7 @@ struct DocState {
   int undoDepth = 0;
   std::string groupName;  // what the open group will be called in the history
   UndoHistory history;
-  unsigned long settledAt = ~0ul;  // World::edits when the history last took the drawing in
+  unsigned long settledAt = ~0ul;      // World::edits when the history last took the drawing in
   std::vector<std::string> selection;  // the active selection set
   // Erasures so far (entities also leave by undo); the selection is checked for erased entities
   // when this or the entity count changed since the last look.
@@ -83,8 +85,8 @@ struct World {
   // when this moved on.
   unsigned long edits = 0;
   std::unordered_map<std::string, long> callsByMember;  // lower-case names; counted on every call
-  long failAtCall = 0;                        // absolute call number, 0 for none
-  std::set<std::string> failingMembers;       // lower-case names
+  long failAtCall = 0;                                  // absolute call number, 0 for none
+  std::set<std::string> failingMembers;                 // lower-case names
 
   static std::string newHandle(DocState& d);
   DocState& doc(int id);  // by id; fails when the document was closed
@@ -145,6 +147,10 @@ struct World {
   // A line the person typed at the drawing window: a command of the person's, or else the same
   // command line automation would send.
   void typeCommand(DocState& d, const std::string& line);
+  // A command of the person's met on a sent command line, with the line's further inputs (an
+  // empty one is an Enter); those it leaves stay in `rest`. One undo step unless a group is open.
+  // False when `name` is none of them (REGEN, ERASE and MOVE stay the sent line's own).
+  bool runSentAsTyped(DocState& d, const std::string& name, TypedLine& rest);
 
   // The last command typed, repeated by Enter on an empty line.
   std::string lastTyped;

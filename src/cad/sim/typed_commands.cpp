@@ -47,6 +47,25 @@ TypedLine split(const std::string& line) {
 
 }  // namespace
 
+bool World::runSentAsTyped(DocState& d, const std::string& name, TypedLine& rest) {
+  static const char* const kSent[] = {"DIMSCALE", "DIMTXT", "DIMASZ", "SETVAR", "SET",
+                                      "LAYER",    "LA",     "U",      "UNDO",   "REDO",
+                                      "COPY",     "CO",     "CP",     "ZOOM",   "Z"};
+  bool ours = d.drawing.variables.count(name) > 0;
+  for (const char* n : kSent)
+    ours = ours || name == n;
+  if (!ours) return false;
+  const bool grouped = !outsideHistory(name) && d.undoDepth == 0;
+  if (grouped) startUndoGroup(d, name);
+  try {
+    runEditCommand(*this, d, name, rest);
+  } catch (const AutomationError&) {
+    transcript.push_back("[*キャンセル*]");  // a cancelled command line raises nothing
+  }
+  if (grouped) endUndoGroup(d);
+  return true;
+}
+
 void World::typeCommand(DocState& d, const std::string& typed) {
   std::string line = typed;
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))

@@ -190,6 +190,8 @@ std::vector<std::string> TypedInput::select(bool editable) {
     rest.next();
   }
   if (fromLine) {
+    // An Enter after them (a sent command line's empty input) ends the selection.
+    if (!rest.words.empty() && rest.words.front().empty()) rest.next();
     w.prompts.push_back(kSelectObjectsPrompt);
   } else {
     using K = OperatorInput::Kind;
