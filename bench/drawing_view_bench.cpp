@@ -7,12 +7,14 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <chrono>
 
 #include "cad/connection.h"
 #include "cad/sim/object_snap.h"
 #include "cad/sim/sim_cad.h"
 #include "enclosure/enclosure_catalogue.h"
 #include "enclosure/enclosure_drawing.h"
+#include "plate/plate_layout.h"
 #include "simview/drawing_view.h"
 
 namespace {
@@ -51,7 +53,14 @@ struct BigDrawing {
         }
     }
     entities = sim.drawing().modelSpace().entities.size();
+    // Drawn by automation outside any undo group: the undo history takes the drawing in once, at
+    // its first look (a drawing opened from a file is taken in when it opens).
+    auto t0 = std::chrono::steady_clock::now();
+    sim.undo();
+    firstLookMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   }
+  double firstLookMs = 0;
 };
 
 BigDrawing& drawing() {
@@ -96,6 +105,97 @@ void RebuildAfterAChange(benchmark::State& state) {
     benchmark::DoNotOptimize(view.displayList().lineCount());
   }
   state.counters["entities"] = static_cast<double>(d.entities);
+}
+
+// Typed at the drawing window: one entity selected, moved or erased, answered and shown again
+// (the display list worked out anew, as the window does after every change).
+void TypedMoveOfOneEntity(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  std::string h = d.sim.drawing().modelSpace().entities[1000];
+  int step = 0;
+  double answered = 0;
+  for (auto _ : state) {
+    d.sim.operatorSelect({h});
+    auto t0 = std::chrono::steady_clock::now();
+    d.sim.typeCommand(step++ % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0");
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    view.drawingChanged();
+    benchmark::DoNotOptimize(view.displayList().lineCount());
+  }
+  if (step % 2) d.sim.typeCommand("U");
+  state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["command_ms"] = step ? answered / step : 0;
+  state.counters["history_first_look_ms"] = d.firstLookMs;
+}
+
+void TypedEraseOfOneEntity(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  simview::DrawingView view(d.sim);
+  std::string h = d.sim.drawing().modelSpace().entities[1000];
+  double answered = 0;
+  int n = 0;
+  for (auto _ : state) {
+    d.sim.operatorSelect({h});
+    auto t0 = std::chrono::steady_clock::now();
+    d.sim.typeCommand("ERASE");
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++n;
+    view.drawingChanged();
+    benchmark::DoNotOptimize(view.displayList().lineCount());
+    state.PauseTiming();
+    d.sim.typeCommand("U");
+    state.ResumeTiming();
+  }
+  state.counters["entities"] = static_cast<double>(d.entities);
+  state.counters["command_ms"] = n ? answered / n : 0;
+}
+
+// U of QARN's largest command that is one undo group: a mounting plate of 200 devices drawn in
+// the large drawing, taken back and shown again.
+void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
+  BigDrawing& d = drawing();
+  cad::Session s;
+  s.desktop = &d.sim.desktop();
+  std::vector<plate::LayoutDevice> devices;
+  for (int i = 0; i < 200; ++i) {
+    plate::LayoutDevice dev;
+    dev.item.number = "D" + std::to_string(i + 1);
+    dev.item.line = i + 1;
+    dev.row.model = dev.type = i % 2 ? "S-T10" : "MY4N";
+    dev.width = i % 2 ? 44 : 28;
+    dev.height = i % 2 ? 74 : 36;
+    devices.push_back(dev);
+  }
+  d.sim.operatorPoint(60000, 0);
+  std::size_t before = d.sim.drawing().entities.size();
+  if (plate::placePlate(s, {1740, 1940, {}, 40, 5}, devices).drawn.status !=
+      plate::DrawResult::Status::Drawn) {
+    state.SkipWithError("not drawn");
+    return;
+  }
+  std::size_t drawn = d.sim.drawing().entities.size() - before;
+  simview::DrawingView view(d.sim);
+  double answered = 0;
+  int n = 0;
+  for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    d.sim.typeCommand("U");
+    answered +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ++n;
+    view.drawingChanged();
+    benchmark::DoNotOptimize(view.displayList().lineCount());
+    state.PauseTiming();
+    if (d.sim.drawing().entities.size() != before) state.SkipWithError("not taken back");
+    d.sim.typeCommand("REDO");
+    state.ResumeTiming();
+  }
+  d.sim.typeCommand("U");
+  state.counters["entities_taken_back"] = static_cast<double>(drawn);
+  state.counters["command_ms"] = n ? answered / n : 0;
 }
 
 // The drawings made to hang the window (the DXF fuzz seeds): opened, worked out, fitted and
@@ -193,6 +293,9 @@ BENCHMARK(PanWholeDrawing)->Unit(benchmark::kMillisecond);
 BENCHMARK(PanAFewEnclosures)->Unit(benchmark::kMillisecond);
 BENCHMARK(PanOneEnclosureWithItsTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(RebuildAfterAChange)->Unit(benchmark::kMillisecond);
+BENCHMARK(TypedMoveOfOneEntity)->Unit(benchmark::kMillisecond);
+BENCHMARK(TypedEraseOfOneEntity)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoOfAPlateOfTwoHundredDevices)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "simview/drawing_view.h"
 
+#include <utility>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -96,7 +98,7 @@ void DrawingView::rebuild() {
   if (cad_.documentCount() == 0) {
     list_ = {};
   } else {
-    list_ = sim::buildDisplayList(cad_.drawing());
+    list_ = sim::buildDisplayList(std::as_const(cad_).drawing());  // read only
   }
   painted_ = prepare(list_);
   if (rebuilt) rebuilt(list_);
@@ -387,7 +389,7 @@ void DrawingView::beginRequest(const sim::OperatorRequest& request,
   pressAt_.reset();
   snap_.reset();
   if (request.kind == Kind::Placement && cad_.documentCount() > 0) {
-    ghost_ = sim::buildDisplayList(cad_.drawing(), request.moving, false);
+    ghost_ = sim::buildDisplayList(std::as_const(cad_).drawing(), request.moving, false);
     ghostPainted_ = prepare(ghost_);
   }
   setCursor(request.kind == Kind::Entity || request.kind == Kind::Selection ? Qt::PointingHandCursor

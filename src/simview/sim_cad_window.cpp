@@ -53,13 +53,14 @@ SimCadWindow::SimCadWindow(sim::SimCad& cad, QWidget* parent) : QMainWindow(pare
   layout->addWidget(prompt_);
   input_ = new QLineEdit(central);
   input_->setObjectName("CommandInput");
-  input_->setPlaceholderText("数値を入力して Enter");
+  input_->setPlaceholderText("コマンドまたは値を入力して Enter");
   layout->addWidget(input_);
   setCentralWidget(central);
   statusBar()->addWidget(new StatusLine(cad, view_, this), 1);
   view_->promptChanged = [this](const QString& text) { prompt_->setText(text); };
   connect(input_, &QLineEdit::returnPressed, this, [this] { typed(); });
   input_->installEventFilter(this);
+  addUndoKeys();
 
   buildFileMenu();
   resize(1100, 760);
@@ -147,7 +148,11 @@ void SimCadWindow::finish(sim::OperatorInput in) {
 }
 
 void SimCadWindow::typed() {
-  if (!loop_) return;
+  if (!loop_) {
+    const QString line = input_->text();
+    input_->clear();
+    return runTypedCommand(line);
+  }
   const QString raw = input_->text();  // an attribute value keeps its blanks
   QString text = raw.trimmed();
   input_->clear();

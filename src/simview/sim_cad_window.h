@@ -70,6 +70,10 @@ class SimCadWindow : public QMainWindow, public cad::sim::Operator, public cad::
  private:
   void finish(cad::sim::OperatorInput in);
   void typed();
+  // The command line while nothing waits: a typed command, and Ctrl+Z / Ctrl+Y as U / REDO
+  // (sim_cad_command_line.cpp).
+  void runTypedCommand(const QString& line);
+  void addUndoKeys();
   void updateTitle();
   void showOmitted(const cad::sim::DisplayList& list);
   void buildFileMenu();

@@ -238,6 +238,40 @@ TEST_F(SimCadWindowTest, TypedCoordinatesAreTakenAsTypedWithOrthoOn) {
   EXPECT_EQ(cad.drawing().findEntity(ref.attributes[0])->text, "MC7");
 }
 
+// The input line runs typed commands while nothing waits; the window answers what they ask.
+TEST_F(SimCadWindowTest, TheCommandLineRunsTypedCommandsAndTheUndoKeysWalkThem) {
+  std::string ring = doc.modelSpace().addCircle({0, 0, 0}, 5).handle();
+  auto type = [&](const char* text) {
+    QTest::keyClicks(window.inputLine(), text);
+    QTest::keyClick(window.inputLine(), Qt::Key_Return);
+  };
+  auto centre = [&] { return cad.drawing().findEntity(ring)->p1; };
+  type("MOVE L 0,0 40,0");
+  EXPECT_EQ(centre(), (cad::Point3{40, 0, 0}));
+  EXPECT_TRUE(window.inputLine()->text().isEmpty());
+  // Enter alone repeats MOVE, which asks for the objects; Escape cancels it.
+  bool asked = false;
+  then([&] {
+    asked = window.waiting() && window.promptLabel()->text() == "オブジェクトを選択:";
+    QTest::keyClick(window.inputLine(), Qt::Key_Escape);
+  });
+  type("");
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(window.transcriptBox()->toPlainText().endsWith("*キャンセル*"));
+  QTest::keyClick(window.inputLine(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(centre(), (cad::Point3{0, 0, 0}));
+  QTest::keyClick(window.inputLine(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(centre(), (cad::Point3{40, 0, 0}));
+  then([&] {
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at(45, 0));
+    QTest::keyClick(window.inputLine(), Qt::Key_Return);
+  });
+  type("ERASE");
+  EXPECT_FALSE(cad.drawing().findEntity(ring));
+  EXPECT_TRUE(window.transcriptBox()->toPlainText().contains(
+      "コマンド: ERASE\nオブジェクトを選択: 1 個を検出"));
+}
+
 TEST_F(SimCadWindowTest, TheWheelZoomsAboutTheCursorAndTheTitleNamesTheDrawing) {
   EXPECT_EQ(window.windowTitle(), "QARN — Simulated CAD — Drawing1.dwg");
   QPoint cursor = at(40, -30);

@@ -1,6 +1,10 @@
 #include "fault_sweep.h"
 
+#include <optional>
+
 #include "cad/automation_error.h"
+#include "cad/sim/dxf_writer.h"
+#include "cad/sim/sim_world.h"
 
 namespace qarn::testing {
 
@@ -20,6 +24,28 @@ std::map<std::string, std::size_t> blockSizes(const cad::sim::Drawing& d) {
   return out;
 }
 
+// The drawing file, the file's own objects numbered from a fixed handle: an undo gives no handle
+// back, so the next free one moves on.
+std::string drawingFile(const cad::sim::SimCad& sim) {
+  return cad::sim::writeDxf(sim.drawing(), 0x100000);
+}
+
+std::size_t undoSteps(cad::sim::SimCad& sim) {
+  return sim.world().activeDoc().history.undoCount();
+}
+
+// The drawing as it stood when the command opened its undo group (what it changed before that,
+// such as a layer made first, is no part of the group).
+struct GroupOpening : cad::sim::Observer {
+  cad::sim::SimCad& sim;
+  std::optional<std::string> drawing;
+  explicit GroupOpening(cad::sim::SimCad& s) : sim(s) { sim.addObserver(this); }
+  ~GroupOpening() override { sim.removeObserver(this); }
+  void drawingChanged() override {
+    if (!drawing && sim.openUndoGroups() > 0) drawing = drawingFile(sim);
+  }
+};
+
 }  // namespace
 
 long runSweep(const SweepCase& c) {
@@ -38,6 +64,8 @@ long runSweep(const SweepCase& c) {
     for (const auto& v : kWatchedVariables)
       variables[v] = sim.drawing().variables[v];
     auto blocksBefore = blockSizes(sim.drawing());
+    std::size_t stepsBefore = undoSteps(sim);
+    GroupOpening opening(sim);
     long before = sim.callCount();
     if (k > 0) sim.failCall(k);
 
@@ -65,6 +93,13 @@ long runSweep(const SweepCase& c) {
           EXPECT_EQ(size, complete[name]) << "block " << name << " half-built, " << at;
         }
     if (c.check) c.check(run);
+    // The command's undo group, whole or cut short, is one step that gives the drawing back.
+    if (undoSteps(sim) > stepsBefore) {
+      EXPECT_EQ(undoSteps(sim), stepsBefore + 1) << at;
+      sim.undo();
+      EXPECT_TRUE(opening.drawing && drawingFile(sim) == *opening.drawing)
+          << "undo gives the drawing back, " << at;
+    }
   }
   return total;
 }

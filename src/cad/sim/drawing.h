@@ -33,6 +33,7 @@ std::string dxfName(const Entity& e);
 
 struct Vertex {
   double x = 0, y = 0, bulge = 0;
+  bool operator==(const Vertex&) const = default;
 };
 
 // A group code and its value as a drawing file held it (texts decoded to UTF-8): how an entity of
@@ -79,6 +80,7 @@ struct Entity {
   // records that follow it. `blockName` holds the block it shows (DIMENSION, MINSERT, table).
   std::vector<DxfField> fields;
   std::vector<DxfRecord> parts;
+  bool operator==(const Entity&) const = default;
 };
 
 struct Block {
@@ -86,6 +88,7 @@ struct Block {
   Point3 origin;
   std::vector<std::string> entities;  // handles, in drawing order
   bool isLayout = false;              // *Model_Space, *Paper_Space
+  bool operator==(const Block&) const = default;
 };
 
 struct Layer {
@@ -93,17 +96,20 @@ struct Layer {
   int color = 7;
   std::string linetype = "Continuous";
   bool on = true, frozen = false, locked = false, plottable = true;
+  bool operator==(const Layer&) const = default;
 };
 
 struct Linetype {
   std::string name, handle, description;
   std::vector<double> pattern;  // dash lengths: positive drawn, negative gap, 0 a dot
+  bool operator==(const Linetype&) const = default;
 };
 
 struct Group {
   std::string name, handle;
   std::vector<std::string> members;
   bool anonymous = false;  // made by Add("*"), named by the CAD
+  bool operator==(const Group&) const = default;
 };
 
 struct Drawing {

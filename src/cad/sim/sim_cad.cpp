@@ -55,6 +55,7 @@ WindowHandle SimCad::documentWindow() const {
 }
 
 Drawing& SimCad::drawing() {
+  ++world_->edits;  // handed out to be changed: the undo history looks again
   return world_->activeDoc().drawing;
 }
 const Drawing& SimCad::drawing() const {
@@ -249,11 +250,24 @@ int SimCad::openUndoGroups() const {
 }
 
 void SimCad::typeCommand(const std::string& line) {
-  world_->typeCommand(world_->activeDoc(), line);
+  if (world_->active >= 0) return world_->typeCommand(world_->activeDoc(), line);
+  // With no drawing open only the commands that open one can run; they get a document of none.
+  DocState none;
+  none.id = 0;
+  world_->typeCommand(none, line);
+}
+
+World& SimCad::world() {
+  ++world_->edits;
+  return *world_;
 }
 
 bool SimCad::undo() {
-  return world_->undoStep(world_->activeDoc());
+  return world_->undoStep(world_->activeDoc()).has_value();
+}
+
+bool SimCad::redo() {
+  return world_->redoStep(world_->activeDoc()).has_value();
 }
 
 std::string SimCad::dxf() const {

@@ -121,16 +121,23 @@ class SimCad {
   long callCount(const std::string& member) const;
   void resetCounters();
 
-  // A line typed on the CAD's command line by the person at the drawing window: it runs as the
-  // same command line sent by automation would, in the active document.
+  // A line typed on the CAD's command line by the person at the drawing window, in the active
+  // document: a command of the person's (editing, variables, undo, views, layers, files, printing)
+  // asking for what the line lacks, else the same command line sent by automation. An empty line
+  // repeats the last command.
   void typeCommand(const std::string& line);
 
-  // Undo groups: how many are open, and one undo step back (false when there is none).
+  // Undo groups: how many are open; one undo step back, one step taken back made again (false
+  // when there is none).
   int openUndoGroups() const;
   bool undo();
+  bool redo();
 
   std::string dxf() const;
   void writeDxf(const std::string& path) const;
+
+  // Its insides (documents, undo history, what it tells the program around it).
+  World& world();
 
  private:
   std::shared_ptr<World> world_;

@@ -9,6 +9,7 @@
 #include "cad/sim/dxf_writer.h"
 #include "cad/sim/entity_geometry.h"
 #include "cad/sim/sim_world.h"
+#include "cad/sim/typed_commands.h"
 #include "cad/text.h"
 #include "cad/text_file.h"
 
@@ -328,6 +329,12 @@ void World::sendCommand(DocState& d, const std::string& text) {
         transcript.push_back("[" + *path + " を開けません: " + e.what() + "]");
       }
       return;
+    }
+    TypedLine rest;
+    rest.words.assign(in.begin() + static_cast<std::ptrdiff_t>(i), in.end());
+    if (runSentAsTyped(d, cmd, rest)) {
+      i = in.size() - rest.words.size();  // what it left are the next commands
+      continue;
     }
     // Any other command (script loads, WBLOCK, ...) is kept in the transcript only.
     return;

@@ -79,6 +79,8 @@ class UtilityObj : public SimObject {
   }
 };
 
+}  // namespace
+
 bool wildcardMatch(std::string_view pattern, std::string_view text) {
   // '*' any run, '?' one character, ',' alternatives; ASCII case ignored.
   std::size_t start = 0;
@@ -110,6 +112,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view text) {
   }
   return false;
 }
+
+namespace {
 
 class SelectionSetObj : public SimObject {
  public:

@@ -52,6 +52,8 @@ void World::addDocument() {
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   if (newDrawingDimscale) d->drawing.variables["DIMSCALE"] = Value(*newDrawingDimscale);
   markSaved(*d);
+  d->history.reset(d->drawing);
+  d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
@@ -67,12 +69,15 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   desktop.addWindow(d->hwnd, 1600, 860);
   markSaved(*d);
+  d->history.reset(d->drawing);
+  d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
 }
 
 void World::enter(std::string_view member, const std::string& m) {
   ++calls;
+  ++edits;
   ++callsByMember[m];
   // While the person answers a request the CAD is busy with it, as a real one is.
   if (answering > 0) throw AutomationError(status::kCallRejected, "Call was rejected by callee.");
@@ -193,26 +198,43 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
     if (Entity* att = d.drawing.findEntity(a)) transformEntity(*att, t);
 }
 
-void World::startUndoGroup(DocState& d) {
+void World::settle(DocState& d) {
+  if (d.settledAt != edits) d.history.absorb(d.drawing);
+  d.settledAt = edits;
+}
+
+void World::startUndoGroup(DocState& d, const std::string& name) {
   endUndoGroup(d);
+  settle(d);
   d.undoDepth = 1;
-  d.openGroup = d.drawing;
+  d.groupName = name;
 }
 
 void World::endUndoGroup(DocState& d) {
   if (d.undoDepth == 0) return;
   d.undoDepth = 0;
-  d.undoSteps.push_back(std::move(*d.openGroup));
-  d.openGroup.reset();
+  d.history.commit(d.drawing, d.groupName);
+  d.settledAt = edits;
 }
 
-bool World::undoStep(DocState& d) {
-  if (d.undoSteps.empty()) return false;
-  d.drawing = std::move(d.undoSteps.back());
-  ++d.erasures;
-  d.undoSteps.pop_back();
+std::optional<std::string> World::undoStep(DocState& d) {
+  endUndoGroup(d);
+  settle(d);
+  auto name = d.history.undo(d.drawing);
+  if (!name) return name;
+  ++d.erasures;  // entities may have left
   changed();
-  return true;
+  return name;
+}
+
+std::optional<std::string> World::redoStep(DocState& d) {
+  endUndoGroup(d);
+  settle(d);
+  auto name = d.history.redo(d.drawing);
+  if (!name) return name;
+  ++d.erasures;
+  changed();
+  return name;
 }
 
 }  // namespace qarn::cad::sim

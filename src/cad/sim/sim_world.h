@@ -17,8 +17,11 @@
 #include "cad/sim/drawing.h"
 #include "cad/sim/sim_desktop.h"
 #include "cad/sim/sim_operator.h"
+#include "cad/sim/undo_history.h"
 
 namespace qarn::cad::sim {
+
+struct TypedLine;
 
 // A command line that waits for the operator to give a point.
 struct PendingCommand {
@@ -44,8 +47,9 @@ struct DocState {
   Drawing drawing;
   WindowHandle hwnd = 0;
   int undoDepth = 0;
-  std::optional<Drawing> openGroup;  // the drawing as it was when the outermost group opened
-  std::vector<Drawing> undoSteps;
+  std::string groupName;  // what the open group will be called in the history
+  UndoHistory history;
+  unsigned long settledAt = ~0ul;      // World::edits when the history last took the drawing in
   std::vector<std::string> selection;  // the active selection set
   // Erasures so far (entities also leave by undo); the selection is checked for erased entities
   // when this or the entity count changed since the last look.
@@ -81,9 +85,13 @@ struct World {
   int busyPolls = 0;
 
   long calls = 0;
+  // What may have changed a drawing outside an undo group, counted: every automation call, and
+  // every time a drawing was handed out to be changed. The history looks for such changes only
+  // when this moved on.
+  unsigned long edits = 0;
   std::unordered_map<std::string, long> callsByMember;  // lower-case names; counted on every call
-  long failAtCall = 0;                        // absolute call number, 0 for none
-  std::set<std::string> failingMembers;       // lower-case names
+  long failAtCall = 0;                                  // absolute call number, 0 for none
+  std::set<std::string> failingMembers;                 // lower-case names
 
   static std::string newHandle(DocState& d);
   DocState& doc(int id);  // by id; fails when the document was closed
@@ -127,10 +135,16 @@ struct World {
 
   // Undo: a group opened by StartUndoMark (or around a typed command) is one step of the
   // document's undo history. Groups do not nest: a start while one is open ends it first; an end
-  // without an open group does nothing. `undoStep` takes the newest step back; false when none.
-  void startUndoGroup(DocState& d);
+  // without an open group does nothing. What an automation client changes outside any group is no
+  // step of its own (it stays when a step is taken back). `undoStep` ends an open group (a command
+  // that failed before its end is one step too) and takes the newest step back; `redoStep` makes
+  // the newest step taken back again. Both give the step's name, nothing when there is none.
+  void startUndoGroup(DocState& d, const std::string& name = "GROUP");
+  // What changed outside a group since the history last looked, taken in as it stands.
+  void settle(DocState& d);
   void endUndoGroup(DocState& d);
-  bool undoStep(DocState& d);
+  std::optional<std::string> undoStep(DocState& d);
+  std::optional<std::string> redoStep(DocState& d);
 
   // Command lines: run what can run now; a command that waits for a point stays pending.
   void sendCommand(DocState& d, const std::string& text);
@@ -138,6 +152,13 @@ struct World {
   // A line the person typed at the drawing window: a command of the person's, or else the same
   // command line automation would send.
   void typeCommand(DocState& d, const std::string& line);
+  // A command of the person's met on a sent command line, with the line's further inputs (an
+  // empty one is an Enter); those it leaves stay in `rest`. One undo step unless a group is open.
+  // False when `name` is none of them (REGEN, ERASE and MOVE stay the sent line's own).
+  bool runSentAsTyped(DocState& d, const std::string& name, TypedLine& rest);
+
+  // The last command typed, repeated by Enter on an empty line.
+  std::string lastTyped;
 
   // What the window and the program around it are told: a DIMSCALE the person typed (kept for the
   // next new drawing).
