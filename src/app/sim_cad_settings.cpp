@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/settings_file.h"
+#include "cad/sim/object_snap.h"
 #include "cad/sim/sim_cad.h"
 #include "simview/sim_cad_window.h"
 
@@ -21,6 +22,9 @@ void connectSimCadSettings(cad::sim::SimCad& cad, simview::SimCadWindow& window,
                            const std::string& settingsFile) {
   SimCadSettings s = readSimCadSettings(settingsFile);
   cad.setNewDrawingDimscale(s.dimscale);
+  // A person drafting at the window starts with a CAD's usual snaps: endpoint, centre,
+  // intersection, extension (which the window leaves aside).
+  cad.setNewDrawingOsmode(cad::sim::kDefaultOsmode);
   QStringList recent;
   for (const auto& f : s.recentFiles)
     recent << QString::fromStdString(f);

@@ -370,7 +370,12 @@ TEST_F(SimCadWindowTest, TheSettingsFileGivesDimscaleAndRecentFiles) {
   writeFile("q.ini", "[SimCad]\nDIMSCALE=25\nRecent1=/old/a.dxf\n");
   app::connectSimCadSettings(cad, window, file("q.ini").toStdString());
   EXPECT_EQ(cad.drawing().variables.at("DIMSCALE").toDouble(), 25);
+  EXPECT_EQ(cad.drawing().variables.at("OSMODE").toInt(), 4133);  // endpoint, centre, intersection
   EXPECT_EQ(window.recentFiles(), QStringList{"/old/a.dxf"});
+  // A DIMSCALE typed at the window goes back to the file and into the next new drawing.
+  cad.typeCommand("DIMSCALE 30");
+  EXPECT_EQ(app::readSimCadSettings(file("q.ini").toStdString()).dimscale, 30);
+  cad.typeCommand("DIMSCALE 25");
   window.askSavePath = [&] { return file("b.dxf"); };
   window.saveDrawingAs();
   EXPECT_EQ(app::readSimCadSettings(file("q.ini").toStdString()).recentFiles,

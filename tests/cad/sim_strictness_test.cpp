@@ -189,6 +189,8 @@ TEST_F(SimStrictness, UndoTakesBackTheWholeGroupAndANewStartEndsTheOpenGroup) {
   EXPECT_THROW(b.count(), AutomationError) << "the block object outlived its definition";
   ASSERT_TRUE(cad.undo());
   EXPECT_FALSE(cad.drawing().findLayer("FIRST"));
+  ASSERT_TRUE(cad.undo()) << "the line drawn outside any group is a step of its own";
+  EXPECT_TRUE(cad.drawing().modelSpace().entities.empty());
   EXPECT_FALSE(cad.undo());
 }
 

@@ -347,6 +347,16 @@ void SimCad::setNewDrawingDimscale(double dimscale) {
   world_->changed();
 }
 
+void SimCad::setNewDrawingOsmode(int osmode) {
+  world_->newDrawingOsmode = osmode;
+  if (world_->active < 0) return;
+  DocState& d = world_->activeDoc();
+  if (!d.path.empty() || world_->isModified(d)) return;
+  d.drawing.variables["OSMODE"] = Value::int16(osmode);
+  world_->markSaved(d);
+  world_->changed();
+}
+
 void SimCad::setDimscaleTyped(std::function<void(double)> tell) {
   world_->onDimscaleTyped = std::move(tell);
 }

@@ -94,6 +94,9 @@ class SimCad {
   // The DIMSCALE of each new drawing from now on, and of the active drawing when it is a new one
   // that nothing has changed yet.
   void setNewDrawingDimscale(double dimscale);
+  // The object snaps (OSMODE) each new drawing starts with, and the active one when nothing has
+  // changed it yet: a CAD keeps the person's snaps in its profile, not in the drawing.
+  void setNewDrawingOsmode(int osmode);
   // Told of each DIMSCALE the person types.
   void setDimscaleTyped(std::function<void(double)> tell);
   std::size_t operatorInputsLeft() const;

@@ -51,6 +51,7 @@ void World::addDocument() {
   d->drawing = newDrawing([&ds] { return newHandle(ds); });
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   if (newDrawingDimscale) d->drawing.variables["DIMSCALE"] = Value(*newDrawingDimscale);
+  if (newDrawingOsmode) d->drawing.variables["OSMODE"] = Value::int16(*newDrawingOsmode);
   markSaved(*d);
   d->history.reset(d->drawing);
   d->settledAt = edits;
@@ -199,7 +200,7 @@ void World::transform(DocState& d, Entity& e, const Affine& t) {
 }
 
 void World::settle(DocState& d) {
-  if (d.settledAt != edits) d.history.absorb(d.drawing);
+  if (d.settledAt != edits) d.history.absorb(d.drawing, "GROUP");
   d.settledAt = edits;
 }
 

@@ -165,6 +165,7 @@ struct World {
   std::function<void(double)> onDimscaleTyped;
   // The DIMSCALE a new drawing starts with, when the program sets one (else the drawing's default).
   std::optional<double> newDrawingDimscale;
+  std::optional<int> newDrawingOsmode;  // the person's snaps, which a CAD keeps outside the drawing
 
   // Changed since opened or saved: what a saved file would hold differs from what it held.
   bool isModified(DocState& d);

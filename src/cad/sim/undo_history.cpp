@@ -220,8 +220,19 @@ bool UndoHistory::commit(const Drawing& d, const std::string& name) {
   return true;
 }
 
-void UndoHistory::absorb(const Drawing& d) {
-  if (!diff(d).empty()) redo_.clear();
+void UndoHistory::absorb(const Drawing& d, const std::string& name) {
+  UndoStep s = diff(d);
+  if (s.empty()) return;
+  redo_.clear();
+  // Settings put back after a group (the variables a command restores) stay taken in; entities
+  // and blocks made or changed outside any group are a step, or U would pass over them and take
+  // back the step before.
+  if (s.entities.empty() && s.lists.empty() && !s.blocks) return;
+  s.name = name;
+  s.bytes = sizeOf(s);
+  bytes_ += s.bytes;
+  undo_.push_back(std::move(s));
+  trim();
 }
 
 std::optional<std::string> UndoHistory::undo(Drawing& d) {

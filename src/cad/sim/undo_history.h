@@ -47,9 +47,10 @@ class UndoHistory {
   // What changed since the last step becomes a step named `name` (nothing when nothing changed);
   // the redo list is dropped when anything changed. True when a step was made.
   bool commit(const Drawing& d, const std::string& name);
-  // What changed since the last step is taken as it stands, without a step of its own (changes an
-  // automation client made outside any undo group); a change drops the redo list.
-  void absorb(const Drawing& d);
+  // What an automation client changed outside any undo group: entities and blocks become a step
+  // named `name`; other changes (variables, tables) are taken as they stand. A change drops the
+  // redo list.
+  void absorb(const Drawing& d, const std::string& name);
   // The newest step taken back (or the newest undone step made again); its name, or nothing when
   // there is none. The drawing must hold no change since the last commit or absorb.
   std::optional<std::string> undo(Drawing& d);
