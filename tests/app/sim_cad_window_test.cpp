@@ -389,6 +389,7 @@ TEST_F(SimCadWindowTest, TheSettingsFileGivesDimscaleAndRecentFiles) {
   window.openRecent(window.recentFiles().front());
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(cad.documentPath(), file("b.dxf").toStdString());
+  EXPECT_EQ(cad.drawing().variables.at("OSMODE").toInt(), 4133) << "snaps kept in an opened one";
 }
 
 // Blocks holding blocks ten times over, nine levels deep: drawn up to the budget, and the window

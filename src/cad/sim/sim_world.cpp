@@ -69,6 +69,8 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   d->nextHandle = read.nextHandle;
   d->hwnd = appWindow + 0x10 * static_cast<WindowHandle>(d->id);
   desktop.addWindow(d->hwnd, 1600, 860);
+  // The person's snaps stay theirs whatever drawing they open, as a CAD keeps them in its profile.
+  if (newDrawingOsmode) d->drawing.variables["OSMODE"] = Value::int16(*newDrawingOsmode);
   markSaved(*d);
   d->history.reset(d->drawing);
   d->settledAt = edits;
