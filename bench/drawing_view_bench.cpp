@@ -137,7 +137,7 @@ void UndoOfAPlateOfTwoHundredDevices(benchmark::State& state) {
   std::vector<plate::LayoutDevice> devices;
   for (int i = 0; i < 200; ++i) {
     plate::LayoutDevice dev;
-    dev.item.number = "D" + std::to_string(i + 1);
+    dev.item.number = std::string("D").append(std::to_string(i + 1));
     dev.item.line = i + 1;
     dev.row.model = dev.type = i % 2 ? "S-T10" : "MY4N";
     dev.width = i % 2 ? 44 : 28;
