@@ -30,6 +30,7 @@ TEST_F(ObjectSnap, EachKindWhereTheCadFindsIt) {
   ms.addLine({60, -10, 0}, {60, 30, 0});
   ms.addCircle({200, 0, 0}, 10);
   ms.addArc({300, 0, 0}, 10, 0, std::numbers::pi / 2);
+  ms.addArc({500, 0, 0}, 10, 70 * std::numbers::pi / 180, 100 * std::numbers::pi / 180);
   Block b = doc.blocks().add({0, 0, 0}, "TAG");
   b.addLine({2, 2, 0}, {2, 10, 0});
   ms.insertBlock({400, 0, 0}, "TAG");
@@ -47,6 +48,8 @@ TEST_F(ObjectSnap, EachKindWhereTheCadFindsIt) {
   expectSnap(400.2, -0.3, all, "挿入基点", 400, 0);
   // Over the circle, far from its centre, with only the centre on: the centre.
   expectSnap(192.9, 7.0, 4, "中心", 200, 0);
+  // An arc from 70° to 100° has its quadrant at 90° only.
+  expectSnap(500.3, 9.8, 16, "四半円点", 500, 10);
   // The arc has no quadrant at 180°; nothing is near with nearest off.
   EXPECT_FALSE(at(290, 0.2, all & ~512));
   // OSMODE's off bit: nothing, whatever else is on.

@@ -239,4 +239,11 @@ TEST_F(TypedCommands, ZoomTellsTheWindowWhatToShow) {
 }
 
 }  // namespace
+// A block defined by automation outside any undo group is a step of its own: U takes it back.
+TEST_F(TypedCommands, ABlockDefinedOutsideAGroupIsTakenBackByU) {
+  doc.blocks().add({0, 0, 0}, "LOOSE");
+  cad.typeCommand("U");
+  EXPECT_FALSE(cad.drawing().findBlock("LOOSE"));
+}
+
 }  // namespace qarn::cad
