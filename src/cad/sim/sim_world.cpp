@@ -53,7 +53,7 @@ void World::addDocument() {
   if (newDrawingDimscale) d->drawing.variables["DIMSCALE"] = Value(*newDrawingDimscale);
   if (newDrawingOsmode) d->drawing.variables["OSMODE"] = Value::int16(*newDrawingOsmode);
   markSaved(*d);
-  d->history.reset(d->drawing);
+  d->history.reset(d->saved);
   d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;
@@ -72,7 +72,7 @@ void World::openDocument(const std::string& path, DxfDrawing&& read) {
   // The person's snaps stay theirs whatever drawing they open, as a CAD keeps them in its profile.
   if (newDrawingOsmode) d->drawing.variables["OSMODE"] = Value::int16(*newDrawingOsmode);
   markSaved(*d);
-  d->history.reset(d->drawing);
+  d->history.reset(d->saved);
   d->settledAt = edits;
   docs.push_back(std::move(d));
   active = static_cast<int>(docs.size()) - 1;

@@ -61,7 +61,7 @@ struct DocState {
   unsigned long nextHandle = 0x20;
   // The drawing as it was opened or last saved, and whether it has been seen to differ since (a
   // real CAD's DBMOD): once changed it stays changed until saved, even when undone back.
-  std::optional<Drawing> saved;
+  std::shared_ptr<Drawing> saved;  // never changed: replaced by the next save
   unsigned long savedNextHandle = 0;
   bool modified = false;
 };

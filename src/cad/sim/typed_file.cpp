@@ -60,7 +60,7 @@ bool World::isModified(DocState& d) {
 }
 
 void World::markSaved(DocState& d) {
-  d.saved = d.drawing;
+  d.saved = std::make_shared<Drawing>(d.drawing);
   d.savedNextHandle = d.nextHandle;
   d.modified = false;
 }

@@ -150,25 +150,36 @@ bool UndoStep::empty() const {
 }
 
 void UndoHistory::reset(const Drawing& d) {
-  base_ = d;
+  reset(std::make_shared<Drawing>(d));
+}
+
+void UndoHistory::reset(std::shared_ptr<Drawing> asOpened) {
+  base_ = std::move(asOpened);
   undo_.clear();
   redo_.clear();
   bytes_ = 0;
 }
 
+Drawing& UndoHistory::base() {
+  // Shared with the copy kept as the drawing was opened or saved until the first change.
+  if (base_.use_count() > 1) base_ = std::make_shared<Drawing>(*base_);
+  return *base_;
+}
+
 UndoStep UndoHistory::diff(const Drawing& d) {
+  Drawing& old = base();
   UndoStep s;
-  diffMap(base_.entities, d.entities, std::equal_to<Entity>(), s.entities);
-  diffMap(base_.variables, d.variables, sameValue, s.variables);
-  bool sameBlocks = base_.blocks.size() == d.blocks.size();
+  diffMap(old.entities, d.entities, std::equal_to<Entity>(), s.entities);
+  diffMap(old.variables, d.variables, sameValue, s.variables);
+  bool sameBlocks = old.blocks.size() == d.blocks.size();
   for (std::size_t i = 0; sameBlocks && i < d.blocks.size(); ++i)
-    sameBlocks = sameHead(base_.blocks[i], d.blocks[i]);
+    sameBlocks = sameHead(old.blocks[i], d.blocks[i]);
   if (!sameBlocks) {
-    s.blocks = std::move(base_.blocks);
-    base_.blocks = d.blocks;
+    s.blocks = std::move(old.blocks);
+    old.blocks = d.blocks;
   } else {
     for (std::size_t i = 0; i < d.blocks.size(); ++i) {
-      auto& was = base_.blocks[i].entities;
+      auto& was = old.blocks[i].entities;
       const auto& now = d.blocks[i].entities;
       if (was == now) continue;
       std::size_t n = std::min(was.size(), now.size()), prefix = 0, suffix = 0;
@@ -182,30 +193,31 @@ UndoStep UndoHistory::diff(const Drawing& d) {
       s.lists.push_back({i, prefix, suffix, std::move(middle)});
     }
   }
-  diffTable(base_.layers, d.layers, s.layers);
-  diffTable(base_.linetypes, d.linetypes, s.linetypes);
-  diffTable(base_.groups, d.groups, s.groups);
-  diffTable(base_.notKept, d.notKept, s.notKept);
-  diffTable(base_.classes, d.classes, s.classes);
-  diffTable(base_.styles, d.styles, s.styles);
+  diffTable(old.layers, d.layers, s.layers);
+  diffTable(old.linetypes, d.linetypes, s.linetypes);
+  diffTable(old.groups, d.groups, s.groups);
+  diffTable(old.notKept, d.notKept, s.notKept);
+  diffTable(old.classes, d.classes, s.classes);
+  diffTable(old.styles, d.styles, s.styles);
   return s;
 }
 
 void UndoHistory::apply(UndoStep& s, Drawing& d) {
-  swapKeys(s.entities, d.entities, base_.entities);
-  swapKeys(s.variables, d.variables, base_.variables);
+  Drawing& old = base();
+  swapKeys(s.entities, d.entities, old.entities);
+  swapKeys(s.variables, d.variables, old.variables);
   for (auto& l : s.lists) {
     std::vector<std::string> middle = l.middle;
     swapStretch(d.blocks[l.block].entities, l.prefix, l.suffix, l.middle);
-    swapStretch(base_.blocks[l.block].entities, l.prefix, l.suffix, middle);
+    swapStretch(old.blocks[l.block].entities, l.prefix, l.suffix, middle);
   }
-  swapTable(s.blocks, d.blocks, base_.blocks);
-  swapTable(s.layers, d.layers, base_.layers);
-  swapTable(s.linetypes, d.linetypes, base_.linetypes);
-  swapTable(s.groups, d.groups, base_.groups);
-  swapTable(s.notKept, d.notKept, base_.notKept);
-  swapTable(s.classes, d.classes, base_.classes);
-  swapTable(s.styles, d.styles, base_.styles);
+  swapTable(s.blocks, d.blocks, old.blocks);
+  swapTable(s.layers, d.layers, old.layers);
+  swapTable(s.linetypes, d.linetypes, old.linetypes);
+  swapTable(s.groups, d.groups, old.groups);
+  swapTable(s.notKept, d.notKept, old.notKept);
+  swapTable(s.classes, d.classes, old.classes);
+  swapTable(s.styles, d.styles, old.styles);
 }
 
 bool UndoHistory::commit(const Drawing& d, const std::string& name) {

@@ -4,6 +4,7 @@
 // over a drawing of tens of thousands of entities cost what they changed, not a copy each.
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -44,6 +45,8 @@ class UndoHistory {
 
   // The drawing as it stands is where the history starts.
   void reset(const Drawing& d);
+  // The same, sharing the copy the document keeps as opened (copied here on the first change).
+  void reset(std::shared_ptr<Drawing> asOpened);
   // What changed since the last step becomes a step named `name` (nothing when nothing changed);
   // the redo list is dropped when anything changed. True when a step was made.
   bool commit(const Drawing& d, const std::string& name);
@@ -65,7 +68,8 @@ class UndoHistory {
   void apply(UndoStep& s, Drawing& d);
   void trim();
 
-  Drawing base_;  // the drawing as of the last step
+  Drawing& base();
+  std::shared_ptr<Drawing> base_;  // the drawing as of the last step
   std::deque<UndoStep> undo_;
   std::vector<UndoStep> redo_;
   std::size_t bytes_ = 0;
