@@ -220,15 +220,19 @@ void UndoHistory::apply(UndoStep& s, Drawing& d) {
   swapTable(s.styles, d.styles, old.styles);
 }
 
-bool UndoHistory::commit(const Drawing& d, const std::string& name) {
-  UndoStep s = diff(d);
-  if (s.empty()) return false;
+void UndoHistory::push(UndoStep s, const std::string& name) {
   s.name = name;
   s.bytes = sizeOf(s);
-  redo_.clear();
   bytes_ += s.bytes;
   undo_.push_back(std::move(s));
   trim();
+}
+
+bool UndoHistory::commit(const Drawing& d, const std::string& name) {
+  UndoStep s = diff(d);
+  if (s.empty()) return false;
+  redo_.clear();
+  push(std::move(s), name);
   return true;
 }
 
@@ -240,11 +244,7 @@ void UndoHistory::absorb(const Drawing& d, const std::string& name) {
   // and blocks made or changed outside any group are a step, or U would pass over them and take
   // back the step before.
   if (s.entities.empty() && s.lists.empty() && !s.blocks) return;
-  s.name = name;
-  s.bytes = sizeOf(s);
-  bytes_ += s.bytes;
-  undo_.push_back(std::move(s));
-  trim();
+  push(std::move(s), name);
 }
 
 std::optional<std::string> UndoHistory::undo(Drawing& d) {

@@ -66,6 +66,7 @@ class UndoHistory {
  private:
   UndoStep diff(const Drawing& d);
   void apply(UndoStep& s, Drawing& d);
+  void push(UndoStep s, const std::string& name);  // a new step, the oldest dropped past the bound
   void trim();
 
   Drawing& base();
