@@ -43,6 +43,9 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 std::vector<std::string_view> splitLineViews(std::string_view text) {
   std::vector<std::string_view> lines;
+  // Room for every line at once: a large file's list is not copied as it grows. Lines ended by a
+  // lone carriage return take more room as they come.
+  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   const char* p = text.data();
   const std::size_t n = text.size();
   std::size_t start = 0;

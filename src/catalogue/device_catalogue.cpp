@@ -19,6 +19,7 @@
 #endif
 
 #include "cad/numbers.h"
+#include "catalogue/catalogue_reading.h"
 #include "cad/text.h"
 
 namespace qarn::catalogue {
@@ -339,35 +340,32 @@ CatalogueCache::CatalogueCache(LineSorter sorter) : sorter_(std::move(sorter)) {
 
 namespace {
 
-std::shared_ptr<Snapshot> makeSnapshot(std::string bytes, const LineSorter& sorter) {
+std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding encoding,
+                                       const LineSorter& sorter) {
   auto snap = std::make_shared<Snapshot>();
-  std::size_t mark = 0;
-  snap->encoding = cad::detectEncoding(bytes, mark);
-  if (mark) bytes.erase(0, mark);
-  std::string decoded = cad::decodeText(bytes, snap->encoding);
-  bytes = std::string();
+  snap->encoding = encoding;
   std::vector<std::string_view> unsorted = cad::splitLineViews(decoded);
   LineOrder order = sorter(unsorted);
-  std::vector<std::size_t> length(order.size());
+  // The lines are copied in sorted order, so that the keys and widths made from them next, and
+  // the searches, read the text front to back.
   snap->text.reserve(decoded.size());
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    snap->text += unsorted[order[k]];
-    length[k] = unsorted[order[k]].size();
+  snap->lines.reserve(order.size());
+  for (std::uint32_t k : order) {
+    std::string_view line = unsorted[k];
+    snap->lines.emplace_back(snap->text.data() + snap->text.size(), line.size());
+    snap->text += line;
   }
   unsorted = {};
+  order = {};
   decoded = std::string();
-  snap->lines.reserve(order.size());
-  std::size_t start = 0;
-  for (std::size_t len : length) {
-    snap->lines.emplace_back(snap->text.data() + start, len);
-    start += len;
-  }
   std::size_t recordCount = 0;
   for (std::string_view line : snap->lines)
     recordCount += !isComment(line);
   snap->records.reserve(recordCount);
   snap->keyEnd.reserve(recordCount);
-  snap->keys.reserve(snap->text.size() / 2);
+  // Room for the longest keys the records can have, so that the buffer is never copied while it
+  // grows; what the keys leave unused is never touched.
+  snap->keys.reserve(snap->text.size() + recordCount);
   for (std::size_t k = 0; k < snap->lines.size(); ++k) {
     std::string_view line = snap->lines[k];
     if (isComment(line)) continue;
@@ -375,23 +373,7 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string bytes, const LineSorter& sort
     appendSearchKey(snap->keys, line);
     snap->keyEnd.push_back(snap->keys.size());
   }
-  snap->keys.shrink_to_fit();
   return snap;
-}
-
-// A hash of the content, eight bytes a step.
-std::uint64_t contentHash(const std::string& bytes) {
-  std::uint64_t h = 1469598103934665603ull ^ bytes.size();
-  std::size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, bytes.data() + i, 8);
-    h = (h ^ w) * 0x100000001B3ull;
-    h ^= h >> 29;
-  }
-  for (; i < bytes.size(); ++i)
-    h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3ull;
-  return h;
 }
 
 #ifndef _WIN32
@@ -443,23 +425,22 @@ std::shared_ptr<const Snapshot> CatalogueCache::load(const std::string& path) {
   const bool recent = nowNs() - std::max(stamp->modified, stamp->changed) < 1000000000;
 #endif
   auto it = entries_.find(path);
-  std::optional<std::string> bytes;
   if (it != entries_.end() && it->second.stamp == *stamp) {
     if (!it->second.recent) return it->second.snapshot;
-    bytes = cad::readFileBytes(path);
-    if (bytes && contentHash(*bytes) == it->second.hash) {
+    std::optional<std::uint64_t> hash = hashFile(path);
+    if (hash && *hash == it->second.hash) {
       it->second.recent = recent;
       return it->second.snapshot;
     }
   }
-  if (!bytes) bytes = cad::readFileBytes(path);
-  if (!bytes) {
+  std::optional<DecodedFile> file = readDecoded(path);
+  if (!file) {
     entries_.erase(path);
     return nullptr;
   }
-  std::uint64_t hash = recent ? contentHash(*bytes) : 0;
-  std::shared_ptr<const Snapshot> snap = makeSnapshot(std::move(*bytes), sorter_);
-  entries_[path] = {*stamp, recent, hash, snap};
+  std::shared_ptr<const Snapshot> snap =
+      makeSnapshot(std::move(file->text), file->encoding, sorter_);
+  entries_[path] = {*stamp, recent, recent ? file->hash : 0, snap};
   return snap;
 }
 

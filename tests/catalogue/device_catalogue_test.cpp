@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "../scratch_folder.h"
+#include "cad/text_file.h"
 #include "catalogue/device_catalogue.h"
 
 namespace qarn::catalogue {
@@ -310,6 +311,62 @@ TEST_F(DeviceCatalogue, EachEncodingRoundTripsByteForByteThroughAnUnchangedUpdat
     std::string line(s->lines[r.lineNumber - 1]);
     updateLine(path, r.lineNumber, line, line, sortIgnoringCase);
     EXPECT_EQ(bytes(), file);
+  }
+}
+
+// A large file is read and decoded a run of lines at a time: wherever the runs are cut (inside a
+// character or a surrogate pair, between CR and LF, inside a line longer than a run, among bytes
+// Shift-JIS does not define), the lines are those of the whole file decoded at once.
+TEST_F(DeviceCatalogue, ALargeFileReadInRunsHoldsTheLinesOfTheWholeFile) {
+  std::mt19937 rng(3);
+  const char* words[] = {"端子台", "TB-15", "赤", "\t", "12", "富士", "\r\n", "\n", "𠀋"};
+  auto some = [&](std::size_t bytes) {
+    std::string t;
+    while (t.size() < bytes)
+      t += words[rng() % std::size(words)];
+    return t;
+  };
+  std::string head = some(300000), tail = some(400000), line, sjisLine;
+  for (int i = 0; i < 180000; ++i) {
+    line += "端子𠀋";  // one line longer than a run in every encoding
+    sjisLine += "端子表";  // the same without what Shift-JIS lacks
+  }
+  auto sjis = [](std::string t) {
+    std::string out;
+    for (std::size_t at = 0, next; at < t.size(); at = next + 4) {
+      next = std::min(t.find("𠀋", at), t.size());
+      out += t.substr(at, next - at) + (next < t.size() ? "表" : "");
+    }
+    return cad::encodeText(out, cad::TextEncoding::ShiftJis);
+  };
+  std::string sjisHead = sjis(head), sjisTail = sjis(tail);
+  sjisLine = cad::encodeText(sjisLine, cad::TextEncoding::ShiftJis);
+  std::vector<std::string> files;
+  for (std::string pad : {"", "p", "pp", "ppp"}) {
+    std::string text = pad + head + line + tail + "\r\nend";
+    files.push_back(pad + sjisHead + sjisLine + sjisTail + "\x80\xA0\r\n\xFD");
+    files.push_back("\xEF\xBB\xBF" + text + "\xC3");
+    std::string utf16 = cad::encodeText(text, cad::TextEncoding::Utf16LeBom);
+    files.push_back("\xFF\xFE" + utf16);
+    for (std::size_t i = 0; i + 1 < utf16.size(); i += 2)
+      std::swap(utf16[i], utf16[i + 1]);
+    files.push_back("\xFE\xFF" + utf16);
+  }
+  for (const std::string& file : files) {
+    write(file);
+    std::size_t mark = 0;
+    cad::TextEncoding encoding = cad::detectEncoding(file, mark);
+    std::string whole = cad::decodeText(file.substr(mark), encoding);
+    std::vector<std::string_view> lines = cad::splitLineViews(whole);
+    LineOrder order = sortIgnoringCase(lines);
+    CatalogueCache cache;
+    auto s = cache.load(path);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->encoding, encoding);
+    ASSERT_EQ(s->lines.size(), lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k)
+      ASSERT_EQ(s->lines[k], lines[order[k]]) << "line " << k << " of a file in encoding "
+                                               << static_cast<int>(encoding);
   }
 }
 

@@ -1,0 +1,120 @@
+#include "catalogue/catalogue_reading.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace qarn::catalogue {
+
+namespace {
+
+// A hash of the content, eight bytes a step, made as the file is read: every piece but the last
+// is a multiple of eight bytes long.
+class ContentHash {
+ public:
+  void add(const char* p, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p + i, 8);
+      h_ = (h_ ^ w) * 0x100000001B3ull;
+      h_ ^= h_ >> 29;
+    }
+    for (; i < n; ++i)
+      h_ = (h_ ^ static_cast<unsigned char>(p[i])) * 0x100000001B3ull;
+    size_ += n;
+  }
+  std::uint64_t value() const { return (h_ ^ size_) * 0x100000001B3ull; }
+
+ private:
+  std::uint64_t h_ = 1469598103934665603ull;
+  std::uint64_t size_ = 0;
+};
+
+constexpr std::size_t kReadPiece = std::size_t{1} << 20;
+
+// Reads the file a piece at a time, handing each piece to `take`. Nothing when the file does not
+// exist; std::runtime_error when it cannot be read.
+template <class Take>
+bool readPieces(const std::string& path, std::string& piece, Take take) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(cad::filePath(path), ec)) return false;
+  std::ifstream in(cad::filePath(path), std::ios::binary);
+  if (!in) throw std::runtime_error("「" + path + "」を読めません。");
+  piece.resize(kReadPiece);
+  while (in.read(piece.data(), static_cast<std::streamsize>(kReadPiece)) || in.gcount() > 0) {
+    piece.resize(static_cast<std::size_t>(in.gcount()));
+    take(piece);
+    piece.resize(kReadPiece);
+  }
+  if (in.bad()) throw std::runtime_error("「" + path + "」を読めません。");
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> hashFile(const std::string& path) {
+  ContentHash hash;
+  std::string piece;
+  if (!readPieces(path, piece, [&](const std::string& p) { hash.add(p.data(), p.size()); }))
+    return std::nullopt;
+  return hash.value();
+}
+
+// The file decoded as it is read, a run of whole lines at a time: a large catalogue is never held
+// both as bytes and as text. A line feed never lies inside a character in any of the encodings,
+// so a run cut after one decodes as the whole file would.
+std::optional<DecodedFile> readDecoded(const std::string& path) {
+  DecodedFile f;
+  ContentHash hash;
+  std::string piece, pending;
+  bool first = true;
+  std::size_t unit = 1;  // bytes of a line feed
+  bool bigEndian = false;
+  std::error_code ec;
+  auto size = std::filesystem::file_size(cad::filePath(path), ec);
+  auto decode = [&](const std::string& bytes) { f.text += cad::decodeText(bytes, f.encoding); };
+  bool found = readPieces(path, piece, [&](std::string& p) {
+    hash.add(p.data(), p.size());
+    // What is pending from before holds no line feed: only the new bytes are looked through.
+    std::size_t before = pending.size();
+    pending += p;
+    if (first) {
+      first = false;
+      std::size_t mark = 0;
+      f.encoding = cad::detectEncoding(pending, mark);
+      pending.erase(0, mark);
+      unit = f.encoding == cad::TextEncoding::Utf16LeBom ||
+                     f.encoding == cad::TextEncoding::Utf16BeBom
+                 ? 2
+                 : 1;
+      bigEndian = f.encoding == cad::TextEncoding::Utf16BeBom;
+      // No text is longer than three bytes a byte; the room is only touched as it is used.
+      if (!ec) f.text.reserve(static_cast<std::size_t>(size) * 3 + 3);
+    }
+    // The last line feed of the run, on a whole unit.
+    std::size_t cut = 0;
+    for (std::size_t k = pending.size() / unit * unit; k >= before / unit * unit + unit;
+         k -= unit) {
+      const char* u = pending.data() + k - unit;
+      bool lf = unit == 1 ? u[0] == '\n' : (bigEndian ? u[0] == 0 && u[1] == '\n'
+                                                        : u[0] == '\n' && u[1] == 0);
+      if (lf) {
+        cut = k;
+        break;
+      }
+    }
+    if (cut == 0) return;
+    std::string rest = pending.substr(cut);
+    pending.resize(cut);
+    decode(pending);
+    pending = std::move(rest);
+  });
+  if (!found) return std::nullopt;
+  if (!pending.empty()) decode(pending);
+  f.hash = hash.value();
+  return f;
+}
+
+}  // namespace qarn::catalogue
