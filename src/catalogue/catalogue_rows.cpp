@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -11,8 +12,15 @@
 namespace qarn::catalogue {
 
 namespace {
-std::string columnText(const Record& r, int col) {
-  return col == 0 ? std::to_string(r.lineNumber) : r.field(col - 1);
+// Field `i` of a line, as a view into it.
+std::string_view fieldView(std::string_view line, int i) {
+  std::size_t start = 0;
+  for (int k = 0; k < i; ++k) {
+    start = line.find('\t', start);
+    if (start == std::string_view::npos) return {};
+    ++start;
+  }
+  return line.substr(start, line.find('\t', start) - start);
 }
 // How many of the widest-looking texts of a column are measured exactly.
 constexpr std::size_t kMeasured = 32;
@@ -25,34 +33,47 @@ WidthCache::WidthCache(std::shared_ptr<const Snapshot> snapshot, const QFont& fo
       exact_(kGridColumns),
       widestOfAll_(kGridColumns, -1) {
   QFontMetrics fm(font_);
-  std::vector<std::int16_t> advance(0x10000, -1);  // per character of the basic plane
-  auto estimateOf = [&](std::string_view s) {
-    int w = 0;
-    for (std::size_t i = 0; i < s.size();) {
-      char32_t cp = nextCodePoint(s, i);
-      if (cp >= 0x10000) {
-        w += fm.horizontalAdvance(QString::fromUcs4(&cp, 1));
-        continue;
-      }
-      std::int16_t& a = advance[cp];
-      if (a < 0) a = static_cast<std::int16_t>(fm.horizontalAdvance(QChar(static_cast<char16_t>(cp))));
-      w += a;
-    }
-    return static_cast<std::uint16_t>(std::min(w, 0xFFFF));
+  // ASCII by table, made at once; other characters of the basic plane as they come.
+  int ascii[0x80];
+  for (int b = 0; b < 0x80; ++b)
+    ascii[b] = fm.horizontalAdvance(QChar(static_cast<char16_t>(b)));
+  std::vector<std::int16_t> advance(0x10000, -1);
+  auto advanceOf = [&](char32_t cp) -> int {
+    if (cp >= 0x10000) return fm.horizontalAdvance(QString::fromUcs4(&cp, 1));
+    std::int16_t& a = advance[cp];
+    if (a < 0) a = static_cast<std::int16_t>(fm.horizontalAdvance(QChar(static_cast<char16_t>(cp))));
+    return a;
   };
+  auto clamp = [](int w) { return static_cast<std::uint16_t>(std::min(w, 0xFFFF)); };
   const auto& records = snapshot_->records;
   for (auto& column : estimate_)
     column.resize(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
-    estimate_[0][i] = estimateOf(std::to_string(records[i].lineNumber));
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, records[i].lineNumber);
+    int w = 0;
+    for (const char* d = digits; d < end; ++d)
+      w += ascii[static_cast<unsigned char>(*d) & 0x7F];
+    estimate_[0][i] = clamp(w);
+    // One pass over the line: a tab closes a column, a column past the grid's ends the line.
     std::string_view line = records[i].line;
-    std::size_t start = 0;
-    for (int c = 1; c < kGridColumns && start <= line.size(); ++c) {
-      std::size_t tab = line.find('\t', start);
-      std::size_t end = tab == std::string_view::npos ? line.size() : tab;
-      estimate_[c][i] = estimateOf(line.substr(start, end - start));
-      start = end + 1;
+    int c = 1;
+    w = 0;
+    for (std::size_t k = 0; k < line.size();) {
+      const auto b = static_cast<unsigned char>(line[k]);
+      if (b == '\t') {
+        estimate_[c][i] = clamp(w);
+        w = 0;
+        ++k;
+        if (++c == kGridColumns) break;
+      } else if (b < 0x80) {
+        w += ascii[b];
+        ++k;
+      } else {
+        w += advanceOf(nextCodePoint(line, k));
+      }
     }
+    if (c < kGridColumns) estimate_[c][i] = clamp(w);
   }
 }
 
@@ -74,14 +95,26 @@ int WidthCache::widest(int c, const std::vector<int>& records, const QFontMetric
   std::size_t top = std::min<std::size_t>(candidates.size(), 4096);
   std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(top),
                     candidates.end(), [&](int a, int b) { return estimate[a] > estimate[b]; });
-  std::unordered_set<std::string> seen;
+  // Many records share a text (an empty column, a maker's name): those are told apart by views,
+  // and only the different texts are made into strings and measured.
+  std::unordered_set<std::string_view> seen;
+  std::size_t measured = 0;
   int widest = 0;
-  for (std::size_t k = 0; k < top && seen.size() < kMeasured; ++k) {
-    std::string text = columnText(snapshot_->records[candidates[k]], c);
-    if (!seen.insert(text).second) continue;
-    auto it = exact_[c].find(text);
+  for (std::size_t k = 0; k < top && measured < kMeasured; ++k) {
+    const Record& r = snapshot_->records[candidates[k]];
+    // Line numbers all differ; a field's text may repeat.
+    std::string key;
+    if (c == 0) {
+      key = std::to_string(r.lineNumber);
+    } else {
+      std::string_view text = fieldView(r.line, c - 1);
+      if (!seen.insert(text).second) continue;
+      key = text;
+    }
+    ++measured;
+    auto it = exact_[c].find(key);
     if (it == exact_[c].end())
-      it = exact_[c].emplace(text, fm.horizontalAdvance(QString::fromStdString(text))).first;
+      it = exact_[c].emplace(key, fm.horizontalAdvance(QString::fromStdString(key))).first;
     widest = std::max(widest, it->second);
   }
   if (all) widestOfAll_[c] = widest;

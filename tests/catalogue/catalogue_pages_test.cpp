@@ -64,6 +64,34 @@ TEST_F(CataloguePages, SearchFillsTheGridAndTheFirstRowsFields) {
   EXPECT_EQ(g->colWidth(3), fm.horizontalAdvance("仕様・備考") + QFontInfo(g->font()).pointSize());
 }
 
+// Every shown column is as wide as its widest text, measured exactly, among more different texts
+// than are measured: the header, line numbers, texts many rows share, an ASCII text wider than
+// the Japanese ones, the last column, and not what lies beyond it.
+TEST_F(CataloguePages, ColumnsFitTheirWidestTextExactly) {
+  std::string text = "// frames\r\n";
+  for (int i = 0; i < 300; ++i) {
+    std::string spec = i == 7 ? std::string(60, 'W') : "仕様";
+    for (int k = 0; i != 7 && k < i % 40; ++k)
+      spec += "あ";
+    text += "リレー\tMY" + std::to_string(i % 3) + "\t" + spec +
+            "\tオムロン\t\t28\t36\t60\t\t\t\tAUX\t\t" + std::string(i + 1, 'W') + "\t" +
+            std::string(900, 'W') + "\r\n";
+  }
+  writeFile("TOVEK.txt", sjis(text));
+  w->Edit1->setText(" ");
+  StringGrid* g = w->StringGrid1;
+  ASSERT_EQ(g->rowCount(), 301);
+  QFontMetrics fm(g->font());
+  int pt = QFontInfo(g->font()).pointSize();
+  for (int c = 0; c < g->colCount(); ++c) {
+    if (g->colWidth(c) <= 0) continue;
+    int widest = 0;
+    for (int r = 0; r < g->rowCount(); ++r)
+      widest = std::max(widest, fm.horizontalAdvance(g->cell(c, r)));
+    EXPECT_EQ(g->colWidth(c), widest + pt) << "column " << c;
+  }
+}
+
 TEST_F(CataloguePages, TerminalBlocksSwitchTheModeAndTheModelText) {
   w->Edit1->setText("TB15");
   EXPECT_TRUE(w->CheckBox1->isChecked());
