@@ -85,6 +85,10 @@ int WidthCache::widest(int c, const std::vector<int>& records, const QFontMetric
   int best = 0;
   for (int r : records)
     best = std::max<int>(best, estimate[r]);
+  if (best == 0) {  // no character of any text has a width: an empty column
+    if (all) widestOfAll_[c] = 0;
+    return 0;
+  }
   // Kerning moves a text's width a little from the sum of its characters: the widest text is
   // among those whose estimate comes close to the largest; the first few different ones of them
   // are measured.
@@ -93,8 +97,10 @@ int WidthCache::widest(int c, const std::vector<int>& records, const QFontMetric
   for (int r : records)
     if (estimate[r] >= floor) candidates.push_back(r);
   std::size_t top = std::min<std::size_t>(candidates.size(), 4096);
-  std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(top),
-                    candidates.end(), [&](int a, int b) { return estimate[a] > estimate[b]; });
+  auto wider = [&](int a, int b) { return estimate[a] > estimate[b]; };
+  auto topEnd = candidates.begin() + static_cast<std::ptrdiff_t>(top);
+  std::nth_element(candidates.begin(), topEnd, candidates.end(), wider);
+  std::sort(candidates.begin(), topEnd, wider);
   // Many records share a text (an empty column, a maker's name): those are told apart by views,
   // and only the different texts are made into strings and measured.
   std::unordered_set<std::string_view> seen;
