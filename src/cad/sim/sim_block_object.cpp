@@ -27,7 +27,7 @@ class BlockObj : public SimObject {
 
   Value made(Entity& e) { return entityObject(w_, doc_, e.handle); }
 
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     Block& b = self();
     DocState& d = doc();
     if (kind == CallKind::Put) {

@@ -27,7 +27,7 @@ class EntityObj : public SimObject {
     if (l && l->locked) fail("On locked layer");
   }
 
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     Entity& e = self();
     Drawing& dr = doc().drawing;
     bool put = kind == CallKind::Put;
@@ -164,7 +164,7 @@ class EntityObj : public SimObject {
     return getTyped(e, m, member, a);
   }
 
-  Value getTyped(Entity& e, const std::string& m, std::string_view member, Args& a) {
+  Value getTyped(Entity& e, std::string_view m, std::string_view member, Args& a) {
     switch (e.type) {
       case EntityType::Polyline:
         if (m == "closed") return Value(e.closed);
@@ -240,7 +240,7 @@ class EntityObj : public SimObject {
     memberNotFound(member);
   }
 
-  Value putTyped(Entity& e, const std::string& m, std::string_view member, Args& a) {
+  Value putTyped(Entity& e, std::string_view m, std::string_view member, Args& a) {
     writable(e);
     switch (e.type) {
       case EntityType::Polyline:

@@ -36,7 +36,9 @@ class SimObject : public Dispatch, public std::enable_shared_from_this<SimObject
   }
 
  protected:
-  virtual Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) = 0;
+  // `m` is the member's name in lower case: a view, so that comparing it with a name of another
+  // length does not compare letters.
+  virtual Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) = 0;
   DocState& doc() const { return w_->doc(doc_); }
   std::shared_ptr<World> w_;
   int doc_;

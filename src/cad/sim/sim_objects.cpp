@@ -14,7 +14,7 @@ class StateObj : public SimObject {
   using SimObject::SimObject;
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args&) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args&) override {
     if (m != "isquiescent" || kind == CallKind::Put) memberNotFound(member);
     if (w_->busyPolls > 0) {
       --w_->busyPolls;
@@ -35,7 +35,7 @@ class DocumentObj : public SimObject {
   using SimObject::SimObject;
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     DocState& d = doc();
     if (kind == CallKind::Put) memberNotFound(member);
     auto coll = [&](CollectionKind k) { return Value(collectionObject(w_, doc_, k)); };
@@ -131,7 +131,7 @@ class DocumentsObj : public SimObject {
   using SimObject::SimObject;
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     if (m == "count") return Value(static_cast<int>(w_->docs.size()));
     if (m == "item") {
@@ -150,7 +150,7 @@ class ApplicationObj : public SimObject {
   explicit ApplicationObj(std::shared_ptr<World> w) : SimObject(std::move(w), -1) {}
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     if (m == "activedocument") {
       if (w_->active < 0) fail("No document is open");

@@ -16,7 +16,7 @@ class UtilityObj : public SimObject {
   using SimObject::SimObject;
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     if (m == "getentity") {
       a.expect(2, 3);
@@ -178,7 +178,7 @@ class SelectionSetObj : public SimObject {
     addSelected(hs);
   }
 
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     DocState& d = doc();
     // Entities erased since they were selected drop out, as in the CAD.

@@ -12,7 +12,7 @@ class LayerObj : public SimObject {
       : SimObject(std::move(w), doc), handle_(std::move(handle)) {}
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     Drawing& dr = doc().drawing;
     Layer* l = nullptr;
     for (Layer& x : dr.layers)
@@ -85,7 +85,7 @@ class NamedObj : public SimObject {
       : SimObject(std::move(w), doc), table_(t), handle_(std::move(handle)) {}
 
  protected:
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     Drawing& dr = doc().drawing;
     if (table_ == Table::Linetypes) {
       for (const Linetype& lt : dr.linetypes)
@@ -184,7 +184,7 @@ class CollectionObj : public SimObject {
     return true;
   }
 
-  Value dispatch(const std::string& m, std::string_view member, CallKind kind, Args& a) override {
+  Value dispatch(std::string_view m, std::string_view member, CallKind kind, Args& a) override {
     if (kind == CallKind::Put) memberNotFound(member);
     auto all = items();
     if (m == "count") return Value(static_cast<int>(all.size()));
