@@ -90,8 +90,9 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
                  ? 2
                  : 1;
       bigEndian = f.encoding == cad::TextEncoding::Utf16BeBom;
-      // No text is longer than three bytes a byte; the room is only touched as it is used.
-      if (!ec) f.text.reserve(static_cast<std::size_t>(size) * 3 + 3);
+      // Room for a text half as long again as the file (two bytes of a Japanese character become
+      // three); a file of more half-width kana grows it.
+      if (!ec) f.text.reserve(static_cast<std::size_t>(size) / 2 * 3 + 16);
     }
     // The last line feed of the run, on a whole unit.
     std::size_t cut = 0;
