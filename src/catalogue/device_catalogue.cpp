@@ -159,7 +159,9 @@ LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines) {
     }
     keyEnd.push_back(static_cast<std::size_t>(out - keys.data()));
   }
-  return orderByKeys(keys, keyEnd, &lines);
+  LineOrder order = orderByKeys(keys, keyEnd, &lines);
+  order.spare = std::move(keys);
+  return order;
 }
 
 void sortLines(std::vector<std::string>& lines, const LineSorter& sorter) {
@@ -348,7 +350,12 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding en
   LineOrder order = sorter(unsorted);
   // The lines are copied in sorted order, so that the keys and widths made from them next, and
   // the searches, read the text front to back.
-  snap->text.reserve(decoded.size());
+  std::size_t total = 0;
+  for (std::string_view line : unsorted)
+    total += line.size();
+  snap->text = std::move(order.spare);
+  snap->text.clear();
+  snap->text.reserve(total);  // never moves while the lines are copied: they point into it
   snap->lines.reserve(order.size());
   for (std::uint32_t k : order) {
     std::string_view line = unsorted[k];

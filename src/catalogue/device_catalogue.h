@@ -29,7 +29,12 @@ using Fields = std::array<std::string, kFieldCount>;
 // The order of a file's lines as the user sees them sorted: the indices of the lines, first to
 // last; equal lines keep their order. The window passes the user's collation; the default
 // orders case-insensitively (ASCII), then by bytes.
-using LineOrder = std::vector<std::uint32_t>;
+struct LineOrder : std::vector<std::uint32_t> {
+  using std::vector<std::uint32_t>::vector;
+  // The buffer the sort made its keys in, done with: a large catalogue's sorted text is copied
+  // into it rather than into memory the system has yet to hand out. May be empty.
+  std::string spare;
+};
 using LineSorter = std::function<LineOrder(const std::vector<std::string_view>&)>;
 LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines);
 void sortLines(std::vector<std::string>& lines, const LineSorter& sorter);

@@ -251,7 +251,9 @@ LineSorter userCollationSorter() {
     keys.resize(used);
     freelocale(loc);
 #endif
-    return orderByKeys(keys, keyEnd);
+    LineOrder order = orderByKeys(keys, keyEnd);
+    order.spare = std::move(keys);
+    return order;
   };
 }
 
