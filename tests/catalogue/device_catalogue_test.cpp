@@ -370,6 +370,24 @@ TEST_F(DeviceCatalogue, ALargeFileReadInRunsHoldsTheLinesOfTheWholeFile) {
   }
 }
 
+// A sorter of the caller's own, which hands back no buffer of its own, orders the lines as well.
+TEST_F(DeviceCatalogue, ASorterOfTheCallersOwnOrdersTheLines) {
+  std::string file;
+  for (int i = 0; i < 3000; ++i)
+    file += "line " + std::to_string(i) + "\tA\r\n";
+  write(file);
+  CatalogueCache cache([](const std::vector<std::string_view>& lines) {
+    LineOrder backwards(lines.size());
+    std::iota(backwards.rbegin(), backwards.rend(), 0u);
+    return backwards;
+  });
+  auto s = cache.load(path);
+  ASSERT_EQ(s->lines.size(), 3000u);
+  EXPECT_EQ(s->lines.front(), "line 2999\tA");
+  EXPECT_EQ(s->lines[1500], "line 1499\tA");
+  EXPECT_EQ(s->lines.back(), "line 0\tA");
+}
+
 TEST(DeviceNumber, StepsAroundTheLastDigits) {
   struct Case {
     std::string text;
