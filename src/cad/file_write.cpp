@@ -1,5 +1,6 @@
 // Files the program rewrites are replaced whole: written beside the target, flushed, then renamed
 // over it, so that a crash or a full disk never leaves half a catalogue behind.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -58,6 +59,11 @@ std::uintmax_t linkCount(const std::filesystem::path& p) {
 }  // namespace
 
 void writeFileAtomically(const std::string& path, const std::string& bytes) {
+  writeFileAtomically(path, [&](const ByteSink& sink) { sink(bytes); });
+}
+
+void writeFileAtomically(const std::string& path,
+                         const std::function<void(const ByteSink&)>& produce) {
   namespace fs = std::filesystem;
   fs::path target = filePath(path);
   std::error_code ec;
@@ -106,9 +112,22 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
     HANDLE h = CreateFileW(tmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) writeFailed(path, "一時ファイルを作れません");
-    DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(h);
+    bool ok = true;
+    try {
+      produce([&](std::string_view piece) {
+        for (std::size_t done = 0; ok && done < piece.size();) {
+          DWORD n = static_cast<DWORD>(std::min<std::size_t>(piece.size() - done, 1u << 30));
+          DWORD written = 0;
+          ok = WriteFile(h, piece.data() + done, n, &written, nullptr) && written == n;
+          done += written;
+        }
+      });
+    } catch (...) {
+      CloseHandle(h);
+      discard();
+      throw;
+    }
+    ok = ok && FlushFileBuffers(h);
     CloseHandle(h);
     if (!ok) {
       discard();
@@ -124,11 +143,19 @@ void writeFileAtomically(const std::string& path, const std::string& bytes) {
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) writeFailed(path, std::string("一時ファイルを作れません: ") + std::strerror(errno));
   bool ok = true;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
+  try {
+    produce([&](std::string_view piece) {
+      for (std::size_t done = 0; ok && done < piece.size();) {
+        ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+      }
+    });
+  } catch (...) {
+    ::close(fd);
+    discard();
+    throw;
   }
   // The new file keeps the old one's owner and group where the system allows it (a group the
   // user belongs to), then its permissions, which a change of owner may have cleared.

@@ -195,19 +195,31 @@ std::unique_ptr<LineFile> readLineFile(const std::string& path) {
 void writeLineFile(const std::string& path, const LineFile& file,
                    const std::vector<std::int64_t>& order, const std::vector<std::string>& added) {
   if (file.badLine > 0) undefinedBytes(path, file.badLine);
-  std::string bytes = byteOrderMark(file.encoding);
-  bytes.reserve(file.original.size() + 64);
+  // The added lines are encoded first: one the encoding cannot hold is refused before anything
+  // is written.
+  std::vector<std::string> encoded;
+  for (const std::string& line : added)
+    encoded.push_back(encodeText(line, file.encoding));
   const std::string lineEnd = encodeText("\r\n", file.encoding);
-  for (std::int64_t i : order) {
-    if (i < 0)
-      bytes += encodeText(added.at(static_cast<std::size_t>(-1 - i)), file.encoding);
-    else if (!file.bytes.empty())
-      bytes += file.bytes.at(static_cast<std::size_t>(i));
-    else
-      bytes += encodeText(std::string(file.lines.at(static_cast<std::size_t>(i))), file.encoding);
-    bytes += lineEnd;
-  }
-  writeFileAtomically(path, bytes);
+  // Written a megabyte at a time: a large catalogue is not held a second time.
+  writeFileAtomically(path, [&](const ByteSink& sink) {
+    std::string bytes = byteOrderMark(file.encoding);
+    bytes.reserve((std::size_t{1} << 20) + 64);
+    for (std::int64_t i : order) {
+      if (i < 0)
+        bytes += encoded.at(static_cast<std::size_t>(-1 - i));
+      else if (!file.bytes.empty())
+        bytes += file.bytes.at(static_cast<std::size_t>(i));
+      else
+        bytes += encodeText(std::string(file.lines.at(static_cast<std::size_t>(i))), file.encoding);
+      bytes += lineEnd;
+      if (bytes.size() >= (std::size_t{1} << 20)) {
+        sink(bytes);
+        bytes.clear();
+      }
+    }
+    sink(bytes);
+  });
 }
 
 std::string fieldValue(const std::string& value, const std::string& fieldName) {

@@ -5,6 +5,7 @@
 // never leaves half a file.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -86,6 +87,11 @@ void writeTextFile(const std::string& path, const TextFile& file);
 // then renamed over it and the folder flushed; the file keeps its permissions. A read-only file
 // is refused and left as it is. Failures are std::runtime_error with a message for the user.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+// The same for content made a piece at a time: `produce` hands the pieces to the sink in order,
+// so that a large file is never held whole. Should `produce` throw, the file stays as it was.
+using ByteSink = std::function<void(std::string_view)>;
+void writeFileAtomically(const std::string& path,
+                         const std::function<void(const ByteSink&)>& produce);
 
 // A value for one field of a line of a tab-separated file: one line break at its end (a cell
 // pasted from a spreadsheet) is dropped; any other tab or line break would split the line or

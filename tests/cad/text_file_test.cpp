@@ -175,6 +175,27 @@ TEST_F(TextFileOnDisk, AtomicWritesKeepPermissionsRefuseReadOnlyFilesAndLeaveNoT
     ++files;
   }
   EXPECT_EQ(files, 1) << "no temporary left";
+  // Content made in pieces: all of it arrives; a maker that fails half-way changes nothing and
+  // leaves no temporary.
+  writeFileAtomically(scratch::text(p), [](const ByteSink& sink) {
+    sink("one ");
+    sink(std::string(3 << 20, 'x'));
+    sink("two");
+  });
+  EXPECT_EQ(bytesOf(p), "one " + std::string(3 << 20, 'x') + "two");
+  EXPECT_THROW(writeFileAtomically(scratch::text(p),
+                                   [](const ByteSink& sink) {
+                                     sink("half");
+                                     throw EncodingError("x", "x");
+                                   }),
+               EncodingError);
+  EXPECT_EQ(bytesOf(p), "one " + std::string(3 << 20, 'x') + "two");
+  files = 0;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    (void)e;
+    ++files;
+  }
+  EXPECT_EQ(files, 1) << "no temporary left";
   try {
     writeFileAtomically(scratch::text(dir / "no" / "such.txt"), "x");
     FAIL();

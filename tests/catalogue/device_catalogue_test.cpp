@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -386,6 +387,21 @@ TEST_F(DeviceCatalogue, ASorterOfTheCallersOwnOrdersTheLines) {
   EXPECT_EQ(s->lines.front(), "line 2999\tA");
   EXPECT_EQ(s->lines[1500], "line 1499\tA");
   EXPECT_EQ(s->lines.back(), "line 0\tA");
+}
+
+// An update writes a file larger than the pieces it is written in whole, once.
+TEST_F(DeviceCatalogue, AnUpdateOfALargeFileWritesEveryLineOnce) {
+  std::string file;
+  char line[32];
+  for (int i = 0; i < 90000; ++i) {
+    std::snprintf(line, sizeof line, "line %06d\tA\r\n", i);
+    file += line;
+  }
+  write(file);
+  updateLine(path, 45001, "line 045000\tA", "line 045000\tB", sortIgnoringCase);
+  std::string want = file;
+  want.replace(want.find("line 045000\tA"), 13, "line 045000\tB");
+  EXPECT_EQ(bytes(), want);
 }
 
 TEST(DeviceNumber, StepsAroundTheLastDigits) {
