@@ -137,7 +137,33 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
   return order;
 }
 
+bool inKeyOrder(const std::vector<std::string_view>& lines,
+                const std::function<void(std::string&, std::string_view)>& make, bool tieByLine) {
+  std::string before, key;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    key.clear();
+    make(key, lines[i]);
+    if (i > 0) {
+      int c = std::string_view(before).compare(key);
+      if (c > 0 || (c == 0 && tieByLine && lines[i - 1].compare(lines[i]) > 0)) return false;
+    }
+    std::swap(before, key);
+  }
+  return true;
+}
+
+LineOrder unchangedOrder(std::size_t n) {
+  LineOrder order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  return order;
+}
+
 LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines) {
+  auto upper = [](std::string& key, std::string_view l) {
+    for (char c : l)
+      key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  if (inKeyOrder(lines, upper, true)) return unchangedOrder(lines.size());
   std::vector<std::size_t> keyEnd;
   keyEnd.reserve(lines.size());
   std::size_t total = 0;
@@ -348,23 +374,33 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding en
   snap->encoding = encoding;
   std::vector<std::string_view> unsorted = cad::splitLineViews(decoded);
   LineOrder order = sorter(unsorted);
-  // The lines are copied in sorted order, so that the keys and widths made from them next, and
-  // the searches, read the text front to back.
-  std::size_t total = 0;
-  for (std::string_view line : unsorted)
-    total += line.size();
-  snap->text = std::move(order.spare);
-  snap->text.clear();
-  snap->text.reserve(total);  // never moves while the lines are copied: they point into it
-  snap->lines.reserve(order.size());
-  for (std::uint32_t k : order) {
-    std::string_view line = unsorted[k];
-    snap->lines.emplace_back(snap->text.data() + snap->text.size(), line.size());
-    snap->text += line;
+  bool unchanged = true;
+  for (std::size_t k = 0; unchanged && k < order.size(); ++k)
+    unchanged = order[k] == k;
+  if (unchanged) {
+    // Sorted already (as QARN writes a catalogue): the decoded text serves as it is.
+    unsorted = {};
+    snap->text = std::move(decoded);
+    snap->lines = cad::splitLineViews(snap->text);
+  } else {
+    // The lines are copied in sorted order, so that the keys and widths made from them next,
+    // and the searches, read the text front to back.
+    std::size_t total = 0;
+    for (std::string_view line : unsorted)
+      total += line.size();
+    snap->text = std::move(order.spare);
+    snap->text.clear();
+    snap->text.reserve(total);  // never moves while the lines are copied: they point into it
+    snap->lines.reserve(order.size());
+    for (std::uint32_t k : order) {
+      std::string_view line = unsorted[k];
+      snap->lines.emplace_back(snap->text.data() + snap->text.size(), line.size());
+      snap->text += line;
+    }
+    unsorted = {};
+    decoded = std::string();
   }
-  unsorted = {};
   order = {};
-  decoded = std::string();
   std::size_t recordCount = 0;
   for (std::string_view line : snap->lines)
     recordCount += !isComment(line);

@@ -38,6 +38,13 @@ struct LineOrder : std::vector<std::uint32_t> {
 using LineSorter = std::function<LineOrder(const std::vector<std::string_view>&)>;
 LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines);
 void sortLines(std::vector<std::string>& lines, const LineSorter& sorter);
+// Whether the lines stand in the order of the keys `make` appends for them already (equal keys:
+// by the lines' bytes when `tieByLine`, else as they stand). A file QARN wrote does, and is then
+// sorted without keeping a key for every line.
+bool inKeyOrder(const std::vector<std::string_view>& lines,
+                const std::function<void(std::string&, std::string_view)>& make, bool tieByLine);
+// The order 0, 1, 2, ... of `n` lines.
+LineOrder unchangedOrder(std::size_t n);
 // The lines in the order of their keys (equal keys keep their order); the keys lie one after
 // another in `keys`, key i ending at `keyEnd[i]`. `tie`, when given, decides between equal keys
 // before their order does.

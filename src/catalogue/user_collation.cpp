@@ -232,6 +232,7 @@ LineSorter userCollationSorter() {
     std::vector<std::size_t> keyEnd;
     keyEnd.reserve(lines.size());
 #ifdef _WIN32
+    if (inKeyOrder(lines, appendSortKey, false)) return unchangedOrder(lines.size());
     for (std::string_view l : lines) {
       appendSortKey(keys, l);
       keyEnd.push_back(keys.size());
@@ -240,6 +241,11 @@ LineSorter userCollationSorter() {
     KeyMaker maker(loc);
     maker.confirm(std::vector<std::string_view>(
         lines.begin(), lines.begin() + std::min<std::size_t>(lines.size(), 64)));
+    auto make = [&maker](std::string& key, std::string_view l) { maker.append(key, l); };
+    if (inKeyOrder(lines, make, false)) {
+      freelocale(loc);
+      return unchangedOrder(lines.size());
+    }
     // Keys take about a byte for a byte of text here (Japanese, C.UTF-8); a buffer made to that
     // size is filled once, and grows only for longer weights.
     std::size_t used = 0;

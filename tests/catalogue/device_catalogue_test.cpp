@@ -462,7 +462,15 @@ TEST(UserCollation, IgnoresCaseUnderThePlainAndAUtf8Locale) {
     std::vector<std::string> lines{"b", "A", "a", "B", "端子台", "Ä"};
     sortLines(lines, userCollationSorter());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4), c.order) << c.lang;
+    std::vector<std::string> again = lines;
+    sortLines(again, userCollationSorter());
+    EXPECT_EQ(again, lines) << c.lang << ": sorted already";
   }
+  // Under "C", lines of equal keys in the wrong order of their bytes are not left as they stand.
+  ::setenv("LANG", "C", 1);
+  std::vector<std::string> tied{"a", "A", "b"};
+  sortLines(tied, userCollationSorter());
+  EXPECT_EQ(tied, (std::vector<std::string>{"A", "a", "b"}));
   if (before)
     ::setenv("LANG", saved.c_str(), 1);
   else
@@ -512,6 +520,19 @@ TEST(UserCollation, KeysGiveTheLocalesOwnOrder) {
     ::unsetenv("LC_ALL");
     for (std::size_t i = 0; i < lines.size(); ++i)
       ASSERT_EQ(sorted[i], reference[i].second) << name << ", line " << i;
+    // Lines sorted already stay as they are; two neighbours of different keys swapped are put
+    // back.
+    std::size_t k = 200;
+    while (reference[k].first == reference[k + 1].first)
+      ++k;
+    ::setenv("LC_ALL", name, 1);
+    std::vector<std::string> again = sorted, swapped = sorted;
+    std::swap(swapped[k], swapped[k + 1]);
+    sortLines(again, userCollationSorter());
+    sortLines(swapped, userCollationSorter());
+    ::unsetenv("LC_ALL");
+    EXPECT_EQ(again, sorted) << name;
+    EXPECT_EQ(swapped, sorted) << name;
   }
 }
 
