@@ -83,8 +83,10 @@ void RebuildAfterAChange(benchmark::State& state) {
 }
 
 // Typed at the drawing window: one entity selected, moved or erased, answered and shown again
-// (the display list worked out anew, as the window does after every change).
-void TypedMoveOfOneEntity(benchmark::State& state) {
+// (the display list worked out anew, as the window does after every change). `command` gives the
+// line typed at each step; `after`, outside the measurement, what puts the drawing back.
+template <class Command, class After>
+void typedOnOneEntity(benchmark::State& state, Command command, After after) {
   BigDrawing& d = drawing();
   simview::DrawingView view(d.sim);
   std::string h = d.sim.drawing().modelSpace().entities[1000];
@@ -93,39 +95,32 @@ void TypedMoveOfOneEntity(benchmark::State& state) {
   for (auto _ : state) {
     d.sim.operatorSelect({h});
     auto t0 = std::chrono::steady_clock::now();
-    d.sim.typeCommand(step++ % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0");
+    d.sim.typeCommand(command(step));
     answered +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    view.drawingChanged();
-    benchmark::DoNotOptimize(view.displayList().lineCount());
-  }
-  if (step % 2) d.sim.typeCommand("U");
-  state.counters["entities"] = static_cast<double>(d.entities);
-  state.counters["command_ms"] = step ? answered / step : 0;
-  state.counters["history_first_look_ms"] = d.firstLookMs;
-}
-
-void TypedEraseOfOneEntity(benchmark::State& state) {
-  BigDrawing& d = drawing();
-  simview::DrawingView view(d.sim);
-  std::string h = d.sim.drawing().modelSpace().entities[1000];
-  double answered = 0;
-  int n = 0;
-  for (auto _ : state) {
-    d.sim.operatorSelect({h});
-    auto t0 = std::chrono::steady_clock::now();
-    d.sim.typeCommand("ERASE");
-    answered +=
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    ++n;
+    ++step;
     view.drawingChanged();
     benchmark::DoNotOptimize(view.displayList().lineCount());
     state.PauseTiming();
-    d.sim.typeCommand("U");
+    after(d, step);
     state.ResumeTiming();
   }
   state.counters["entities"] = static_cast<double>(d.entities);
-  state.counters["command_ms"] = n ? answered / n : 0;
+  state.counters["command_ms"] = step ? answered / step : 0;
+}
+
+void TypedMoveOfOneEntity(benchmark::State& state) {
+  // Moved there and back: every second step puts the entity where it was.
+  typedOnOneEntity(
+      state, [](int step) { return step % 2 ? "MOVE 0,0 @-5,0" : "MOVE 0,0 @5,0"; },
+      [](BigDrawing&, int) {});
+  if (state.iterations() % 2) drawing().sim.typeCommand("U");
+  state.counters["history_first_look_ms"] = drawing().firstLookMs;
+}
+
+void TypedEraseOfOneEntity(benchmark::State& state) {
+  typedOnOneEntity(
+      state, [](int) { return "ERASE"; }, [](BigDrawing& d, int) { d.sim.typeCommand("U"); });
 }
 
 // U of QARN's largest command that is one undo group: a mounting plate of 200 devices drawn in
