@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "cad/huge_pages.h"
 #include "cad/text.h"
 #include "cad/text_file.h"
 
@@ -67,7 +68,7 @@ std::u32string toCodePoints(const std::string& s) {
 // UTF-8 bytes as text: well-formed sequences as they are, each malformed byte as U+FFFD.
 std::string decodeUtf8(const std::string& s, bool* wellFormed) {
   std::string out;
-  out.reserve(s.size());
+  reserveLarge(out, s.size());
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   bool ok = true;
   for (std::size_t i = 0; i < s.size();) {
@@ -139,7 +140,7 @@ std::string firstCharacter(const std::string& utf8, std::size_t at) {
 // characters, are no Shift-JIS text either.
 std::string sjisToUtf8(const std::string& b) {
   std::string out;
-  out.reserve(b.size() * 3 / 2);
+  reserveLarge(out, b.size() * 3 / 2);
   for (std::size_t i = 0; i < b.size();) {
     auto c = static_cast<unsigned char>(b[i]);
     if (c < 0x80) {
@@ -288,7 +289,7 @@ std::string sjisToUtf8(const std::string& b) {
   const std::size_t n = b.size();
   // No byte gives more than three. The room is reserved whole, but made usable (and so written
   // and paged in) a piece at a time, so that only what the text takes is ever touched.
-  out.reserve(n * 3 + 3);
+  reserveLarge(out, n * 3 + 3);
   char* o = out.data();
   for (std::size_t i = 0, pieceEnd = 0; i < n;) {
     if (i >= pieceEnd) {

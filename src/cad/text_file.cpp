@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cad/huge_pages.h"
 #include "cad/text.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ std::vector<std::string_view> splitLineViews(std::string_view text) {
   std::vector<std::string_view> lines;
   // Room for every line at once: a large file's list is not copied as it grows. Lines ended by a
   // lone carriage return take more room as they come.
-  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  reserveLarge(lines, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   const char* p = text.data();
   const std::size_t n = text.size();
   std::size_t start = 0;
@@ -118,7 +119,7 @@ std::optional<std::string> readFileBytes(const std::string& path) {
   if (!in) throw std::runtime_error("「" + path + "」を読めません。");
   std::string bytes;
   auto size = std::filesystem::file_size(filePath(path), ec);
-  if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+  if (!ec) reserveLarge(bytes, static_cast<std::size_t>(size));
   char buffer[1 << 16];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
     bytes.append(buffer, static_cast<std::size_t>(in.gcount()));

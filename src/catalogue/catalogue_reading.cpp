@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "cad/huge_pages.h"
+
 namespace qarn::catalogue {
 
 namespace {
@@ -92,7 +94,7 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
       bigEndian = f.encoding == cad::TextEncoding::Utf16BeBom;
       // Room for a text half as long again as the file (two bytes of a Japanese character become
       // three); a file of more half-width kana grows it.
-      if (!ec) f.text.reserve(static_cast<std::size_t>(size) / 2 * 3 + 16);
+      if (!ec) cad::reserveLarge(f.text, static_cast<std::size_t>(size) / 2 * 3 + 16);
     }
     // The last line feed of the run, on a whole unit.
     std::size_t cut = 0;

@@ -18,6 +18,7 @@
 #include <time.h>
 #endif
 
+#include "cad/huge_pages.h"
 #include "cad/numbers.h"
 #include "catalogue/catalogue_reading.h"
 #include "cad/text.h"
@@ -52,7 +53,9 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
   auto lengthAt = [](const Item& it, std::size_t at) -> std::uint32_t {
     return it.size > at ? static_cast<std::uint32_t>(std::min<std::size_t>(it.size - at, 9)) : 0;
   };
-  std::vector<Item> items(keyEnd.size());
+  std::vector<Item> items;
+  cad::reserveLarge(items, keyEnd.size());
+  items.resize(keyEnd.size());
   for (std::uint32_t i = 0; i < items.size(); ++i) {
     std::size_t start = i ? keyEnd[i - 1] : 0;
     items[i] = {0, start, static_cast<std::uint32_t>(keyEnd[i] - start), i};
@@ -97,6 +100,7 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
         return b == 0 ? lengthAt(it, at) : static_cast<unsigned>(it.part >> (8 * (b - 1))) & 0xFF;
       };
       const std::size_t n = run.to - run.from;
+      if (scratch.empty()) cad::reserveLarge(scratch, n);
       scratch.resize(n);
       Item* src = items.data() + run.from;
       Item* dst = scratch.data();
@@ -131,9 +135,10 @@ LineOrder orderByKeys(const std::string& keys, const std::vector<std::size_t>& k
       i = j;
     }
   }
-  LineOrder order(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i)
-    order[i] = items[i].index;
+  LineOrder order;
+  cad::reserveLarge(order, items.size());
+  for (const Item& it : items)
+    order.push_back(it.index);
   return order;
 }
 
@@ -153,7 +158,9 @@ bool inKeyOrder(const std::vector<std::string_view>& lines,
 }
 
 LineOrder unchangedOrder(std::size_t n) {
-  LineOrder order(n);
+  LineOrder order;
+  cad::reserveLarge(order, n);
+  order.resize(n);
   std::iota(order.begin(), order.end(), 0u);
   return order;
 }
@@ -165,11 +172,13 @@ LineOrder sortIgnoringCase(const std::vector<std::string_view>& lines) {
   };
   if (inKeyOrder(lines, upper, true)) return unchangedOrder(lines.size());
   std::vector<std::size_t> keyEnd;
-  keyEnd.reserve(lines.size());
+  cad::reserveLarge(keyEnd, lines.size());
   std::size_t total = 0;
   for (std::string_view l : lines)
     total += l.size();
-  std::string keys(total, '\0');
+  std::string keys;
+  cad::reserveLarge(keys, total);
+  keys.resize(total);
   char* out = keys.data();
   for (std::string_view l : lines) {
     std::size_t i = 0;
@@ -390,8 +399,8 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding en
       total += line.size();
     snap->text = std::move(order.spare);
     snap->text.clear();
-    snap->text.reserve(total);  // never moves while the lines are copied: they point into it
-    snap->lines.reserve(order.size());
+    cad::reserveLarge(snap->text, total);  // never moves while the lines are copied: they point into it
+    cad::reserveLarge(snap->lines, order.size());
     for (std::uint32_t k : order) {
       std::string_view line = unsorted[k];
       snap->lines.emplace_back(snap->text.data() + snap->text.size(), line.size());
@@ -404,11 +413,11 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding en
   std::size_t recordCount = 0;
   for (std::string_view line : snap->lines)
     recordCount += !isComment(line);
-  snap->records.reserve(recordCount);
-  snap->keyEnd.reserve(recordCount);
+  cad::reserveLarge(snap->records, recordCount);
+  cad::reserveLarge(snap->keyEnd, recordCount);
   // Room for the longest keys the records can have, so that the buffer is never copied while it
   // grows; what the keys leave unused is never touched.
-  snap->keys.reserve(snap->text.size() + recordCount);
+  cad::reserveLarge(snap->keys, snap->text.size() + recordCount);
   for (std::size_t k = 0; k < snap->lines.size(); ++k) {
     std::string_view line = snap->lines[k];
     if (isComment(line)) continue;

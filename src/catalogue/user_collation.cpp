@@ -3,6 +3,8 @@
 // case ignored. Each line gets one sort key, made once and kept compactly in one buffer.
 #include "catalogue/user_collation.h"
 
+#include "cad/huge_pages.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -228,11 +230,11 @@ LineSorter userCollationSorter() {
     for (std::string_view l : lines)
       total += l.size();
     std::string keys;
-    keys.reserve(total * 2);
     std::vector<std::size_t> keyEnd;
-    keyEnd.reserve(lines.size());
+    cad::reserveLarge(keyEnd, lines.size());
 #ifdef _WIN32
     if (inKeyOrder(lines, appendSortKey, false)) return unchangedOrder(lines.size());
+    cad::reserveLarge(keys, total * 2);
     for (std::string_view l : lines) {
       appendSortKey(keys, l);
       keyEnd.push_back(keys.size());
@@ -249,6 +251,7 @@ LineSorter userCollationSorter() {
     // Keys take about a byte for a byte of text here (Japanese, C.UTF-8); a buffer made to that
     // size is filled once, and grows only for longer weights.
     std::size_t used = 0;
+    cad::reserveLarge(keys, total + total / 16 + 256);
     keys.resize(total + total / 16 + 256);
     for (std::string_view l : lines) {
       maker.append(keys, used, l);

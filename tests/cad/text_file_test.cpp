@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +15,7 @@
 #endif
 
 #include "../scratch_folder.h"
+#include "cad/huge_pages.h"
 #include "cad/text_file.h"
 
 namespace qarn::cad {
@@ -347,6 +351,50 @@ TEST(FieldValues, OneTrailingLineBreakGoesAnyOtherIsRefused) {
     }
   }
 }
+
+#ifdef __linux__
+// The address ranges of this process advised for huge pages ("hg" among a mapping's flags).
+std::vector<std::pair<std::uintptr_t, std::uintptr_t>> hugePageRanges() {
+  std::ifstream smaps("/proc/self/smaps");
+  std::vector<std::pair<std::uintptr_t, std::uintptr_t>> ranges;
+  std::uintptr_t from = 0, to = 0;
+  for (std::string line; std::getline(smaps, line);) {
+    std::uintptr_t a = 0, b = 0;
+    if (std::sscanf(line.c_str(), "%zx-%zx ", &a, &b) == 2) {
+      from = a;
+      to = b;
+      continue;
+    }
+    if (line.rfind("VmFlags:", 0) == 0 && (line + " ").find(" hg ") != std::string::npos)
+      ranges.emplace_back(from, to);
+  }
+  return ranges;
+}
+
+// A large buffer's whole 2 MB pages are advised, nothing beside it; a small one is left alone.
+TEST(HugePages, AdviceCoversTheWhole2MbPagesInsideALargeBufferOnly) {
+  if (!fs::exists("/sys/kernel/mm/transparent_hugepage"))
+    GTEST_SKIP() << "this system's kernel has no huge pages to hand out";
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  std::string small, large;
+  reserveLarge(small, kHuge - 4096);
+  reserveLarge(large, 7 * kHuge + 12345);
+  const auto begin = reinterpret_cast<std::uintptr_t>(large.data());
+  const auto end = begin + large.capacity();
+  const std::uintptr_t first = (begin + kHuge - 1) / kHuge * kHuge, last = end / kHuge * kHuge;
+  bool inside = false;
+  for (auto [from, to] : hugePageRanges()) {
+    EXPECT_FALSE(from < reinterpret_cast<std::uintptr_t>(small.data()) + small.capacity() &&
+                 to > reinterpret_cast<std::uintptr_t>(small.data()));
+    if (from < end && to > begin) {  // neighbours advised alike may share its mapping
+      EXPECT_GE(std::max(from, begin), first);
+      EXPECT_LE(std::min(to, end), last);
+      inside = inside || (from <= first && to >= last);
+    }
+  }
+  EXPECT_TRUE(inside) << "the buffer's whole 2 MB pages are not advised";
+}
+#endif
 
 }  // namespace
 }  // namespace qarn::cad
