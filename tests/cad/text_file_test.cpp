@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -376,11 +377,12 @@ TEST(HugePages, AdviceCoversTheWhole2MbPagesInsideALargeBufferOnly) {
   if (!fs::exists("/sys/kernel/mm/transparent_hugepage"))
     GTEST_SKIP() << "this system's kernel has no huge pages to hand out";
   constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  std::string small, large;
+  std::string small;
+  std::vector<std::uint64_t> large;
   reserveLarge(small, kHuge - 4096);
-  reserveLarge(large, 7 * kHuge + 12345);
+  reserveLarge(large, (7 * kHuge + 12345) / sizeof(std::uint64_t));
   const auto begin = reinterpret_cast<std::uintptr_t>(large.data());
-  const auto end = begin + large.capacity();
+  const auto end = begin + large.capacity() * sizeof(std::uint64_t);
   const std::uintptr_t first = (begin + kHuge - 1) / kHuge * kHuge, last = end / kHuge * kHuge;
   bool inside = false;
   for (auto [from, to] : hugePageRanges()) {
