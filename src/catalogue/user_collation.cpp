@@ -150,9 +150,14 @@ class KeyMaker {
     return false;
 #endif
   }
-  // Where the next `n` bytes go after the first `used` of `keys`.
+  // Where the next `n` bytes go after the first `used` of `keys`. Within the room reserved the
+  // buffer is made usable (and so written and paged in) 64 KB at a time, so that what the keys
+  // leave unused is never touched.
   static char* room(std::string& keys, std::size_t used, std::size_t n) {
-    if (keys.size() < used + n) keys.resize(std::max(used + n, keys.size() + keys.size() / 2));
+    const std::size_t want = used + n;
+    if (keys.size() < want)
+      keys.resize(want <= keys.capacity() ? std::min(keys.capacity(), want + (1 << 16))
+                                          : std::max(want, keys.size() + keys.size() / 2));
     return keys.data() + used;
   }
   void appendWhole(std::string& keys, std::string_view line) {
@@ -248,11 +253,10 @@ LineSorter userCollationSorter() {
       freelocale(loc);
       return unchangedOrder(lines.size());
     }
-    // Keys take about a byte for a byte of text here (Japanese, C.UTF-8); a buffer made to that
-    // size is filled once, and grows only for longer weights.
+    // Keys take about a byte for a byte of text here (Japanese, C.UTF-8); a buffer with room for
+    // that is filled once, and grows beyond it only for longer weights.
     std::size_t used = 0;
     cad::reserveLarge(keys, total + total / 16 + 256);
-    keys.resize(total + total / 16 + 256);
     for (std::string_view l : lines) {
       maker.append(keys, used, l);
       keyEnd.push_back(used);
