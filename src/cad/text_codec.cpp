@@ -66,29 +66,24 @@ std::u32string toCodePoints(const std::string& s) {
 }
 
 // UTF-8 bytes as text: well-formed sequences as they are, each malformed byte as U+FFFD.
-std::string decodeUtf8(const std::string& s, bool* wellFormed) {
-  std::string out;
-  reserveLarge(out, s.size());
+void appendUtf8Decoded(std::string& out, std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  bool ok = true;
+  std::size_t run = 0;  // the start of the well-formed bytes not yet appended
   for (std::size_t i = 0; i < s.size();) {
     char32_t cp = 0;
-    int len = utf8Sequence(p + i, s.size() - i, cp);
+    int len = p[i] < 0x80 ? 1 : utf8Sequence(p + i, s.size() - i, cp);
     if (len == 0) {
+      out.append(s.substr(run, i - run));
       out += "\xEF\xBF\xBD";
-      ok = false;
-      ++i;
+      run = ++i;
     } else {
-      out.append(s, i, len);
-      i += len;
+      i += static_cast<std::size_t>(len);
     }
   }
-  if (wellFormed) *wellFormed = ok;
-  return out;
+  out.append(s.substr(run));
 }
 
-std::string decodeUtf16(const std::string& b, bool bigEndian) {
-  std::string out;
+void appendUtf16Decoded(std::string& out, std::string_view b, bool bigEndian) {
   for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
     auto unit = [&](std::size_t at) -> char32_t {
       unsigned char x = b[at], y = b[at + 1];
@@ -105,7 +100,6 @@ std::string decodeUtf16(const std::string& b, bool bigEndian) {
     }
     appendUtf8(out, (u >= 0xD800 && u < 0xE000) ? 0xFFFD : u);
   }
-  return out;
 }
 
 std::string encodeUtf16(const std::string& utf8, bool bigEndian) {
@@ -138,9 +132,7 @@ std::string firstCharacter(const std::string& utf8, std::size_t at) {
 // iconv elsewhere, instead of the code page's default character: the file is then known to hold
 // bytes a rewrite would lose. Bytes 0x80, 0xA0 and 0xFD to 0xFF, which Windows maps to private
 // characters, are no Shift-JIS text either.
-std::string sjisToUtf8(const std::string& b) {
-  std::string out;
-  reserveLarge(out, b.size() * 3 / 2);
+void appendSjisDecoded(std::string& out, std::string_view b) {
   for (std::size_t i = 0; i < b.size();) {
     auto c = static_cast<unsigned char>(b[i]);
     if (c < 0x80) {
@@ -164,7 +156,6 @@ std::string sjisToUtf8(const std::string& b) {
       appendUtf8(out, static_cast<char32_t>(w[k]));
     i += length;
   }
-  return out;
 }
 
 std::string utf8ToSjis(const std::string& utf8) {
@@ -282,15 +273,13 @@ class Cp932 {
   std::vector<std::uint16_t> encode_;
 };
 
-std::string sjisToUtf8(const std::string& b) {
+void appendSjisDecoded(std::string& out, std::string_view b) {
   const Cp932& t = Cp932::get();
-  std::string out;
   const auto* p = reinterpret_cast<const unsigned char*>(b.data());
   const std::size_t n = b.size();
-  // No byte gives more than three. The room is reserved whole, but made usable (and so written
-  // and paged in) a piece at a time, so that only what the text takes is ever touched.
-  reserveLarge(out, n * 3 + 3);
-  char* o = out.data();
+  // No byte gives more than three. The room is made usable (and so written and paged in) a
+  // piece at a time, so that only what the text takes is ever touched.
+  char* o = out.data() + out.size();
   for (std::size_t i = 0, pieceEnd = 0; i < n;) {
     if (i >= pieceEnd) {
       pieceEnd = std::min(n, i + (std::size_t{1} << 16));
@@ -336,7 +325,6 @@ std::string sjisToUtf8(const std::string& b) {
     }
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
-  return out;
 }
 
 std::string utf8ToSjis(const std::string& utf8) {
@@ -387,18 +375,29 @@ TextEncoding detectEncoding(const std::string& b, std::size_t& markLength) {
   return TextEncoding::ShiftJis;
 }
 
-std::string decodeText(const std::string& bytes, TextEncoding encoding) {
+void appendDecoded(std::string& out, std::string_view bytes, TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::Utf8Bom:
-      return decodeUtf8(bytes, nullptr);
+      return appendUtf8Decoded(out, bytes);
     case TextEncoding::Utf16LeBom:
-      return decodeUtf16(bytes, false);
+      return appendUtf16Decoded(out, bytes, false);
     case TextEncoding::Utf16BeBom:
-      return decodeUtf16(bytes, true);
+      return appendUtf16Decoded(out, bytes, true);
     case TextEncoding::ShiftJis:
-      return sjisToUtf8(bytes);
+      return appendSjisDecoded(out, bytes);
   }
-  return {};
+}
+
+std::string decodeText(const std::string& bytes, TextEncoding encoding) {
+  std::string out;
+  // Room for the longest text the bytes can give (a Shift-JIS byte gives three at most, a
+  // UTF-16 unit three), or for UTF-8 as long as it is; what the text leaves unused is never
+  // touched.
+  reserveLarge(out, encoding == TextEncoding::Utf8Bom    ? bytes.size()
+                    : encoding == TextEncoding::ShiftJis ? bytes.size() * 3 + 3
+                                                         : bytes.size() / 2 * 3 + 3);
+  appendDecoded(out, bytes, encoding);
+  return out;
 }
 
 std::string encodeText(const std::string& utf8, TextEncoding encoding) {
@@ -416,9 +415,14 @@ std::string encodeText(const std::string& utf8, TextEncoding encoding) {
 }
 
 bool isWellFormedUtf8(const std::string& bytes) {
-  bool ok = true;
-  decodeUtf8(bytes, &ok);
-  return ok;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t cp = 0;
+    int len = utf8Sequence(p + i, bytes.size() - i, cp);
+    if (len == 0) return false;
+    i += static_cast<std::size_t>(len);
+  }
+  return true;
 }
 
 }  // namespace qarn::cad

@@ -41,6 +41,9 @@ class EncodingError : public std::runtime_error {
 
 // The bytes as UTF-8 text; bytes the encoding does not define become U+FFFD.
 std::string decodeText(const std::string& bytes, TextEncoding encoding);
+// The same text appended to `out`, with no string of its own: a file read a piece at a time is
+// decoded straight into its text.
+void appendDecoded(std::string& out, std::string_view bytes, TextEncoding encoding);
 // The UTF-8 text in the encoding, with no byte-order mark; EncodingError for a character the
 // encoding cannot hold.
 std::string encodeText(const std::string& utf8, TextEncoding encoding);

@@ -64,29 +64,44 @@ std::optional<std::uint64_t> hashFile(const std::string& path) {
   return hash.value();
 }
 
-// The file decoded as it is read, a run of whole lines at a time: a large catalogue is never held
-// both as bytes and as text. A line feed never lies inside a character in any of the encodings,
-// so a run cut after one decodes as the whole file would.
+// The file decoded as it is read, a run of whole lines at a time, straight from the piece read
+// into the text: a large catalogue is never held both as bytes and as text, and its bytes are
+// not copied on the way. A line feed never lies inside a character in any of the encodings, so
+// a run cut after one decodes as the whole file would.
 std::optional<DecodedFile> readDecoded(const std::string& path) {
   DecodedFile f;
   ContentHash hash;
+  // The bytes after the last line feed read so far: the start of a line a later piece ends.
   std::string piece, pending;
   bool first = true;
   std::size_t unit = 1;  // bytes of a line feed
   bool bigEndian = false;
   std::error_code ec;
   auto size = std::filesystem::file_size(cad::filePath(path), ec);
-  auto decode = [&](const std::string& bytes) { f.text += cad::decodeText(bytes, f.encoding); };
+  // Where a line feed ends in `v`, from `from` on (forwards, or backwards from its end), on
+  // whole units counted from `v`'s start; 0 when there is none.
+  auto isLineFeed = [&](const char* u) {
+    return unit == 1 ? u[0] == '\n'
+                     : (bigEndian ? u[0] == 0 && u[1] == '\n' : u[0] == '\n' && u[1] == 0);
+  };
+  auto firstLineEnd = [&](std::string_view v, std::size_t from) -> std::size_t {
+    for (std::size_t k = from; k + unit <= v.size(); k += unit)
+      if (isLineFeed(v.data() + k)) return k + unit;
+    return 0;
+  };
+  auto lastLineEnd = [&](std::string_view v, std::size_t from) -> std::size_t {
+    for (std::size_t k = from + (v.size() - from) / unit * unit; k >= from + unit; k -= unit)
+      if (isLineFeed(v.data() + k - unit)) return k;
+    return 0;
+  };
   bool found = readPieces(path, piece, [&](std::string& p) {
     hash.add(p.data(), p.size());
-    // What is pending from before holds no line feed: only the new bytes are looked through.
-    std::size_t before = pending.size();
-    pending += p;
+    std::string_view v = p;
     if (first) {
       first = false;
       std::size_t mark = 0;
-      f.encoding = cad::detectEncoding(pending, mark);
-      pending.erase(0, mark);
+      f.encoding = cad::detectEncoding(p, mark);
+      v.remove_prefix(mark);
       unit = f.encoding == cad::TextEncoding::Utf16LeBom ||
                      f.encoding == cad::TextEncoding::Utf16BeBom
                  ? 2
@@ -96,26 +111,24 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
       // three); a file of more half-width kana grows it.
       if (!ec) cad::reserveLarge(f.text, static_cast<std::size_t>(size) / 2 * 3 + 16);
     }
-    // The last line feed of the run, on a whole unit.
-    std::size_t cut = 0;
-    for (std::size_t k = pending.size() / unit * unit; k >= before / unit * unit + unit;
-         k -= unit) {
-      const char* u = pending.data() + k - unit;
-      bool lf = unit == 1 ? u[0] == '\n' : (bigEndian ? u[0] == 0 && u[1] == '\n'
-                                                        : u[0] == '\n' && u[1] == 0);
-      if (lf) {
-        cut = k;
-        break;
-      }
+    // Units are counted from the start of what is pending, which holds no line feed: the line it
+    // begins ends at the first line feed of the piece.
+    const std::size_t skew = (unit - pending.size() % unit) % unit;
+    std::size_t end = firstLineEnd(v, skew);
+    if (end == 0) {
+      pending.append(v);
+      return;
     }
-    if (cut == 0) return;
-    std::string rest = pending.substr(cut);
-    pending.resize(cut);
-    decode(pending);
-    pending = std::move(rest);
+    pending.append(v.substr(0, end));
+    cad::appendDecoded(f.text, pending, f.encoding);
+    pending.clear();
+    v.remove_prefix(end);
+    end = lastLineEnd(v, 0);
+    cad::appendDecoded(f.text, v.substr(0, end), f.encoding);
+    pending.assign(v.substr(end));
   });
   if (!found) return std::nullopt;
-  if (!pending.empty()) decode(pending);
+  if (!pending.empty()) cad::appendDecoded(f.text, pending, f.encoding);
   f.hash = hash.value();
   return f;
 }
