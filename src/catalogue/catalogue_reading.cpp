@@ -71,26 +71,26 @@ std::optional<std::uint64_t> hashFile(const std::string& path) {
 std::optional<DecodedFile> readDecoded(const std::string& path) {
   DecodedFile f;
   ContentHash hash;
+  std::string piece;
   // The bytes after the last line feed read so far: the start of a line a later piece ends.
-  std::string piece, pending;
+  std::string pending;
   bool first = true;
   std::size_t unit = 1;  // bytes of a line feed
   bool bigEndian = false;
   std::error_code ec;
   auto size = std::filesystem::file_size(cad::filePath(path), ec);
-  // Where a line feed ends in `v`, from `from` on (forwards, or backwards from its end), on
-  // whole units counted from `v`'s start; 0 when there is none.
   auto isLineFeed = [&](const char* u) {
     return unit == 1 ? u[0] == '\n'
                      : (bigEndian ? u[0] == 0 && u[1] == '\n' : u[0] == '\n' && u[1] == 0);
   };
-  auto firstLineEnd = [&](std::string_view v, std::size_t from) -> std::size_t {
-    for (std::size_t k = from; k + unit <= v.size(); k += unit)
+  // Where the first (or the last) line feed of `v` ends, on whole units; 0 when it has none.
+  auto firstLineEnd = [&](std::string_view v) -> std::size_t {
+    for (std::size_t k = 0; k + unit <= v.size(); k += unit)
       if (isLineFeed(v.data() + k)) return k + unit;
     return 0;
   };
-  auto lastLineEnd = [&](std::string_view v, std::size_t from) -> std::size_t {
-    for (std::size_t k = from + (v.size() - from) / unit * unit; k >= from + unit; k -= unit)
+  auto lastLineEnd = [&](std::string_view v) -> std::size_t {
+    for (std::size_t k = v.size() / unit * unit; k >= unit; k -= unit)
       if (isLineFeed(v.data() + k - unit)) return k;
     return 0;
   };
@@ -111,10 +111,10 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
       // three); a file of more half-width kana grows it.
       if (!ec) cad::reserveLarge(f.text, static_cast<std::size_t>(size) / 2 * 3 + 16);
     }
-    // Units are counted from the start of what is pending, which holds no line feed: the line it
-    // begins ends at the first line feed of the piece.
-    const std::size_t skew = (unit - pending.size() % unit) % unit;
-    std::size_t end = firstLineEnd(v, skew);
+    // What is pending holds no line feed: the line it begins ends at the first line feed of the
+    // piece. Every piece but the last is a whole megabyte (and a mark two bytes before UTF-16),
+    // so units are counted from the piece's start.
+    std::size_t end = firstLineEnd(v);
     if (end == 0) {
       pending.append(v);
       return;
@@ -123,7 +123,7 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
     cad::appendDecoded(f.text, pending, f.encoding);
     pending.clear();
     v.remove_prefix(end);
-    end = lastLineEnd(v, 0);
+    end = lastLineEnd(v);
     cad::appendDecoded(f.text, v.substr(0, end), f.encoding);
     pending.assign(v.substr(end));
   });
