@@ -56,6 +56,9 @@ TEST(TextFile, ShiftJisAndUtf16DecodeAndEncode) {
       << "bytes some code pages map to private characters are no Shift-JIS text";
   EXPECT_EQ(decodeText(encodeText("Φ22 😀", TextEncoding::Utf16LeBom), TextEncoding::Utf16LeBom),
             "Φ22 😀");
+  EXPECT_EQ(decodeText("A\xFF\xC0\x8A端\xE7", TextEncoding::Utf8Bom),
+            "A\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD端\xEF\xBF\xBD")
+      << "a stray byte, an overlong line feed and a cut character in UTF-8";
   EXPECT_EQ(encodeText("A端", TextEncoding::Utf16BeBom), std::string("\x00\x41\x7A\xEF", 4));
   try {
     encodeText("AB😀C", TextEncoding::ShiftJis);

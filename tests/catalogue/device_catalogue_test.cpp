@@ -327,16 +327,19 @@ TEST_F(DeviceCatalogue, ALargeFileReadInRunsHoldsTheLinesOfTheWholeFile) {
       t += words[rng() % std::size(words)];
     return t;
   };
-  std::string head = some(300000), tail = some(400000), line, sjisLine;
+  // 一 and ਅ side by side spell a line feed in UTF-16 across two characters, ahead of the first
+  // line feed of the file and of the first line feed after the piece the long line crosses.
+  std::string head = "ਅ一ਅ" + some(300000), tail = "ਅ一ਅ" + some(400000), line, sjisLine;
   for (int i = 0; i < 180000; ++i) {
     line += "端子𠀋";  // one line longer than a run in every encoding
     sjisLine += "端子表";  // the same without what Shift-JIS lacks
   }
-  auto sjis = [](std::string t) {
+  auto sjis = [](std::string t) {  // what Shift-JIS lacks written 表
     std::string out;
-    for (std::size_t at = 0, next; at < t.size(); at = next + 4) {
-      next = std::min(t.find("𠀋", at), t.size());
-      out += t.substr(at, next - at) + (next < t.size() ? "表" : "");
+    for (std::size_t at = 0; at < t.size();) {
+      std::size_t n = t.compare(at, 4, "𠀋") == 0 ? 4 : t.compare(at, 3, "ਅ") == 0 ? 3 : 0;
+      out += n ? "表" : t.substr(at++, 1);
+      at += n;
     }
     return cad::encodeText(out, cad::TextEncoding::ShiftJis);
   };
