@@ -112,7 +112,7 @@ std::optional<DecodedFile> readDecoded(const std::string& path) {
       if (!ec) cad::reserveLarge(f.text, static_cast<std::size_t>(size) / 2 * 3 + 16);
     }
     // What is pending holds no line feed: the line it begins ends at the first line feed of the
-    // piece. Every piece but the last is a whole megabyte (and a mark two bytes before UTF-16),
+    // piece. Every piece but the last is a whole megabyte, and the mark before UTF-16 two bytes,
     // so units are counted from the piece's start.
     std::size_t end = firstLineEnd(v);
     if (end == 0) {
