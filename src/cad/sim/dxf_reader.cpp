@@ -134,7 +134,7 @@ void Reader::classes(std::size_t& i) {
   // Kept as read: they name the classes of kept entities (WIPEOUT, ACAD_TABLE, ...).
   while (i < p_.size() && !is(i, 0, "ENDSEC")) {
     std::size_t end = recordEnd(i);
-    if (p_[i].code == 0) d_.classes.push_back({std::string(p_[i].value), rawFields(i, end)});
+    if (p_[i].code == 0) d_.classes.push_back({std::string(p_[i].value), rawFields(i, end), {}});
     i = end;
   }
 }
