@@ -12,16 +12,6 @@
 namespace qarn::catalogue {
 
 namespace {
-// Field `i` of a line, as a view into it.
-std::string_view fieldView(std::string_view line, int i) {
-  std::size_t start = 0;
-  for (int k = 0; k < i; ++k) {
-    start = line.find('\t', start);
-    if (start == std::string_view::npos) return {};
-    ++start;
-  }
-  return line.substr(start, line.find('\t', start) - start);
-}
 // How many of the widest-looking texts of a column are measured exactly.
 constexpr std::size_t kMeasured = 32;
 }  // namespace
@@ -113,7 +103,7 @@ int WidthCache::widest(int c, const std::vector<int>& records, const QFontMetric
     if (c == 0) {
       key = std::to_string(r.lineNumber);
     } else {
-      std::string_view text = fieldView(r.line, c - 1);
+      std::string_view text = r.fieldView(c - 1);
       if (!seen.insert(text).second) continue;
       key = text;
     }

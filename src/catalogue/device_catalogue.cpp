@@ -265,7 +265,7 @@ std::string searchKey(std::string_view line) {
   return key;
 }
 
-std::string Record::field(int i) const {
+std::string_view Record::fieldView(int i) const {
   std::size_t start = 0;
   for (int k = 0; k < i; ++k) {
     start = line.find('\t', start);
@@ -273,7 +273,11 @@ std::string Record::field(int i) const {
     ++start;
   }
   std::size_t end = line.find('\t', start);
-  return std::string(line.substr(start, end == std::string_view::npos ? end : end - start));
+  return line.substr(start, end == std::string_view::npos ? end : end - start);
+}
+
+std::string Record::field(int i) const {
+  return std::string(fieldView(i));
 }
 
 std::vector<std::string> searchTerms(std::string_view maskStr) {

@@ -68,6 +68,7 @@ struct Record {
   std::string_view line;  // in the snapshot's text
   Fields fields() const { return splitFields(line); }
   std::string field(int i) const;  // from 0
+  std::string_view fieldView(int i) const;  // the same, in the line
 };
 
 // A catalogue file as loaded: its encoding, its sorted lines, and the records among them. The
