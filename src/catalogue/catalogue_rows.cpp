@@ -31,7 +31,8 @@ WidthCache::WidthCache(std::shared_ptr<const Snapshot> snapshot, const QFont& fo
   auto advanceOf = [&](char32_t cp) -> int {
     if (cp >= 0x10000) return fm.horizontalAdvance(QString::fromUcs4(&cp, 1));
     std::int16_t& a = advance[cp];
-    if (a < 0) a = static_cast<std::int16_t>(fm.horizontalAdvance(QChar(static_cast<char16_t>(cp))));
+    if (a < 0)
+      a = static_cast<std::int16_t>(fm.horizontalAdvance(QChar(static_cast<char16_t>(cp))));
     return a;
   };
   auto clamp = [](int w) { return static_cast<std::uint16_t>(std::min(w, 0xFFFF)); };

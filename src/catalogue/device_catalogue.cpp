@@ -403,7 +403,8 @@ std::shared_ptr<Snapshot> makeSnapshot(std::string decoded, cad::TextEncoding en
       total += line.size();
     snap->text = std::move(order.spare);
     snap->text.clear();
-    cad::reserveLarge(snap->text, total);  // never moves while the lines are copied: they point into it
+    // Never moves while the lines are copied: they point into it.
+    cad::reserveLarge(snap->text, total);
     cad::reserveLarge(snap->lines, order.size());
     for (std::uint32_t k : order) {
       std::string_view line = unsorted[k];

@@ -110,6 +110,18 @@ void swapTable(std::optional<std::vector<T>>& kept, std::vector<T>& d, std::vect
   base = d;
 }
 
+// Calls `f` with each table's step, its state in the drawing and its state in the base, so that
+// taking a step and taking it back name the same tables. The blocks are diffed on their own.
+template <class D, class F>
+void eachTable(UndoStep& s, D& d, Drawing& base, F f) {
+  f(s.layers, d.layers, base.layers);
+  f(s.linetypes, d.linetypes, base.linetypes);
+  f(s.groups, d.groups, base.groups);
+  f(s.notKept, d.notKept, base.notKept);
+  f(s.classes, d.classes, base.classes);
+  f(s.styles, d.styles, base.styles);
+}
+
 std::size_t sizeOf(const std::string& s) {
   return sizeof s + (s.size() > 15 ? s.size() : 0);
 }
@@ -193,12 +205,7 @@ UndoStep UndoHistory::diff(const Drawing& d) {
       s.lists.push_back({i, prefix, suffix, std::move(middle)});
     }
   }
-  diffTable(old.layers, d.layers, s.layers);
-  diffTable(old.linetypes, d.linetypes, s.linetypes);
-  diffTable(old.groups, d.groups, s.groups);
-  diffTable(old.notKept, d.notKept, s.notKept);
-  diffTable(old.classes, d.classes, s.classes);
-  diffTable(old.styles, d.styles, s.styles);
+  eachTable(s, d, old, [](auto& step, const auto& now, auto& was) { diffTable(was, now, step); });
   return s;
 }
 
@@ -212,12 +219,7 @@ void UndoHistory::apply(UndoStep& s, Drawing& d) {
     swapStretch(old.blocks[l.block].entities, l.prefix, l.suffix, middle);
   }
   swapTable(s.blocks, d.blocks, old.blocks);
-  swapTable(s.layers, d.layers, old.layers);
-  swapTable(s.linetypes, d.linetypes, old.linetypes);
-  swapTable(s.groups, d.groups, old.groups);
-  swapTable(s.notKept, d.notKept, old.notKept);
-  swapTable(s.classes, d.classes, old.classes);
-  swapTable(s.styles, d.styles, old.styles);
+  eachTable(s, d, old, [](auto& step, auto& now, auto& was) { swapTable(step, now, was); });
 }
 
 void UndoHistory::push(UndoStep s, const std::string& name) {
